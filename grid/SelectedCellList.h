@@ -1,0 +1,81 @@
+// The ordered list behind the grid's selection: cell pointers in the order they were selected,
+// each at most once, with constant-time membership so that large selections stay linear.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace carrelon {
+
+class TCarrelonCell;
+
+class TSelectedCellList {
+public:
+    TSelectedCellList() = default;
+    TSelectedCellList(const TSelectedCellList&) = delete;
+    TSelectedCellList& operator=(const TSelectedCellList&) = delete;
+
+    int Count() const { return static_cast<int>(FLive); }
+    bool Empty() const { return FLive == 0; }
+
+    // The cell at a list position; an index outside 0..Count-1 raises EListError.
+    TCarrelonCell* Item(int Index) const;
+
+    bool Contains(const TCarrelonCell* Cell) const { return Find(Cell) != kNone; }
+
+    // Appends the cell when it is not listed yet; true when it was appended.
+    bool Add(TCarrelonCell* Cell);
+    // Takes the cell out, keeping the order of the others; true when it was listed.
+    bool Remove(const TCarrelonCell* Cell);
+    void Clear();
+
+    // Removes every cell the predicate accepts, in one pass, keeping the order of the rest.
+    template <typename Pred>
+    void RemoveIf(Pred&& Accept) {
+        Compact();
+        std::size_t Kept = 0;
+        for (TCarrelonCell* c : FSlots)
+            if (!Accept(c)) FSlots[Kept++] = c;
+        if (Kept != FSlots.size()) {
+            FSlots.resize(Kept);
+            FLive = Kept;
+            RebuildIndex();
+        }
+    }
+
+    // Calls F for every listed cell in order. F must not change the list.
+    template <typename F>
+    void ForEach(F&& Visit) const {
+        for (std::size_t i = FHead; i < FSlots.size(); ++i)
+            if (FSlots[i] != nullptr) Visit(FSlots[i]);
+    }
+
+    // A copy of the list, for callers whose work may change the list while they walk it.
+    std::vector<TCarrelonCell*> Snapshot() const;
+
+private:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+    std::uint32_t Find(const TCarrelonCell* Cell) const;  // slot number, or kNone
+    std::size_t Bucket(const TCarrelonCell* Cell) const;
+    void InsertIndex(std::uint32_t Slot) const;
+    void EraseIndex(std::size_t Bucket);
+    void RebuildIndex() const;
+    void GrowIndexIfNeeded();
+    // Drops the gaps left by removals; slot numbers change, so the index is rebuilt.
+    void Compact() const;
+    void DropEnds();
+
+    // Removed cells leave a null gap until the next compaction; gaps before FHead are not
+    // counted in FDead, so taking cells from the front (or the back) never needs compaction.
+    mutable std::vector<TCarrelonCell*> FSlots;
+    mutable std::size_t FHead = 0;
+    mutable std::size_t FDead = 0;
+    std::size_t FLive = 0;
+    // Open addressing with linear probing: each bucket holds a slot number + 1 (0 = empty).
+    mutable std::vector<std::uint32_t> FIndex;
+    mutable std::size_t FIndexMask = 0;
+};
+
+}  // namespace carrelon
