@@ -1,0 +1,297 @@
+// DrawTextA: line breaking, ellipsis and placement over the canvas font's metrics. Measuring
+// and drawing share one layout, so a measured rectangle is exactly what drawing fills.
+#include "platform/graphics/DrawText.h"
+
+#include <cstring>
+
+#include "platform/graphics/CanvasQt.h"
+
+namespace carrelon {
+
+namespace {
+
+const QString Ellipsis = QStringLiteral("...");
+
+// Removes "&" prefix marks: "&x" draws x, "&&" draws "&", a final "&" draws nothing.
+QString RemovePrefixes(const QString& S) {
+    QString Out;
+    Out.reserve(S.size());
+    for (qsizetype i = 0; i < S.size(); ++i) {
+        if (S[i] == u'&') {
+            if (i + 1 < S.size()) Out += S[++i];
+            continue;
+        }
+        Out += S[i];
+    }
+    return Out;
+}
+
+// Tabs move to the next multiple of eight characters, counted from the start of each line.
+QString ExpandTabs(const QString& S) {
+    QString Out;
+    int Column = 0;
+    for (QChar C : S) {
+        if (C == u'\t') {
+            const int Spaces = 8 - Column % 8;
+            Out += QString(Spaces, u' ');
+            Column += Spaces;
+            continue;
+        }
+        Out += C;
+        Column = (C == u'\r' || C == u'\n') ? 0 : Column + 1;
+    }
+    return Out;
+}
+
+struct Range {
+    qsizetype Begin = 0;
+    qsizetype End = 0;
+};
+
+class LineBreaker {
+public:
+    LineBreaker(const QString& Text, const QFontMetrics& Metrics, int Width, bool EditControl)
+        : S(Text), M(Metrics), W(Width), Edit(EditControl) {}
+
+    qsizetype Next(qsizetype i, qsizetype E) const {
+        return (S[i].isHighSurrogate() && i + 1 < E && S[i + 1].isLowSurrogate()) ? i + 2 : i + 1;
+    }
+
+    int WidthOf(qsizetype B, qsizetype E) const { return M.horizontalAdvance(S.mid(B, E - B)); }
+
+    // The paragraph [B, E) broken into lines at spaces.
+    void Wrap(qsizetype B, qsizetype E, std::vector<Range>& Out) {
+        qsizetype LS = -1, LE = -1;
+        qsizetype i = B;
+        while (i < E) {
+            const qsizetype SpaceStart = i;
+            while (i < E && S[i] == u' ')
+                ++i;
+            const qsizetype WordStart = i;
+            while (i < E && S[i] != u' ')
+                ++i;
+            const qsizetype WordEnd = i;
+            if (WordStart == WordEnd) {  // spaces at the end of the paragraph
+                if (LS < 0) {
+                    LS = SpaceStart;
+                    LE = WordEnd;
+                }
+                break;
+            }
+            if (LS < 0) {
+                // Leading spaces of the paragraph stay; spaces at a break are dropped.
+                Place(SpaceStart == B ? B : WordStart, WordEnd, Out, LS, LE);
+            } else if (WidthOf(LS, WordEnd) <= W) {
+                LE = WordEnd;
+            } else {
+                Out.push_back({LS, LE});
+                Place(WordStart, WordEnd, Out, LS, LE);
+            }
+        }
+        if (LS < 0)
+            Out.push_back({B, B});
+        else
+            Out.push_back({LS, LE});
+    }
+
+    // The end of the longest piece from B (at least one character) that fits the width. Gallops
+    // forward, then bisects, so breaking a long word costs about its length times a logarithm.
+    qsizetype Fit(qsizetype B, qsizetype E) const {
+        auto Advance = [&](qsizetype i, qsizetype N) {
+            while (N-- > 0 && i < E)
+                i = Next(i, E);
+            return i;
+        };
+        qsizetype Good = Advance(B, 1);
+        qsizetype Bad = E;
+        for (qsizetype Step = 1; Good < E; Step *= 2) {
+            const qsizetype Probe = Advance(Good, Step);
+            if (WidthOf(B, Probe) > W) {
+                Bad = Probe;
+                break;
+            }
+            Good = Probe;
+        }
+        if (Good >= E) return E;
+        std::vector<qsizetype> Ends{Good};
+        for (qsizetype i = Good; i < Bad;) {
+            i = Next(i, Bad);
+            Ends.push_back(i);
+        }
+        std::size_t Lo = 0, Hi = Ends.size() - 1;  // Ends[Lo] fits, Ends.back() does not
+        while (Lo + 1 < Hi) {
+            const std::size_t Mid = (Lo + Hi) / 2;
+            if (WidthOf(B, Ends[Mid]) <= W)
+                Lo = Mid;
+            else
+                Hi = Mid;
+        }
+        return Ends[Lo];
+    }
+
+private:
+    // Starts a line with [B, E); an edit control breaks a word too wide for a line.
+    void Place(qsizetype B, qsizetype E, std::vector<Range>& Out, qsizetype& LS, qsizetype& LE) {
+        while (Edit && B < E) {
+            const qsizetype K = Fit(B, E);
+            if (K >= E) break;
+            Out.push_back({B, K});
+            B = K;
+        }
+        LS = B;
+        LE = E;
+    }
+
+    const QString& S;
+    const QFontMetrics& M;
+    int W;
+    bool Edit;
+};
+
+// The longest start of Line that fits Width together with "..." (possibly none of it).
+QString WithEllipsis(const QString& Line, const QFontMetrics& M, int Width) {
+    std::vector<qsizetype> Ends{0};
+    for (qsizetype i = 0; i < Line.size();) {
+        i += (Line[i].isHighSurrogate() && i + 1 < Line.size() && Line[i + 1].isLowSurrogate()) ? 2
+                                                                                                : 1;
+        Ends.push_back(i);
+    }
+    std::size_t Lo = 0, Hi = Ends.size() - 1;
+    while (Lo < Hi) {
+        const std::size_t Mid = (Lo + Hi + 1) / 2;
+        if (M.horizontalAdvance(Line.left(Ends[Mid]) + Ellipsis) <= Width)
+            Lo = Mid;
+        else
+            Hi = Mid - 1;
+    }
+    return Line.left(Ends[Lo]) + Ellipsis;
+}
+
+}  // namespace
+
+TTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, unsigned Format) {
+    TTextLayout L;
+    const QFontMetrics M = CanvasFontMetrics(*DC);
+    L.LineHeight = M.height() + ((Format & DT_EXTERNALLEADING) ? M.leading() : 0);
+    const int Width = Rect.Width();
+
+    QString S = QString::fromStdString(Text);
+    if (!(Format & DT_NOPREFIX)) S = RemovePrefixes(S);
+    if (Format & DT_EXPANDTABS) S = ExpandTabs(S);
+
+    std::vector<Range> Lines;
+    if (Format & DT_SINGLELINE) {
+        S.remove(u'\r');
+        S.remove(u'\n');
+        Lines.push_back({0, S.size()});
+    } else {
+        LineBreaker Breaker(S, M, Width, (Format & DT_EDITCONTROL) != 0);
+        qsizetype B = 0;
+        while (B < S.size()) {
+            qsizetype E = B;
+            while (E < S.size() && S[E] != u'\r' && S[E] != u'\n')
+                ++E;
+            if (Format & DT_WORDBREAK)
+                Breaker.Wrap(B, E, Lines);
+            else
+                Lines.push_back({B, E});
+            if (E < S.size() && S[E] == u'\r' && E + 1 < S.size() && S[E + 1] == u'\n') ++E;
+            B = E + 1;  // a break at the very end starts no further line
+        }
+    }
+
+    QString Modified;
+    bool ModifiedSet = false;
+    int Y = Rect.Top;
+    if ((Format & DT_SINGLELINE) && !(Format & DT_CALCRECT)) {
+        if (Format & DT_VCENTER)
+            Y = Rect.Top + Rect.Height() / 2 - L.LineHeight / 2;
+        else if (Format & DT_BOTTOM)
+            Y = Rect.Bottom - L.LineHeight;
+    }
+    int MaxWidth = 0;
+    for (const Range& R : Lines) {
+        QString Line = S.mid(R.Begin, R.End - R.Begin);
+        int LineWidth = M.horizontalAdvance(Line);
+        bool Ellipsized = false;
+        if ((Format & DT_END_ELLIPSIS) && LineWidth > Width && !Line.isEmpty()) {
+            Line = WithEllipsis(Line, M, Width);
+            LineWidth = M.horizontalAdvance(Line);
+            Ellipsized = true;
+            if (!ModifiedSet) {
+                Modified = S.left(R.Begin) + Line + S.mid(R.End);
+                ModifiedSet = true;
+            }
+        }
+        int X = Rect.Left;
+        if (!(Format & DT_CALCRECT)) {
+            if (Format & DT_CENTER)
+                X = (Rect.Left + Rect.Right - LineWidth) / 2;
+            else if (Format & DT_RIGHT)
+                X = Rect.Right - LineWidth;
+        }
+        MaxWidth = std::max(MaxWidth, LineWidth);
+        L.Lines.push_back({Line.toStdString(), X, Y, LineWidth, Ellipsized});
+        Y += L.LineHeight;
+    }
+    L.Bounds = {Rect.Left, Rect.Top, Rect.Left + MaxWidth,
+                Rect.Top + static_cast<int>(Lines.size()) * L.LineHeight};
+    if (Lines.empty())
+        L.Result = 0;
+    else
+        L.Result = (Format & DT_CALCRECT) ? L.Bounds.Height() : Y - Rect.Top;
+    L.Modified = ModifiedSet ? Modified.toStdString() : Text;
+    return L;
+}
+
+int DrawTextA(HDC DC, const AnsiString& Text, TRect& Rect, unsigned Format, AnsiString* Modified) {
+    if (DC == nullptr) return 0;
+    DC->GetHandle();  // pending font and brush changes reach the device state
+    TTextLayout L = LayoutText(DC, Text, Rect, Format);
+    if ((Format & DT_MODIFYSTRING) && Modified != nullptr) *Modified = L.Modified;
+    if (Format & DT_CALCRECT) {
+        Rect = L.Bounds;
+        return L.Result;
+    }
+    const bool Opaque = DC->GetBkMode() == OPAQUE;
+    DC->Record({.Op = TCanvasOp::DrawText,
+                .Rect = Rect,
+                .Text = Text,
+                .Flags = Format,
+                .Color = DC->GetTextColor(),
+                .BkColor = DC->GetBkColor(),
+                .Opaque = Opaque});
+    QPainter* P = CanvasPainter(*DC);
+    if (P == nullptr) return L.Result;
+    const QFontMetrics M = CanvasFontMetrics(*DC);
+    P->save();
+    if (!(Format & DT_NOCLIP)) P->setClipRect(ToQRect(Rect), Qt::IntersectClip);
+    P->setFont(CanvasQFont(*DC));
+    P->setPen(ToQColor(DC->GetTextColor()));
+    for (const TDrawnLine& Line : L.Lines) {
+        if (Opaque && Line.Width > 0)
+            P->fillRect(QRect(Line.X, Line.Y, Line.Width, L.LineHeight),
+                        ToQColor(DC->GetBkColor()));
+        if (!Line.Text.empty())
+            P->drawText(QPoint(Line.X, Line.Y + M.ascent()), QString::fromStdString(Line.Text));
+    }
+    P->restore();
+    return L.Result;
+}
+
+int DrawTextA(HDC DC, char* Text, int Count, TRect* Rect, unsigned Format) {
+    if (Text == nullptr || Rect == nullptr) return 0;
+    const std::size_t N = Count < 0 ? std::strlen(Text) : static_cast<std::size_t>(Count);
+    AnsiString Modified;
+    const int Result = DrawTextA(DC, AnsiString(Text, N), *Rect, Format, &Modified);
+    if (Format & DT_MODIFYSTRING) {
+        // The caller's buffer holds the text, four more characters and the terminator.
+        const std::size_t Room = N + 4;
+        const std::size_t Len = std::min(Modified.size(), Room);
+        std::memcpy(Text, Modified.data(), Len);
+        Text[Len] = '\0';
+    }
+    return Result;
+}
+
+}  // namespace carrelon
