@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Exceptions.h"
+
+using namespace carrelon;
+
+TEST(FloatToStr, GeneralFormatSwitchesToExponentAtTheRuntimeThresholds) {
+    TLocaleScope locale(true);
+    const struct {
+        long double Value;
+        const char* Text;
+    } cases[] = {
+        {0, "0"},
+        {-0.0L, "0"},
+        {1, "1"},
+        {-1.5, "-1.5"},
+        {0.1, "0.1"},
+        {0.1L + 0.2L, "0.3"},
+        {1.0 / 3, "0.333333333333333"},
+        {2.0 / 3, "0.666666666666667"},
+        {123456789012345.0L, "123456789012345"},
+        {999999999999999.0L, "999999999999999"},
+        {1e15L, "1E15"},
+        {9999999999999999.0L, "1E16"},
+        {123456789012345678.0L, "1.23456789012346E17"},
+        {0.0001L, "0.0001"},
+        {0.00012345L, "0.00012345"},
+        {1e-5L, "1E-5"},
+        {-1.5e-7L, "-1.5E-7"},
+        {1e300L, "1E300"},
+        {1.7976931348623157e308, "1.79769313486232E308"},
+        {5e-324, "4.94065645841247E-324"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FloatToStr(c.Value), c.Text) << static_cast<double>(c.Value);
+    EXPECT_EQ(FloatToStr(std::numeric_limits<long double>::quiet_NaN()), "NAN");
+    EXPECT_EQ(FloatToStr(std::numeric_limits<long double>::infinity()), "INF");
+    EXPECT_EQ(FloatToStr(-std::numeric_limits<long double>::infinity()), "-INF");
+}
+
+TEST(FloatToStr, UsesTheDecimalSeparatorOfTheMoment) {
+    TLocaleScope locale(true);
+    DecimalSeparator = ',';
+    EXPECT_EQ(FloatToStr(1.25), "1,25");
+    EXPECT_EQ(FloatToStr(1.5e-9), "1,5E-9");
+    DecimalSeparator = '.';
+    EXPECT_EQ(FloatToStr(1.25), "1.25");
+}
+
+TEST(FloatToStrF, EachFormat) {
+    TLocaleScope locale(true);
+    EXPECT_EQ(FloatToStrF(1234.5678, ffFixed, 15, 2), "1234.57");
+    EXPECT_EQ(FloatToStrF(-0.004, ffFixed, 15, 2), "0.00");
+    EXPECT_EQ(FloatToStrF(1234567.891, ffNumber, 15, 2), "1,234,567.89");
+    EXPECT_EQ(FloatToStrF(-1234567.891, ffNumber, 15, 0), "-1,234,568");
+    EXPECT_EQ(FloatToStrF(1234.5678, ffExponent, 4, 2), "1.235E+03");
+    EXPECT_EQ(FloatToStrF(0.00012, ffExponent, 3, 0), "1.20E-4");
+    EXPECT_EQ(FloatToStrF(1234.5, ffGeneral, 3, 0), "1.23E3");
+    EXPECT_EQ(FloatToStrF(1234.5, ffCurrency, 15, 2), "$1,234.50");
+    EXPECT_EQ(FloatToStrF(-1234.5, ffCurrency, 15, 2), "($1,234.50)");
+    // Fixed rounds halves of the decimal expansion away from zero.
+    EXPECT_EQ(FloatToStrF(2.5, ffFixed, 15, 0), "3");
+    EXPECT_EQ(FloatToStrF(-2.5, ffFixed, 15, 0), "-3");
+    EXPECT_EQ(FloatToStrF(0.125, ffFixed, 15, 2), "0.13");
+}
+
+TEST(FloatToStrF, CurrencyLayoutsFollowTheLocale) {
+    TLocaleScope locale(true);
+    CurrencyString = "EUR";
+    DecimalSeparator = ',';
+    ThousandSeparator = '.';
+    const char* negative[16] = {
+        "(EUR1.234,50)", "-EUR1.234,50",  "EUR-1.234,50",   "EUR1.234,50-",
+        "(1.234,50EUR)", "-1.234,50EUR",  "1.234,50-EUR",   "1.234,50EUR-",
+        "-1.234,50 EUR", "-EUR 1.234,50", "1.234,50 EUR-",  "EUR 1.234,50-",
+        "EUR -1.234,50", "1.234,50- EUR", "(EUR 1.234,50)", "(1.234,50 EUR)"};
+    for (int f = 0; f < 16; ++f) {
+        NegCurrFormat = static_cast<Byte>(f);
+        EXPECT_EQ(FloatToStrF(-1234.5, ffCurrency, 15, 2), negative[f]) << f;
+    }
+    const char* positive[4] = {"EUR1.234,50", "1.234,50EUR", "EUR 1.234,50", "1.234,50 EUR"};
+    for (int f = 0; f < 4; ++f) {
+        CurrencyFormat = static_cast<Byte>(f);
+        EXPECT_EQ(FloatToStrF(1234.5, ffCurrency, 15, 2), positive[f]) << f;
+    }
+}
+
+TEST(FormatFloat, Patterns) {
+    TLocaleScope locale(true);
+    const struct {
+        const char* Format;
+        double Value;
+        const char* Text;
+    } cases[] = {
+        {"0.00", 1234.567, "1234.57"},
+        {"#,##0.00", 1234567.891, "1,234,567.89"},
+        {"#,##0", -1234.5, "-1,235"},
+        {"#.##", 0.5, ".5"},
+        {"0.##", 1, "1"},
+        {"0.##", 1.005, "1"},
+        {"0.0#", 1.256, "1.26"},
+        {"000", 7, "007"},
+        {"#", 0, ""},
+        {"0", 2.5, "3"},
+        {"0", -0.4, "0"},
+        {"0.00E+00", 1234.5, "1.23E+03"},
+        {"0.00E-00", 1234.5, "1.23E03"},
+        {"0.00e+0", 0.000123, "1.23e-4"},
+        {"0.0;(0.0)", -12.34, "(12.3)"},
+        {"0.0;(0.0);zero", 0, "zero"},
+        {"0.0;(0.0);zero", -0.01, "zero"},
+        {"0.0;;zero", -5, "-5.0"},
+        {"#,##0.00 \"kg\"", 1234.5, "1,234.50 kg"},
+        {"'Total: '0", 42, "Total: 42"},
+        {"00-00", 1234, "12-34"},
+        {"", 1.5, "1.5"},
+        {"0", 1e20, "1E20"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatFloat(c.Format, c.Value), c.Text) << c.Format << " " << c.Value;
+}
+
+TEST(FormatFloat, SeparatorsFollowTheLocale) {
+    TLocaleScope locale(true);
+    DecimalSeparator = ',';
+    ThousandSeparator = '.';
+    EXPECT_EQ(FormatFloat("#,##0.00", 1234567.891), "1.234.567,89");
+}
+
+TEST(TextToFloat, AcceptsOnlyTheLocaleDecimalSeparator) {
+    TLocaleScope locale(true);
+    Extended v = 0;
+    EXPECT_TRUE(TextToFloat(" 1.5 ", v));
+    EXPECT_EQ(v, 1.5L);
+    EXPECT_TRUE(TextToFloat("-.5e2", v));
+    EXPECT_EQ(v, -50.0L);
+    EXPECT_TRUE(TextToFloat("+3.", v));
+    EXPECT_EQ(v, 3.0L);
+    EXPECT_TRUE(TextToFloat("1e-5000", v));  // underflow is zero
+    EXPECT_EQ(v, 0.0L);
+    for (const char* bad : {"", " ", "1,5", "1.5.2", "1e", "e5", "1 000", "$5", "INF", "NAN",
+                            "0x10", "1e5000", "--1", "."}) {
+        v = 42;
+        EXPECT_FALSE(TextToFloat(bad, v)) << bad;
+        EXPECT_EQ(v, 42.0L) << bad;
+    }
+    DecimalSeparator = ',';
+    EXPECT_TRUE(TextToFloat("1,5", v));
+    EXPECT_EQ(v, 1.5L);
+    EXPECT_FALSE(TextToFloat("1.5", v));
+    double d = 0;
+    EXPECT_FALSE(TextToFloat("1e400", d));  // fits an Extended, not a Double
+    EXPECT_TRUE(TextToFloat("1e400", v));
+}
+
+TEST(TextToFloat, FixedSettingsIgnoreTheUserLocale) {
+    TLocaleScope locale(true);
+    DecimalSeparator = ',';
+    const TFormatSettings invariant;
+    Extended v = 0;
+    EXPECT_TRUE(TextToFloat("2.30", v, invariant));
+    EXPECT_EQ(v, 2.3L);
+    EXPECT_EQ(FloatToStr(2.5, invariant), "2.5");
+}
+
+TEST(StrToFloat, RaisesConvertErrorWithTheRuntimeText) {
+    TLocaleScope locale(true);
+    try {
+        StrToFloat("abc");
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message, "'abc' is not a valid floating point value");
+    }
+    EXPECT_EQ(StrToFloatDef("x", 7), 7.0L);
+}
+
+TEST(Val, ReportsTheFirstBadPosition) {
+    const struct {
+        const char* Text;
+        int Code;
+        long double Value;
+    } cases[] = {
+        {"12", 0, 12}, {"  -1.5e2", 0, -150}, {"12abc", 3, 0},  {"a1b2", 1, 0},  {"1e", 3, 0},
+        {"1e+", 4, 0}, {".", 2, 0},           {"", 1, 0},       {"1.5", 0, 1.5}, {"1,5", 2, 0},
+        {"12 ", 3, 0}, {"5.", 0, 5},          {"1e9999", 7, 0}, {"-", 2, 0},     {"+.5", 0, 0.5},
+    };
+    for (const auto& c : cases) {
+        Extended v = -1;
+        int code = -1;
+        Val(c.Text, v, code);
+        EXPECT_EQ(code, c.Code) << c.Text;
+        EXPECT_EQ(v, c.Value) << c.Text;
+    }
+    int i = 0, code = 0;
+    Val("$1F", i, code);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(i, 31);
+    Val("99999999999", i, code);
+    EXPECT_EQ(code, 12);
+}
+
+TEST(IntConversions, ParseAndFormat) {
+    EXPECT_EQ(IntToStr(-42), "-42");
+    EXPECT_EQ(IntToStr(Int64{9223372036854775807}), "9223372036854775807");
+    EXPECT_EQ(IntToHex(255, 4), "00FF");
+    EXPECT_EQ(StrToInt(" 12"), 12);
+    EXPECT_EQ(StrToInt("-2147483648"), -2147483648);
+    EXPECT_EQ(StrToInt("$FF"), 255);
+    EXPECT_EQ(StrToInt("0x10"), 16);
+    EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
+    EXPECT_EQ(StrToInt64("-9223372036854775808"), INT64_MIN);
+    for (const char* bad :
+         {"", "12 ", "1.5", "2147483648", "abc", "--1", "$", "9223372036854775808"})
+        EXPECT_EQ(StrToIntDef(bad, -7), -7) << bad;
+    try {
+        StrToInt("A1x");
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message, "'A1x' is not a valid integer value");
+    }
+}
+
+TEST(BoolConversions, TextsAndNumbers) {
+    EXPECT_EQ(BoolToStr(true), "-1");
+    EXPECT_EQ(BoolToStr(false), "0");
+    EXPECT_EQ(BoolToStr(true, true), "True");
+    EXPECT_TRUE(StrToBool("true"));
+    EXPECT_FALSE(StrToBool("FALSE"));
+    EXPECT_TRUE(StrToBool("-1"));
+    EXPECT_FALSE(StrToBool("0"));
+    EXPECT_THROW(StrToBool("yes"), EConvertError);
+    EXPECT_TRUE(StrToBoolDef("maybe", true));
+}
