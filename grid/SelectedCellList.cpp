@@ -1,8 +1,9 @@
 #include "grid/SelectedCellList.h"
 
+#include "platform/rtl/Exceptions.h"
+
 #include <algorithm>
 #include <new>
-#include <stdexcept>
 #include <string>
 
 namespace carrelon {
@@ -16,7 +17,7 @@ constexpr std::size_t kGapSlack = 4096;
 
 TCarrelonCell* TSelectedCellList::Item(int Index) const {
     if (Index < 0 || static_cast<std::size_t>(Index) >= FLive)
-        throw std::out_of_range("List index out of bounds (" + std::to_string(Index) + ")");
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
     if (FDead != 0) Compact();
     return FSlots[FHead + static_cast<std::size_t>(Index)];
 }
@@ -49,6 +50,7 @@ bool TSelectedCellList::Add(TCarrelonCell* Cell) {
         if (e == 0) break;
         if (FSlots[e - 1] == Cell) return false;
     }
+    ++FVersion;
     FSlots.push_back(Cell);
     FIndex[b] = static_cast<std::uint32_t>(FSlots.size());
     ++FLive;
@@ -64,6 +66,7 @@ bool TSelectedCellList::Remove(const TCarrelonCell* Cell) {
         if (FSlots[e - 1] == Cell) break;
     }
     const std::size_t Slot = FIndex[b] - 1;
+    ++FVersion;
     EraseIndex(b);
     FSlots[Slot] = nullptr;
     --FLive;
@@ -103,6 +106,7 @@ void TSelectedCellList::DropEnds() {
 }
 
 void TSelectedCellList::Clear() {
+    ++FVersion;
     FSlots.clear();
     FHead = FDead = 0;
     FLive = 0;

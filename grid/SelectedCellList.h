@@ -18,6 +18,9 @@ public:
 
     int Count() const { return static_cast<int>(FLive); }
     bool Empty() const { return FLive == 0; }
+    // Changes whenever the list changes (or MarkChanged is called), for caches built from it.
+    unsigned long long Version() const { return FVersion; }
+    void MarkChanged() { ++FVersion; }
 
     // The cell at a list position; an index outside 0..Count-1 raises EListError.
     TCarrelonCell* Item(int Index) const;
@@ -38,6 +41,7 @@ public:
         for (TCarrelonCell* c : FSlots)
             if (!Accept(c)) FSlots[Kept++] = c;
         if (Kept != FSlots.size()) {
+            ++FVersion;
             FSlots.resize(Kept);
             FLive = Kept;
             RebuildIndex();
@@ -73,6 +77,7 @@ private:
     mutable std::size_t FHead = 0;
     mutable std::size_t FDead = 0;
     std::size_t FLive = 0;
+    unsigned long long FVersion = 0;
     // Open addressing with linear probing: each bucket holds a slot number + 1 (0 = empty).
     mutable std::vector<std::uint32_t> FIndex;
     mutable std::size_t FIndexMask = 0;

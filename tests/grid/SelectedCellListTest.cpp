@@ -1,5 +1,7 @@
 #include "grid/SelectedCellList.h"
 
+#include "platform/rtl/Exceptions.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -80,10 +82,10 @@ TEST(SelectedCellList, LargeListsEmptyFromTheFrontAndTheBack) {
 
 TEST(SelectedCellList, IndexOutsideTheListRaises) {
     TSelectedCellList List;
-    EXPECT_THROW(List.Item(0), std::exception);
+    EXPECT_THROW(List.Item(0), EListError);
     List.Add(FakeCell(1));
-    EXPECT_THROW(List.Item(1), std::exception);
-    EXPECT_THROW(List.Item(-1), std::exception);
+    EXPECT_THROW(List.Item(1), EListError);
+    EXPECT_THROW(List.Item(-1), EListError);
     EXPECT_FALSE(List.Remove(nullptr));
     EXPECT_FALSE(List.Add(nullptr));
 }
