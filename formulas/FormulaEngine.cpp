@@ -1,0 +1,459 @@
+#include "formulas/FormulaEngine.h"
+
+#include <optional>
+
+#include "formulas/FormulaErrors.h"
+#include "formulas/FormulaMath.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Locale.h"
+
+namespace carrelon {
+
+namespace fm = formula_math;
+
+namespace {
+
+// Where NA takes part in a comparison it counts as this number.
+constexpr Extended NANumber = 1.1e4932L;
+
+[[noreturn]] void RaiseFormulaError(int Code) {
+    throw Exception(FormulaErrorText(Code));
+}
+
+// Keeps the program cache from growing without bound when formulas keep changing.
+constexpr std::size_t MaxCachedPrograms = 200000;
+
+}  // namespace
+
+// The clock is read once per session, so that every cell of one recalculation sees the same
+// time and a pass cannot differ from the previous one by a clock tick.
+class TFormulaEngine::TSessionEnvironment : public TFormulaEnvironment {
+public:
+    explicit TSessionEnvironment(TFormulaHost& Host) : FHost(Host) {}
+    Extended GetNow() override {
+        if (!FNow) FNow = FHost.GetNow();
+        return *FNow;
+    }
+    Extended GetToday() override {
+        if (!FToday) FToday = FHost.GetToday();
+        return *FToday;
+    }
+    Extended GetRandom() override { return FHost.GetRandom(); }
+    void Reset() {
+        FNow.reset();
+        FToday.reset();
+    }
+
+private:
+    TFormulaHost& FHost;
+    std::optional<Extended> FNow, FToday;
+};
+
+struct TFormulaEngine::TFrame {
+    TFormulaCellId Cell = nullptr;
+    std::shared_ptr<const TFormulaProgram> Program;
+    std::size_t Pc = 0;
+    std::size_t StackBase = 0;
+    TCarrelonExpressionType Type = etDontCare;
+    bool Clean = true;  // no cyclic hit in this evaluation or below: its result may be kept
+    bool RangeActive = false;
+    std::int64_t RangeK = 0, RangeR = 0;
+    bool Reseeded = false;
+    std::uint32_t SavedSeed = 0;
+};
+
+TFormulaEngine::TFormulaEngine(TFormulaHost& Host)
+    : FHost(Host), FEnvironment(std::make_unique<TSessionEnvironment>(Host)) {}
+
+TFormulaEngine::~TFormulaEngine() = default;
+
+std::shared_ptr<const TFormulaProgram> TFormulaEngine::Program(const AnsiString& Text) {
+    TFormulaSeparators separators{DecimalSeparator, ListSeparator};
+    if (!(separators == FCacheSeparators) || FPrograms.size() >= MaxCachedPrograms) {
+        FPrograms.clear();
+        FCacheSeparators = separators;
+    }
+    auto it = FPrograms.find(Text);
+    if (it != FPrograms.end()) return it->second;
+    auto program = CompileFormula(Text, separators);
+    FPrograms.emplace(Text, program);
+    return program;
+}
+
+void TFormulaEngine::BeginSession() {
+    if (FSessionDepth == 0 || FHandlerDepth > 0) Invalidate();
+    if (FSessionDepth == 0) FEnvironment->Reset();
+    ++FSessionDepth;
+}
+
+void TFormulaEngine::EndSession() {
+    if (--FSessionDepth == 0) Invalidate();
+}
+
+void TFormulaEngine::Invalidate() {
+    FKept.clear();
+    FDependents.clear();
+}
+
+void TFormulaEngine::CellErrorChanged(TFormulaCellId Cell) {
+    std::vector<TFormulaCellId> pending{Cell};
+    while (!pending.empty()) {
+        TFormulaCellId c = pending.back();
+        pending.pop_back();
+        auto it = FDependents.find(c);
+        if (it == FDependents.end()) continue;
+        std::vector<TFormulaCellId> readers = std::move(it->second);
+        FDependents.erase(it);
+        for (TFormulaCellId r : readers)
+            if (FKept.erase(r) != 0) pending.push_back(r);
+    }
+}
+
+TFormulaResult TFormulaEngine::Evaluate(const AnsiString& Text, TFormulaCellId Cell) {
+    struct TSessionGuard {
+        TFormulaEngine& E;
+        explicit TSessionGuard(TFormulaEngine& e) : E(e) { E.BeginSession(); }
+        ~TSessionGuard() { E.EndSession(); }
+    } guard(*this);
+
+    FHost.SetCellError(Cell, false);
+    TFormulaResult result;
+    auto program = Program(Text);
+    auto kept = FKept.find(Cell);
+    if (kept != FKept.end() && kept->second.Program == program) {
+        result = kept->second.Result;
+    } else {
+        FOrigin = Cell;
+        TFrame origin;
+        origin.Cell = Cell;
+        origin.Program = std::move(program);
+        FActive.insert(Cell);
+        FFrames.push_back(std::move(origin));
+        Run(result);
+        FOrigin = nullptr;
+    }
+    if (!result.Ok) FHost.SetCellError(Cell, true);
+    return result;
+}
+
+void TFormulaEngine::Run(TFormulaResult& Result) {
+    auto unwind = [&](const AnsiString* Text) {
+        // The failure ends every evaluation under way; each clean one keeps the error.
+        while (!FFrames.empty()) {
+            TFrame& f = FFrames.back();
+            if (f.Reseeded) FHost.SetRandSeed(f.SavedSeed);
+            FActive.erase(f.Cell);
+            if (Text && f.Clean) {
+                TKept& k = FKept[f.Cell];
+                k.Program = f.Program;
+                k.Result = TFormulaResult{false, {}, etDontCare, *Text};
+            }
+            bool clean = f.Clean;
+            FFrames.pop_back();
+            if (!clean && !FFrames.empty()) FFrames.back().Clean = false;
+        }
+        FStack.clear();
+        FListValues.clear();
+        FListStarts.clear();
+    };
+    try {
+        while (!FFrames.empty()) {
+            TFrame& f = FFrames.back();
+            if (f.Pc >= f.Program->Code.size())
+                FinishFrame(Result);
+            else
+                Execute(f, f.Program->Code[f.Pc]);
+        }
+    } catch (const Exception& e) {
+        unwind(&e.Message);
+        Result = TFormulaResult{false, {}, etDontCare, e.Message};
+    } catch (...) {
+        unwind(nullptr);
+        throw;
+    }
+}
+
+void TFormulaEngine::FinishFrame(TFormulaResult& Result) {
+    TFrame& top = FFrames.back();
+    if (FStack.size() != top.StackBase + 1) RaiseFormulaError(feInvalidExpression);
+    TFormulaValue v = FStack.back();
+    FStack.pop_back();
+    if (v.Kind == TFormulaValue::fvEmpty) v = TFormulaValue{};
+    if (top.Reseeded) FHost.SetRandSeed(top.SavedSeed);
+    FActive.erase(top.Cell);
+    TFormulaResult r{true, v, top.Type, {}};
+    if (top.Clean) {
+        TKept& k = FKept[top.Cell];
+        k.Program = top.Program;
+        k.Result = r;
+    }
+    bool clean = top.Clean;
+    FFrames.pop_back();
+    if (FFrames.empty()) {
+        Result = std::move(r);
+        return;
+    }
+    TFrame& parent = FFrames.back();
+    if (!clean) parent.Clean = false;
+    if (r.Type != etDontCare) parent.Type = r.Type;
+    // The parent waits in a cell reference or in a range.
+    if (parent.Program->Code[parent.Pc].Op == TFormulaOp::Cell) {
+        FStack.push_back(v);
+        ++parent.Pc;
+    } else {
+        AddListValue(v);
+    }
+}
+
+void TFormulaEngine::AddListValue(const TFormulaValue& Value) {
+    // Empty cells and NA drop out of lists; what remains is taken in double precision.
+    if (Value.Kind == TFormulaValue::fvNumber)
+        FListValues.push_back(static_cast<double>(Value.Number));
+}
+
+void TFormulaEngine::PushFrame(TFormulaCellId Cell, const AnsiString& Formula) {
+    TFrame f;
+    f.Cell = Cell;
+    f.Program = Program(Formula);
+    f.StackBase = FStack.size();
+    std::uint32_t seed = 0;
+    if (f.Program->UsesRand && FHost.GetCellSeed(Cell, seed)) {
+        f.SavedSeed = FHost.GetRandSeed();
+        f.Reseeded = true;
+        FHost.SetRandSeed(seed);
+    }
+    FActive.insert(Cell);
+    FFrames.push_back(std::move(f));
+}
+
+TFormulaEngine::TLookup TFormulaEngine::Reference(TFrame& Frame, std::int64_t Col, std::int64_t Row,
+                                                  TFormulaValue& Value) {
+    const std::int64_t h = FHost.GetHeadingOffset();
+    const std::int64_t absCol = Col + h - 1, row = Row + h - 1;
+    if (absCol < 0 || absCol >= FHost.GetAbsoluteColCount() || row < 0 ||
+        row >= FHost.GetRowCount())
+        RaiseFormulaError(feInvalidCellReference);
+    FHost.ReadSlot(static_cast<int>(absCol), static_cast<int>(row), FSlot);
+    if (FSlot.Cell == FOrigin) {
+        Frame.Clean = false;
+        RaiseFormulaError(feCyclicReference);
+    }
+    if (FSlot.Formula && !FSlot.Formula->empty()) {
+        FDependents[FSlot.Cell].push_back(Frame.Cell);
+        if (FHost.GetCellError(FSlot.Cell)) RaiseFormulaError(feReferenceToError);
+        if (FActive.count(FSlot.Cell) != 0) {
+            // A loop that does not pass through the originating cell.
+            Frame.Clean = false;
+            RaiseFormulaError(feCyclicReference);
+        }
+        auto kept = FKept.find(FSlot.Cell);
+        if (kept != FKept.end()) {
+            const TFormulaResult& r = kept->second.Result;
+            if (!r.Ok) throw Exception(r.ErrorText);
+            if (r.Type != etDontCare) Frame.Type = r.Type;
+            Value = r.Value;
+            return TLookup::Value;
+        }
+        PushFrame(FSlot.Cell, *FSlot.Formula);
+        return TLookup::Nested;
+    }
+    if (!FSlot.IsHome) {
+        Value = {TFormulaValue::fvNA, 0};
+        return TLookup::Value;
+    }
+    ReadPlainValue(Frame, FSlot, Value);
+    return TLookup::Value;
+}
+
+void TFormulaEngine::ReadPlainValue(TFrame& Frame, const TFormulaSlot& Slot, TFormulaValue& Value) {
+    const TFormulaCellValue& v = Slot.Value;
+    switch (v.Kind) {
+        case TFormulaCellValue::cvEmpty:
+            Value = {TFormulaValue::fvEmpty, 0};
+            return;
+        case TFormulaCellValue::cvBoolean:
+        case TFormulaCellValue::cvNumber:
+            Value = {TFormulaValue::fvNumber, v.Number};
+            return;
+        case TFormulaCellValue::cvDate:
+            Frame.Type = etDate;
+            Value = {TFormulaValue::fvNumber, v.Number};
+            return;
+        case TFormulaCellValue::cvCurrency:
+            Frame.Type = etCurrency;
+            Value = {TFormulaValue::fvNumber, v.Number};
+            return;
+        case TFormulaCellValue::cvText: {
+            Extended number = 0;
+            TCarrelonExpressionType type = etDontCare;
+            if (FormulaTextToNumber(v.Text, number, type)) {
+                if (type != etDontCare) Frame.Type = type;
+                Value = {TFormulaValue::fvNumber, number};
+            } else {
+                Value = {TFormulaValue::fvNA, 0};
+            }
+            return;
+        }
+        case TFormulaCellValue::cvUnconvertible:
+            Value = {TFormulaValue::fvNA, 0};
+            return;
+    }
+}
+
+bool TFormulaEngine::StepRange(TFrame& Frame, const TFormulaInstruction& In) {
+    if (In.Col2 < In.Col || In.Row2 < In.Row) return true;  // reversed: the first corner only
+    if (!Frame.RangeActive) {
+        Frame.RangeActive = true;
+        Frame.RangeK = In.Col;
+        Frame.RangeR = In.Row;
+    }
+    for (;;) {
+        // The state is the cell visited last; the first corner was the argument itself.
+        if (++Frame.RangeR > In.Row2) {
+            Frame.RangeR = In.Row;
+            ++Frame.RangeK;
+        }
+        if (Frame.RangeK > In.Col2) {
+            Frame.RangeActive = false;
+            return true;
+        }
+        TFormulaValue v;
+        if (Reference(Frame, Frame.RangeK, Frame.RangeR, v) == TLookup::Nested) return false;
+        AddListValue(v);
+    }
+}
+
+void TFormulaEngine::Execute(TFrame& Frame, const TFormulaInstruction& In) {
+    auto popOperand = [&] {
+        TFormulaValue v = FStack.back();
+        FStack.pop_back();
+        if (v.Kind == TFormulaValue::fvEmpty) v = TFormulaValue{};
+        return v;
+    };
+    auto push = [&](Extended x) { FStack.push_back({TFormulaValue::fvNumber, x}); };
+    auto pushNA = [&] { FStack.push_back({TFormulaValue::fvNA, 0}); };
+    const auto& functions = FormulaFunctions();
+
+    switch (In.Op) {
+        case TFormulaOp::Number:
+            push(In.Number);
+            break;
+        case TFormulaOp::Cell: {
+            TFormulaValue v;
+            if (Reference(Frame, In.Col, In.Row, v) == TLookup::Nested) return;
+            FStack.push_back(v);
+            break;
+        }
+        case TFormulaOp::Negate: {
+            TFormulaValue v = popOperand();
+            if (v.Kind == TFormulaValue::fvNA)
+                pushNA();
+            else
+                push(-v.Number);
+            break;
+        }
+        case TFormulaOp::Binary: {
+            TFormulaValue r = popOperand(), l = popOperand();
+            bool na = l.Kind == TFormulaValue::fvNA || r.Kind == TFormulaValue::fvNA;
+            Extended a = l.Kind == TFormulaValue::fvNA ? NANumber : l.Number;
+            Extended b = r.Kind == TFormulaValue::fvNA ? NANumber : r.Number;
+            switch (In.Operator) {
+                case tokenPlus:
+                    na ? pushNA() : push(fm::Add(a, b));
+                    break;
+                case tokenMinus:
+                    na ? pushNA() : push(fm::Subtract(a, b));
+                    break;
+                case tokenTimes:
+                    na ? pushNA() : push(fm::Multiply(a, b));
+                    break;
+                case tokenDiv:
+                    na ? pushNA() : push(fm::Divide(a, b));
+                    break;
+                case tokenPower:
+                    na ? pushNA() : push(fm::Power(a, b));
+                    break;
+                case tokenOr:
+                    na ? pushNA() : push(a != 0 || b != 0 ? 1 : 0);
+                    break;
+                case tokenAnd:
+                    push(a != 0 && b != 0 ? 1 : 0);
+                    break;
+                case tokenEquality:
+                    push(a == b ? 1 : 0);
+                    break;
+                case tokenLessThan:
+                    push(a < b ? 1 : 0);
+                    break;
+                case tokenGreaterThan:
+                    push(a > b ? 1 : 0);
+                    break;
+                case tokenGreaterThanOrEqualTo:
+                    push(a >= b ? 1 : 0);
+                    break;
+                case tokenLessThanOrEqualTo:
+                    push(a <= b ? 1 : 0);
+                    break;
+                case tokenInequality:
+                    push(a != b ? 1 : 0);
+                    break;
+                default:
+                    RaiseFormulaError(feInvalidExpression);
+            }
+            break;
+        }
+        case TFormulaOp::Call: {
+            const TFunction& fn = functions[In.Function];
+            if (fn.ResultType != etDontCare) Frame.Type = fn.ResultType;
+            if (fn.Kind == 0) {
+                push(fn.Routine0(*FEnvironment));
+                break;
+            }
+            TFormulaValue args[3];
+            bool na = false;
+            for (int i = fn.Kind - 1; i >= 0; --i) {
+                args[i] = popOperand();
+                na = na || args[i].Kind == TFormulaValue::fvNA;
+            }
+            if (na)
+                pushNA();
+            else if (fn.Kind == 1)
+                push(fn.Routine1(args[0].Number));
+            else if (fn.Kind == 2)
+                push(fn.Routine2(args[0].Number, args[1].Number));
+            else
+                push(fn.Routine3(args[0].Number, args[1].Number, args[2].Number));
+            break;
+        }
+        case TFormulaOp::ListOpen:
+            FListStarts.push_back(FListValues.size());
+            break;
+        case TFormulaOp::ListValue: {
+            TFormulaValue v = FStack.back();
+            FStack.pop_back();
+            AddListValue(v);
+            break;
+        }
+        case TFormulaOp::ListRange:
+            if (!StepRange(Frame, In)) return;
+            break;
+        case TFormulaOp::ListCall: {
+            const TFunction& fn = functions[In.Function];
+            if (fn.ResultType != etDontCare) Frame.Type = fn.ResultType;
+            std::size_t start = FListStarts.back();
+            std::size_t count = FListValues.size() - start;
+            Extended result = 0;
+            bool na = count == 0 && fn.EmptyListIsNA;
+            if (count != 0) result = fn.ListRoutine(FListValues.data() + start, count);
+            FListValues.resize(start);
+            FListStarts.pop_back();
+            na ? pushNA() : push(result);
+            break;
+        }
+        case TFormulaOp::Raise:
+            RaiseFormulaError(In.Error);
+    }
+    ++Frame.Pc;
+}
+
+}  // namespace carrelon

@@ -1,0 +1,102 @@
+// Evaluation of compiled formulas against a TFormulaHost. A referenced formula cell is evaluated
+// anew (its stored value is never read), but within one session each result is kept and reused
+// until an error flag it read changes, so a chain of formulas costs linear time. Nested
+// evaluations run on an explicit frame stack: a long chain cannot exhaust the call stack, and a
+// cell met again while its own evaluation is under way is a cyclic reference.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "formulas/FormulaHost.h"
+#include "formulas/FormulaProgram.h"
+#include "platform/rtl/Types.h"
+
+namespace carrelon {
+
+// A value on the evaluation stack: a number, or one of the two markers.
+struct TFormulaValue {
+    enum TKind : std::uint8_t { fvNumber, fvNA, fvEmpty };
+    TKind Kind = fvNumber;
+    Extended Number = 0;
+};
+
+struct TFormulaResult {
+    bool Ok = false;
+    TFormulaValue Value;  // Empty never leaves an evaluation: it is returned as 0
+    TCarrelonExpressionType Type = etDontCare;
+    AnsiString ErrorText;
+};
+
+class TFormulaEngine {
+public:
+    explicit TFormulaEngine(TFormulaHost& Host);
+    ~TFormulaEngine();
+    TFormulaEngine(const TFormulaEngine&) = delete;
+    TFormulaEngine& operator=(const TFormulaEngine&) = delete;
+
+    // Evaluates Text as the formula of Cell: clears Cell's error flag first and sets it on
+    // failure.
+    TFormulaResult Evaluate(const AnsiString& Text, TFormulaCellId Cell);
+
+    // Kept results live for one session; sessions nest. A session opened from an event
+    // handler drops them, as the handler may have changed any cell.
+    void BeginSession();
+    void EndSession();
+    void BeginHandler() { ++FHandlerDepth; }
+    void EndHandler() { --FHandlerDepth; }
+    // Drops kept results that read Cell's error flag, after it changed.
+    void CellErrorChanged(TFormulaCellId Cell);
+    // Drops every kept result (cell contents changed outside evaluation).
+    void Invalidate();
+
+    std::shared_ptr<const TFormulaProgram> Program(const AnsiString& Text);
+
+private:
+    struct TFrame;
+    struct TKept {
+        std::shared_ptr<const TFormulaProgram> Program;
+        TFormulaResult Result;
+    };
+    class TSessionEnvironment;
+
+    enum class TLookup { Value, Nested };
+    TLookup Reference(TFrame& Frame, std::int64_t Col, std::int64_t Row, TFormulaValue& Value);
+    void ReadPlainValue(TFrame& Frame, const TFormulaSlot& Slot, TFormulaValue& Value);
+    void PushFrame(TFormulaCellId Cell, const AnsiString& Formula);
+    bool StepRange(TFrame& Frame, const TFormulaInstruction& In);
+    void Run(TFormulaResult& Result);
+    void Execute(TFrame& Frame, const TFormulaInstruction& In);
+    void FinishFrame(TFormulaResult& Result);
+    void AddListValue(const TFormulaValue& Value);
+
+    TFormulaHost& FHost;
+    std::unique_ptr<TSessionEnvironment> FEnvironment;
+    TFormulaSeparators FCacheSeparators;
+    std::unordered_map<AnsiString, std::shared_ptr<const TFormulaProgram>> FPrograms;
+
+    int FSessionDepth = 0;
+    int FHandlerDepth = 0;
+    std::unordered_map<TFormulaCellId, TKept> FKept;
+    std::unordered_map<TFormulaCellId, std::vector<TFormulaCellId>> FDependents;
+
+    // Evaluation state of the running Evaluate.
+    TFormulaCellId FOrigin = nullptr;
+    std::vector<TFrame> FFrames;
+    std::unordered_set<TFormulaCellId> FActive;
+    std::vector<TFormulaValue> FStack;
+    std::vector<double> FListValues;
+    std::vector<std::size_t> FListStarts;
+    TFormulaSlot FSlot;
+};
+
+// Converts the display text of a text cell to a number the way formulas read text: a number in
+// the locale's format, with thousands separators or the currency symbol; a time, date or date and
+// time (setting Type); or the number left after dropping every character that is no part of one
+// ("12abc" is 12). False when nothing numeric remains.
+bool FormulaTextToNumber(const AnsiString& S, Extended& Value, TCarrelonExpressionType& Type);
+
+}  // namespace carrelon

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "formulas/ReferenceRewrite.h"
+#include "platform/rtl/Locale.h"
+
+namespace carrelon {
+namespace {
+
+AnsiString Shift(const AnsiString& F, int DCol, int DRow, bool Keep) {
+    AnsiString r;
+    ShiftFormulaReferences(F, DCol, DRow, r, Keep);
+    return r;
+}
+
+TEST(ShiftReferences, MovesRelativePartsAndKeepsMarkedOnes) {
+    const struct {
+        const char* Formula;
+        int DCol, DRow;
+        bool Keep;
+        const char* Expected;
+    } cases[] = {
+        {"SUM(A1:B2)+$E$3", 1, 2, true, "SUM(B3:C4)+$E$3"},
+        {"SUM(A1:B2)+$E$3", 1, 2, false, "SUM(B3:C4)+$F$5"},
+        {"A$5+$A5", 1, 1, true, "B$5+$A6"},
+        {"a1*2", 0, 0, false, "A1*2"},
+        {"$a$1", 3, 3, true, "$a$1"},
+        {"Z1+1", 1, 0, false, "AA1+1"},
+        {"SUM(A1;B2)", 1, 1, false, "SUM(B2;C3)"},
+        {"A5", 0, -5, false, "A0"},
+        {"A5", 0, -7, false, "A-2"},
+        {"PI()+SQRT(A1)", 1, 0, false, "PI()+SQRT(B1)"},
+        {"FOO1BAR+A1B", 1, 1, false, "FOO1BAR+A1B"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Shift(c.Formula, c.DCol, c.DRow, c.Keep), c.Expected) << c.Formula;
+}
+
+TEST(ShiftReferences, ExponentsAreNumbersNotReferences) {
+    EXPECT_EQ(Shift("1E5+A1", 1, 1, false), "1E5+B2");
+    EXPECT_EQ(Shift("2.5E3*A1", 0, -1, false), "2.5E3*A0");
+    EXPECT_EQ(Shift("1e-5+1E+5", 1, 1, false), "1e-5+1E+5");
+}
+
+TEST(ShiftReferences, ColumnBelowOneFailsVisibly) {
+    EXPECT_EQ(Shift("A5+1", -1, 0, false), "#REF!+1");
+    EXPECT_EQ(Shift("SUM(A1:C3)", -1, -1, false), "SUM(#REF!:B2)");
+    EXPECT_EQ(Shift("$A5", -1, 0, true), "$A5");
+}
+
+TEST(ShiftReferences, HeadingsOnThenOffRestoresReferencesBeyondTheFirstRowAndColumn) {
+    const AnsiString f = "SUM(B2:C9)*$D$4-E5";
+    EXPECT_EQ(Shift(Shift(f, -1, -1, false), 1, 1, false), f);
+}
+
+TEST(ShiftReferences, CommaDecimalNumbersStayWhole) {
+    TLocaleScope locale;
+    DecimalSeparator = ',';
+    ListSeparator = ';';
+    EXPECT_EQ(Shift("SUM(A1;2,5E3;B2)", 1, 1, false), "SUM(B2;2,5E3;C3)");
+}
+
+AnsiString Renumber(const AnsiString& F, TReferenceMap Cols, TReferenceMap Rows) {
+    AnsiString r;
+    RenumberFormulaReferences(F, Cols, Rows, r);
+    return r;
+}
+
+TEST(RenumberReferences, DeletingARowMovesLaterRowsUpAndItsOwnToTheRowAbove) {
+    // Row 3 deleted: numbers 3 and above drop by one.
+    auto rows = [](std::int64_t r) { return r >= 3 ? r - 1 : r; };
+    EXPECT_EQ(Renumber("A5+A3+A2", nullptr, rows), "A4+A2+A2");
+    EXPECT_EQ(Renumber("SUM(A1:A5)", nullptr, rows), "SUM(A1:A4)");
+    EXPECT_EQ(Renumber("2.5E3+A$5+$B7", nullptr, rows), "2.5E3+A$4+$B6");
+    EXPECT_EQ(Renumber("5+A5", nullptr, rows), "5+A4");
+}
+
+TEST(RenumberReferences, RewritesWholeReferencesOnly) {
+    // Moving row 1 to row 2 must not touch the A1 inside A10.
+    auto rows = [](std::int64_t r) { return r == 1 ? 2 : r == 2 ? 1 : r; };
+    EXPECT_EQ(Renumber("A1+A10+A2", nullptr, rows), "A2+A10+A1");
+    // Moving column 2 (B) after column 3 in a grid of 30 columns leaves AB5 alone.
+    auto cols = [](std::int64_t c) { return c == 2 ? 3 : c == 3 ? 2 : c; };
+    EXPECT_EQ(Renumber("AB5+B5+C5", cols, nullptr), "AB5+C5+B5");
+}
+
+TEST(RenumberReferences, ReportsWhetherAnythingChanged) {
+    AnsiString out;
+    auto cols = [](std::int64_t c) { return c + 1; };
+    EXPECT_FALSE(RenumberFormulaReferences("1+2", cols, nullptr, out));
+    EXPECT_EQ(out, "1+2");
+    EXPECT_TRUE(RenumberFormulaReferences("a1", cols, nullptr, out));
+    EXPECT_EQ(out, "B1");
+}
+
+}  // namespace
+}  // namespace carrelon
