@@ -238,7 +238,7 @@ TFormulaEngine::TLookup TFormulaEngine::Reference(TFrame& Frame, std::int64_t Co
         Frame.Clean = false;
         RaiseFormulaError(feCyclicReference);
     }
-    if (FSlot.Formula && !FSlot.Formula->empty()) {
+    if (!FSlot.Formula.empty()) {
         FDependents[FSlot.Cell].push_back(Frame.Cell);
         if (FHost.GetCellError(FSlot.Cell)) RaiseFormulaError(feReferenceToError);
         if (FActive.count(FSlot.Cell) != 0) {
@@ -254,7 +254,7 @@ TFormulaEngine::TLookup TFormulaEngine::Reference(TFrame& Frame, std::int64_t Co
             Value = r.Value;
             return TLookup::Value;
         }
-        PushFrame(FSlot.Cell, *FSlot.Formula);
+        PushFrame(FSlot.Cell, FSlot.Formula);
         return TLookup::Nested;
     }
     if (!FSlot.IsHome) {

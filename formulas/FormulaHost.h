@@ -30,9 +30,9 @@ struct TFormulaCellValue {
 
 struct TFormulaSlot {
     TFormulaCellId Cell = nullptr;  // the cell object in the slot (one object per merged range)
-    const AnsiString* Formula = nullptr;  // set and not empty when the cell has a formula
-    bool IsHome = true;                   // the slot is the cell's top-left one
-    TFormulaCellValue Value;              // filled for a home slot without formula
+    AnsiString Formula;             // empty when the cell has no formula
+    bool IsHome = true;             // the slot is the cell's top-left one
+    TFormulaCellValue Value;        // filled for a home slot without formula
 };
 
 class TFormulaHost : public TFormulaEnvironment {

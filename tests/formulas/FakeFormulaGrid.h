@@ -65,7 +65,7 @@ public:
         ++ReadSlotCalls;
         FakeCell& c = At(AbsCol, Row);
         Slot.Cell = &c;
-        Slot.Formula = c.Formula.empty() ? nullptr : &c.Formula;
+        Slot.Formula = c.Formula;
         Slot.IsHome = c.HomeCol == AbsCol && c.HomeRow == Row;
         Slot.Value = c.Value;
     }
