@@ -30,6 +30,8 @@ Int64 ReadFrom(const Container& Data, Int64& Position, void* Buffer, Int64 Count
 template <typename Container>
 void Resize(Container& Data, Int64 NewSize) {
     if (NewSize < 0) NewSize = 0;
+    // Beyond any machine's memory: refuse at once instead of asking the allocator.
+    if (NewSize > (Int64{1} << 40)) throw EOutOfMemory(SOutOfMemory);
     try {
         Data.resize(static_cast<std::size_t>(NewSize));
     } catch (const std::bad_alloc&) {

@@ -38,10 +38,11 @@ bool IsStringType(TVarType T) {
     return T == varString || T == varOleStr;
 }
 
+// Day 0 shows as a time only, a whole day as a date only, anything else as both.
 AnsiString FormatDate(TDateTime D) {
     const double whole = std::trunc(D.Val);
-    if (D.Val == whole) return DateToStr(D);
     if (whole == 0) return TimeToStr(D);
+    if (D.Val == whole) return DateToStr(D);
     return DateTimeToStr(D);
 }
 

@@ -50,6 +50,8 @@ TEST(Variant, TextConversionsFollowTheRuntime) {
     EXPECT_EQ(Variant(false).AsString(), "False");
     EXPECT_EQ(Variant(EncodeDate(2024, 3, 5)).AsString(), "3/5/2024");
     EXPECT_EQ(Variant(EncodeTime(6, 30, 0, 0)).AsString(), "6:30:00 AM");
+    EXPECT_EQ(Variant(TDateTime(0)).AsString(), "12:00:00 AM");
+    EXPECT_EQ(Variant(TDateTime(-1)).AsString(), "12/29/1899");
     EXPECT_EQ(Variant(TDateTime(EncodeDate(2024, 3, 5) + 0.75)).AsString(), "3/5/2024 6:00:00 PM");
     DecimalSeparator = ',';
     EXPECT_EQ(Variant(2.5).AsString(), "2,5");
