@@ -1,4 +1,6 @@
 // TGraphic and TBitmap: a 32-bit image with a canvas.
+#include <QFile>
+
 #include "platform/graphics/PicturesQt.h"
 
 namespace carrelon {
@@ -11,6 +13,63 @@ void TGraphic::SetTransparent(bool Value) {
 
 void TGraphic::Changed() {
     if (OnChange) OnChange(this);
+}
+
+void TGraphic::LoadFromStream(TStream& Stream) {
+    const Int64 Available = Stream.GetSize() - Stream.GetPosition();
+    if (Available <= 0 || static_cast<std::uint64_t>(Available) > MaxGraphicBytes)
+        throw EInvalidGraphic("Picture data is not valid");
+    Int64 Length = Available;
+    // A bitmap file says how long it is; what follows it belongs to someone else.
+    if (dynamic_cast<TBitmap*>(this) != nullptr && Available >= 14) {
+        Byte Header[6];
+        const Int64 Start = Stream.GetPosition();
+        Stream.ReadBuffer(Header, 6);
+        Stream.SetPosition(Start);
+        if (Header[0] == 'B' && Header[1] == 'M') {
+            const Int64 FileSize = Header[2] | (Header[3] << 8) | (Header[4] << 16) |
+                                   (static_cast<Int64>(Header[5]) << 24);
+            if (FileSize < 14 || FileSize > Available)
+                throw EInvalidGraphic("Bitmap image is not valid");
+            Length = FileSize;
+        }
+    }
+    std::vector<Byte> Data(static_cast<std::size_t>(Length));
+    Stream.ReadBuffer(Data.data(), Length);
+    LoadFromData(Data);
+}
+
+void TGraphic::SaveToStream(TStream& Stream) const {
+    const std::vector<Byte> Data = SaveToData();
+    if (!Data.empty()) Stream.WriteBuffer(Data.data(), static_cast<Int64>(Data.size()));
+}
+
+void TGraphic::LoadFromFile(const AnsiString& FileName) {
+    LoadFromData(ReadGraphicFile(FileName));
+}
+
+void TGraphic::SaveToFile(const AnsiString& FileName) const {
+    WriteGraphicFile(FileName, SaveToData());
+}
+
+std::vector<Byte> ReadGraphicFile(const AnsiString& FileName) {
+    QFile F(QString::fromStdString(FileName));
+    if (!F.open(QIODevice::ReadOnly))
+        throw EFOpenError("Cannot open file \"" + FileName + "\". " +
+                          F.errorString().toStdString());
+    if (static_cast<std::uint64_t>(F.size()) > MaxGraphicBytes)
+        throw EInvalidGraphic("Picture data is not valid");
+    return FromQByteArray(F.readAll());
+}
+
+void WriteGraphicFile(const AnsiString& FileName, const std::vector<Byte>& Data) {
+    QFile F(QString::fromStdString(FileName));
+    if (!F.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw EFOpenError("Cannot create file \"" + FileName + "\". " +
+                          F.errorString().toStdString());
+    if (F.write(reinterpret_cast<const char*>(Data.data()), static_cast<qint64>(Data.size())) !=
+        static_cast<qint64>(Data.size()))
+        throw EWriteError("Stream write error");
 }
 
 void DrawImageOn(TCanvas& Canvas, const TRect& Rect, const QImage& Image, TColor Transparent) {
@@ -57,6 +116,7 @@ void SetBitmapImage(TBitmap& Bitmap, const QImage& Image) {
     TBitmapPrivate& D = *Bitmap.Private();
     if (D.Canvas) FlushCanvas(*D.Canvas);
     D.Image = Image.isNull() ? QImage() : Image.convertToFormat(QImage::Format_RGB32);
+    D.Raw.clear();
     AttachToImage(D);
 }
 
@@ -64,6 +124,7 @@ void TBitmap::Assign(const TPersistent* Source) {
     if (const auto* B = dynamic_cast<const TBitmap*>(Source)) {
         if (B == this) return;
         SetBitmapImage(*this, BitmapImage(*B));
+        D->Raw = B->D->Raw;
         FPixelFormat = B->FPixelFormat;
         FHandleType = B->FHandleType;
         FTransparentMode = B->FTransparentMode;
@@ -115,11 +176,13 @@ void TBitmap::SetSize(int Width, int Height) {
         }
     }
     D->Image = Grown;
+    D->Raw.clear();
     AttachToImage(*D);
     Changed();
 }
 
 TCanvas* TBitmap::GetCanvas() {
+    D->Raw.clear();  // whoever takes the canvas may draw: the loaded bytes no longer hold
     if (!D->Canvas) {
         D->Canvas = std::make_unique<TCanvas>();
         AttachToImage(*D);
@@ -150,6 +213,27 @@ void TBitmap::SetTransparentMode(TTransparentMode Value) {
 void TBitmap::DrawOn(TCanvas& Canvas, const TRect& Rect) const {
     const QImage Image = BitmapImage(*this);  // a copy: Canvas may be this bitmap's own
     DrawImageOn(Canvas, Rect, Image, FTransparent ? ColorToRGB(GetTransparentColor()) : -1);
+}
+
+void TBitmap::LoadFromData(const std::vector<Byte>& Data) {
+    const char* Format = nullptr;
+    if (Data.size() >= 2 && Data[0] == 'B' && Data[1] == 'M')
+        Format = "BMP";
+    else if (Data.size() >= 8 && Data[0] == 0x89 && Data[1] == 'P' && Data[2] == 'N' &&
+             Data[3] == 'G')
+        Format = "PNG";
+    if (Format == nullptr) throw EInvalidGraphic("Bitmap image is not valid");
+    const QImage Image = DecodeImage(Data, Format, "Bitmap image is not valid");
+    SetBitmapImage(*this, Image);
+    D->Raw = Data;
+    Changed();
+}
+
+std::vector<Byte> TBitmap::SaveToData() const {
+    if (!D->Raw.empty()) return D->Raw;
+    const QImage& Image = BitmapImage(*this);
+    if (Image.isNull()) return {};
+    return EncodeImage(Image.convertToFormat(QImage::Format_RGB888), "BMP");
 }
 
 }  // namespace carrelon

@@ -182,7 +182,6 @@ QPainter* CanvasPainter(TCanvas& Canvas) {
     if (P == nullptr) {
         if (D.Target.Device == nullptr) return nullptr;
         if (!D.OwnPainter) {
-            if (D.Target.Device->width() <= 0 || D.Target.Device->height() <= 0) return nullptr;
             D.OwnPainter = std::make_unique<QPainter>();
             if (!D.OwnPainter->begin(D.Target.Device)) {
                 D.OwnPainter.reset();
