@@ -38,8 +38,11 @@ bool IsStringType(TVarType T) {
     return T == varString || T == varOleStr;
 }
 
-// Day 0 shows as a time only, a whole day as a date only, anything else as both.
+// Day 0 shows as a time only, a whole day as a date only, anything else as both. A value
+// outside the calendar has no text: the conversion fails.
 AnsiString FormatDate(TDateTime D) {
+    if (!(D.Val >= MinDateTime && D.Val < MaxDateTime + 1))
+        throw EVariantTypeCastError("Could not convert variant of type (Date) into type (String)");
     const double whole = std::trunc(D.Val);
     if (whole == 0) return TimeToStr(D);
     if (D.Val == whole) return DateToStr(D);
