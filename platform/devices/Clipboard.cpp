@@ -1,0 +1,237 @@
+// TClipboard over QClipboard.
+#include "platform/devices/Clipboard.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "platform/graphics/PicturesQt.h"
+
+namespace carrelon {
+
+namespace {
+
+const QString ComponentMime = QStringLiteral("application/x-carrelon-component");
+const QString MetafileMime = QStringLiteral("application/x-carrelon-metafile");
+
+// The MIME type carrying a raw data format; empty for formats that are not raw bytes.
+QString MimeOf(Word Format) {
+    switch (Format) {
+        case CF_COMPONENT:
+            return ComponentMime;
+        case CF_METAFILEPICT:
+        case CF_ENHMETAFILE:
+            return MetafileMime;
+        default:
+            return {};
+    }
+}
+
+// Any lone CR, lone LF or CR LF becomes Break.
+QString NormaliseBreaks(const QString& Text, const QString& Break) {
+    QString Out;
+    Out.reserve(Text.size() + Text.size() / 16);
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        const QChar C = Text[i];
+        if (C == u'\r') {
+            if (i + 1 < Text.size() && Text[i + 1] == u'\n') ++i;
+            Out += Break;
+        } else if (C == u'\n') {
+            Out += Break;
+        } else {
+            Out += C;
+        }
+    }
+    return Out;
+}
+
+}  // namespace
+
+struct TClipboardPrivate {
+    int OpenCount = 0;
+    bool Emptied = false;
+    bool Modified = false;
+    std::unique_ptr<QMimeData> Pending;
+
+    // What readers see: the batch being built, else the system clipboard.
+    const QMimeData* Current() const {
+        if (Pending && Modified) return Pending.get();
+        return QGuiApplication::clipboard()->mimeData();
+    }
+
+    // The batch to add a format to; the first addition after Open empties the clipboard.
+    QMimeData& Adding() {
+        if (!Emptied) {
+            Pending = std::make_unique<QMimeData>();
+            Emptied = true;
+        }
+        Modified = true;
+        return *Pending;
+    }
+};
+
+TClipboard::TClipboard() : D(std::make_unique<TClipboardPrivate>()) {}
+
+TClipboard::~TClipboard() = default;
+
+void TClipboard::Open() {
+    if (D->OpenCount++ == 0) {
+        D->Emptied = false;
+        D->Modified = false;
+        D->Pending.reset();
+    }
+}
+
+void TClipboard::Close() {
+    if (D->OpenCount == 0) return;
+    if (--D->OpenCount > 0) return;
+    if (D->Modified) {
+        // The clipboard takes ownership of the batch.
+        QGuiApplication::clipboard()->setMimeData(D->Pending.release());
+    }
+    D->Pending.reset();
+    D->Emptied = false;
+    D->Modified = false;
+}
+
+void TClipboard::Clear() {
+    Open();
+    D->Pending = std::make_unique<QMimeData>();
+    D->Emptied = true;
+    D->Modified = true;
+    Close();
+}
+
+bool TClipboard::HasFormat(Word Format) const {
+    const QMimeData* M = D->Current();
+    if (M == nullptr) return false;
+    switch (Format) {
+        case CF_TEXT:
+            return M->hasText();
+        case CF_BITMAP:
+            return M->hasImage();
+        case CF_PICTURE:
+            return M->hasImage() || M->hasFormat(MetafileMime);
+        default: {
+            const QString Mime = MimeOf(Format);
+            return !Mime.isEmpty() && M->hasFormat(Mime);
+        }
+    }
+}
+
+AnsiString TClipboard::GetAsText() const {
+    const QMimeData* M = D->Current();
+    if (M == nullptr || !M->hasText()) return {};
+    return NormaliseBreaks(M->text(), QStringLiteral("\r\n")).toStdString();
+}
+
+void TClipboard::SetAsText(const AnsiString& Value) {
+    Open();
+    D->Adding().setText(NormaliseBreaks(QString::fromStdString(Value), QStringLiteral("\n")));
+    Close();
+}
+
+std::vector<Byte> TClipboard::GetAsBytes(Word Format) const {
+    if (Format == CF_TEXT) {
+        const AnsiString Text = GetAsText();
+        return std::vector<Byte>(Text.begin(), Text.end());
+    }
+    const QMimeData* M = D->Current();
+    const QString Mime = MimeOf(Format);
+    if (M == nullptr || Mime.isEmpty() || !M->hasFormat(Mime)) return {};
+    const QByteArray Data = M->data(Mime);
+    if (static_cast<std::size_t>(Data.size()) > MaxClipboardBytes) return {};
+    return FromQByteArray(Data);
+}
+
+void TClipboard::SetAsBytes(Word Format, const std::vector<Byte>& Data) {
+    if (Format == CF_TEXT) {
+        SetAsText(AnsiString(Data.begin(), Data.end()));
+        return;
+    }
+    const QString Mime = MimeOf(Format);
+    if (Mime.isEmpty() || Data.size() > MaxClipboardBytes) return;
+    Open();
+    D->Adding().setData(Mime, ToQByteArray(Data));
+    Close();
+}
+
+void TClipboard::Assign(const TPersistent* Source) {
+    if (const auto* P = dynamic_cast<const TPicture*>(Source)) {
+        if (P->GetGraphic() != nullptr) Assign(P->GetGraphic());
+        return;
+    }
+    if (const auto* M = dynamic_cast<const TMetafile*>(Source)) {
+        SetAsBytes(CF_METAFILEPICT, M->SaveToData());
+        return;
+    }
+    if (const auto* G = dynamic_cast<const TGraphic*>(Source)) {
+        TBitmap Rendered;
+        Rendered.Assign(G);
+        Open();
+        D->Adding().setImageData(BitmapImage(Rendered));
+        Close();
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+void TClipboard::AssignTo(TPersistent* Dest) const {
+    const QMimeData* M = D->Current();
+    auto LoadMetafile = [&](TMetafile& Metafile) {
+        Metafile.LoadFromData(GetAsBytes(CF_METAFILEPICT));
+    };
+    auto LoadBitmap = [&](TBitmap& Bitmap) {
+        const QImage Image = qvariant_cast<QImage>(M->imageData());
+        if (Image.isNull() || Image.width() > MaxBitmapSide || Image.height() > MaxBitmapSide ||
+            static_cast<std::int64_t>(Image.width()) * Image.height() > MaxBitmapPixels)
+            throw EInvalidGraphic("Unsupported clipboard format");
+        SetBitmapImage(Bitmap, Image);
+    };
+    const bool HasImage = M != nullptr && M->hasImage();
+    const bool HasMetafile = M != nullptr && M->hasFormat(MetafileMime);
+    if (auto* B = dynamic_cast<TBitmap*>(Dest)) {
+        if (!HasImage) throw EInvalidGraphic("Unsupported clipboard format");
+        LoadBitmap(*B);
+        return;
+    }
+    if (auto* Meta = dynamic_cast<TMetafile*>(Dest)) {
+        if (!HasMetafile) throw EInvalidGraphic("Unsupported clipboard format");
+        LoadMetafile(*Meta);
+        return;
+    }
+    if (auto* P = dynamic_cast<TPicture*>(Dest)) {
+        if (HasMetafile) {
+            TMetafile Metafile;
+            LoadMetafile(Metafile);
+            P->SetGraphic(&Metafile);
+        } else if (HasImage) {
+            TBitmap Bitmap;
+            LoadBitmap(Bitmap);
+            P->SetGraphic(&Bitmap);
+        } else {
+            throw EInvalidGraphic("Unsupported clipboard format");
+        }
+        return;
+    }
+    TPersistent::AssignTo(Dest);
+}
+
+namespace {
+TClipboard* GlobalClipboard = nullptr;
+void FreeGlobalClipboard() {
+    delete GlobalClipboard;
+    GlobalClipboard = nullptr;
+}
+}  // namespace
+
+TClipboard* Clipboard() {
+    if (GlobalClipboard == nullptr) {
+        GlobalClipboard = new TClipboard();
+        qAddPostRoutine(FreeGlobalClipboard);
+    }
+    return GlobalClipboard;
+}
+
+}  // namespace carrelon

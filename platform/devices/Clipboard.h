@@ -1,0 +1,67 @@
+// The clipboard: text, pictures and the component format, offered together when set between
+// Open and Close.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/rtl/Object.h"
+#include "platform/rtl/Types.h"
+
+namespace carrelon {
+
+// Clipboard formats.
+constexpr Word CF_TEXT = 1;
+constexpr Word CF_BITMAP = 2;
+constexpr Word CF_METAFILEPICT = 3;
+constexpr Word CF_ENHMETAFILE = 14;
+// Any picture the clipboard holds (a bitmap or a metafile).
+constexpr Word CF_PICTURE = 0xC001;
+// A streamed component, carried under "application/x-carrelon-component".
+constexpr Word CF_COMPONENT = 0xC002;
+
+// Raw data above this size is neither offered nor read.
+constexpr std::size_t MaxClipboardBytes = std::size_t{256} << 20;
+
+struct TClipboardPrivate;
+
+class TClipboard : public TPersistent {
+public:
+    TClipboard();
+    ~TClipboard() override;
+    AnsiString ClassName() const override { return "TClipboard"; }
+
+    // Open and Close nest. The first format set after the outermost Open empties the
+    // clipboard; everything set before the outermost Close is offered together. A format set
+    // without Open replaces the clipboard's contents on its own.
+    void Open();
+    void Close();
+    void Clear();
+    bool HasFormat(Word Format) const;
+
+    // Text with CR LF line breaks; the system clipboard holds it with LF breaks.
+    AnsiString GetAsText() const;
+    void SetAsText(const AnsiString& Value);
+
+    // The bytes of a data format (CF_TEXT: UTF-8 text; CF_COMPONENT: the component stream;
+    // CF_METAFILEPICT/CF_ENHMETAFILE: a metafile's stream form). Empty when absent or too large.
+    std::vector<Byte> GetAsBytes(Word Format) const;
+    void SetAsBytes(Word Format, const std::vector<Byte>& Data);
+
+    // Puts a picture or graphic on the clipboard: a metafile as CF_METAFILEPICT, any other
+    // graphic as CF_BITMAP.
+    void Assign(const TPersistent* Source) override;
+
+protected:
+    // Fills a TBitmap, TMetafile or TPicture from the clipboard; EInvalidGraphic when the
+    // clipboard holds no such picture.
+    void AssignTo(TPersistent* Dest) const override;
+
+private:
+    std::unique_ptr<TClipboardPrivate> D;
+};
+
+// The application's clipboard.
+TClipboard* Clipboard();
+
+}  // namespace carrelon
