@@ -28,8 +28,14 @@ TFloatRec ExactDigits(Extended Value) {
         return r;
     }
     char buf[80];
+    // 39 significant digits are enough to see whether a value lies exactly on a rounding
+    // half. A value that a double holds exactly takes the much faster double conversion.
+    const long double magnitude = std::fabs(Value);
+    const double asDouble = static_cast<double>(magnitude);
     const auto res =
-        std::to_chars(buf, buf + sizeof buf, std::fabs(Value), std::chars_format::scientific, 39);
+        static_cast<long double>(asDouble) == magnitude
+            ? std::to_chars(buf, buf + sizeof buf, asDouble, std::chars_format::scientific, 39)
+            : std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 39);
     const std::string text(buf, res.ptr);
     const std::size_t e = text.find('e');
     r.Digits = text.substr(0, 1) + text.substr(2, e - 2);

@@ -107,8 +107,10 @@ std::size_t ScanReal(const AnsiString& S, std::size_t From, char Separator, std:
     return i;
 }
 
-// Converts validated ASCII; False on overflow. Underflow gives zero.
-bool AsciiToExtended(const std::string& Ascii, Extended& Value) {
+// Converts validated ASCII straight to the target type (no double rounding); False on
+// overflow. Underflow gives zero.
+template <typename T>
+bool AsciiToFloat(const std::string& Ascii, T& Value) {
     const char* b = Ascii.data();
     const char* e = b + Ascii.size();
     const auto r = std::from_chars(b, e, Value);
@@ -210,7 +212,9 @@ Int64 StrToInt64Def(const AnsiString& S, Int64 Default) {
     return TryStrToInt64(S, v) ? v : Default;
 }
 
-void Val(const AnsiString& S, Extended& Value, int& Code) {
+namespace {
+template <typename T>
+void ValFloat(const AnsiString& S, T& Value, int& Code) {
     Value = 0;
     std::size_t i = 0;
     while (i < S.size() && S[i] == ' ')
@@ -222,8 +226,8 @@ void Val(const AnsiString& S, Extended& Value, int& Code) {
         Code = static_cast<int>(stop + 1);
         return;
     }
-    Extended v = 0;
-    if (!AsciiToExtended(ascii, v)) {
+    T v = 0;
+    if (!AsciiToFloat(ascii, v)) {
         Code = static_cast<int>(S.size() + 1);
         return;
     }
@@ -231,14 +235,14 @@ void Val(const AnsiString& S, Extended& Value, int& Code) {
     Code = 0;
 }
 
+}  // namespace
+
+void Val(const AnsiString& S, Extended& Value, int& Code) {
+    ValFloat(S, Value, Code);
+}
+
 void Val(const AnsiString& S, double& Value, int& Code) {
-    Extended v = 0;
-    Val(S, v, Code);
-    if (Code == 0 && std::fabs(v) > DBL_MAX) {
-        Code = static_cast<int>(S.size() + 1);
-        v = 0;
-    }
-    Value = static_cast<double>(v);
+    ValFloat(S, Value, Code);
 }
 
 void Val(const AnsiString& S, Int64& Value, int& Code) {
@@ -259,7 +263,9 @@ void Val(const AnsiString& S, int& Value, int& Code) {
     Value = static_cast<int>(v);
 }
 
-bool TextToFloat(const AnsiString& S, Extended& Value, const TFormatSettings& Settings) {
+namespace {
+template <typename T>
+bool TextToFloatT(const AnsiString& S, T& Value, const TFormatSettings& Settings) {
     std::size_t b = 0, e = S.size();
     while (b < e && IsBlankChar(S[b]))
         ++b;
@@ -271,17 +277,20 @@ bool TextToFloat(const AnsiString& S, Extended& Value, const TFormatSettings& Se
     bool complete = false;
     if (ScanReal(body, 0, Settings.DecimalSeparator, ascii, complete) != body.size() || !complete)
         return false;
-    Extended v = 0;
-    if (!AsciiToExtended(ascii, v)) return false;
+    T v = 0;
+    if (!AsciiToFloat(ascii, v)) return false;
     Value = v;
     return true;
 }
 
+}  // namespace
+
+bool TextToFloat(const AnsiString& S, Extended& Value, const TFormatSettings& Settings) {
+    return TextToFloatT(S, Value, Settings);
+}
+
 bool TextToFloat(const AnsiString& S, double& Value, const TFormatSettings& Settings) {
-    Extended v = 0;
-    if (!TextToFloat(S, v, Settings) || std::fabs(v) > DBL_MAX) return false;
-    Value = static_cast<double>(v);
-    return true;
+    return TextToFloatT(S, Value, Settings);
 }
 
 bool TextToFloat(const AnsiString& S, Currency& Value, const TFormatSettings& Settings) {

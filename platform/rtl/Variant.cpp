@@ -171,6 +171,15 @@ Extended Variant::AsExtended() const {
     CastError(varDouble);
 }
 
+double Variant::AsDouble() const {
+    if (IsStringType(FType)) {
+        double v = 0;  // read straight into a double: no second rounding
+        if (TextToFloat(FData.Text->Text, v)) return v;
+        CastError(varDouble);
+    }
+    return static_cast<double>(AsExtended());
+}
+
 Int64 Variant::AsInt64() const {
     if (IsIntegerType(FType)) return FData.Int;
     if (FType == varBoolean) return FData.Bool ? -1 : 0;

@@ -79,7 +79,7 @@ public:
     // DateToStr (no time part), TimeToStr (day 0) or DateTimeToStr, booleans "True"/"False".
     AnsiString AsString() const;
     Extended AsExtended() const;
-    double AsDouble() const { return static_cast<double>(AsExtended()); }
+    double AsDouble() const;
     Int64 AsInt64() const;  // fractions round halves to even
     int AsInteger() const;
     Currency AsCurrency() const;

@@ -152,7 +152,12 @@ TEST(TextToFloat, AcceptsOnlyTheLocaleDecimalSeparator) {
     EXPECT_TRUE(TextToFloat("1,5", v));
     EXPECT_EQ(v, 1.5L);
     EXPECT_FALSE(TextToFloat("1.5", v));
+    DecimalSeparator = '.';
     double d = 0;
+    // Just above the half between 1 and the next double: read straight into a double it
+    // rounds up; through an Extended it would first round to the half, then to even (1).
+    ASSERT_TRUE(TextToFloat("1.000000000000000111022302462515654042363166809082031251", d));
+    EXPECT_EQ(d, 1.0 + 0x1p-52);
     EXPECT_FALSE(TextToFloat("1e400", d));  // fits an Extended, not a Double
     EXPECT_TRUE(TextToFloat("1e400", v));
 }
@@ -234,4 +239,29 @@ TEST(BoolConversions, TextsAndNumbers) {
     EXPECT_FALSE(StrToBool("0"));
     EXPECT_THROW(StrToBool("yes"), EConvertError);
     EXPECT_TRUE(StrToBoolDef("maybe", true));
+}
+
+TEST(FloatToStr, FifteenDigitDecimalsRoundTripThroughDoubles) {
+    // Any decimal of at most 15 significant digits survives text -> double -> text, so the
+    // printed text must read back as exactly the same double, whatever the notation chosen.
+    TLocaleScope locale(true);
+    std::uint64_t state = 0x9E3779B97F4A7C15u;
+    auto next = [&] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::uint64_t mantissa = next() % 999999999999999u + 1;
+        const int exponent = static_cast<int>(next() % 61) - 30;
+        const AnsiString text = std::to_string(mantissa) + "e" + std::to_string(exponent);
+        double x = 0;
+        ASSERT_TRUE(TextToFloat(text, x)) << text;
+        double back = 0;
+        const AnsiString printed = FloatToStr(x);
+        ASSERT_TRUE(TextToFloat(printed, back)) << printed;
+        ASSERT_EQ(back, x) << text << " printed as " << printed;
+        ASSERT_LE(printed.size(), 22u) << printed;
+    }
 }
