@@ -151,7 +151,11 @@ void AttachCanvas(TCanvas& Canvas, const TCanvasTarget& Target) {
     DetachCanvas(Canvas);
     TCanvasPrivate& D = *Canvas.Private();
     D.Target = Target;
-    if (D.Target.Painter != nullptr) D.Target.Painter->save();
+    D.LenderClip.reset();
+    if (D.Target.Painter != nullptr) {
+        D.Target.Painter->save();
+        if (D.Target.Painter->hasClipping()) D.LenderClip = D.Target.Painter->clipRegion();
+    }
     D.Clip.reset();
     D.ClipApplied = false;
     // The font measures at the device's resolution (the printer's on a printer canvas).
@@ -164,6 +168,7 @@ void DetachCanvas(TCanvas& Canvas) {
     if (D.Target.Painter != nullptr) D.Target.Painter->restore();
     D.Target = TCanvasTarget();
     D.Clip.reset();
+    D.LenderClip.reset();
     D.ClipApplied = false;
 }
 
@@ -192,8 +197,13 @@ QPainter* CanvasPainter(TCanvas& Canvas) {
         P = D.OwnPainter.get();
     }
     if (!D.ClipApplied) {
-        if (D.Clip)
+        // A lent painter's clip (a child's area, a paint event's region) always stays.
+        if (D.Clip && D.LenderClip)
+            P->setClipRegion(D.Clip->intersected(*D.LenderClip));
+        else if (D.Clip)
             P->setClipRegion(*D.Clip);
+        else if (D.LenderClip)
+            P->setClipRegion(*D.LenderClip);
         else
             P->setClipping(false);
         D.ClipApplied = true;

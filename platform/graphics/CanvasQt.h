@@ -37,6 +37,7 @@ struct TCanvasPrivate {
     TCanvasTarget Target;
     std::unique_ptr<QPainter> OwnPainter;  // begun on Target.Device
     std::optional<QRegion> Clip;           // nullopt: the whole device
+    std::optional<QRegion> LenderClip;     // the lent painter's own clip, always kept
     bool ClipApplied = false;
     std::intptr_t FontHandle = 0;  // the font QtFont was made from
     QFont QtFont;

@@ -12,7 +12,6 @@
 
 namespace carrelon {
 
-
 struct TBitmapPrivate {
     QImage Image;
     std::unique_ptr<TCanvas> Canvas;  // created on first use, attached to Image

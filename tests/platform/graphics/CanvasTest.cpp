@@ -265,3 +265,28 @@ TEST(Bitmap, ResizeKeepsContentAndRefusesHugeSizes) {
     Copy.Assign(&B);
     EXPECT_EQ(Copy.GetCanvas()->GetPixels(1, 1), clRed);
 }
+
+TEST(Canvas, LentPainterKeepsItsClipThroughExclusions) {
+    QImage Image(20, 20, QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    QPainter Painter(&Image);
+    Painter.setClipRect(QRect(0, 0, 10, 20));  // e.g. a child control's area
+    TCanvas C;
+    TCanvasTarget T;
+    T.Painter = &Painter;
+    T.Bounds = Image.rect();
+    AttachCanvas(C, T);
+    C.GetBrush()->SetColor(clRed);
+    C.FillRect(Rect(0, 0, 20, 20));
+    EXPECT_EQ(C.GetPixels(5, 5), clRed);
+    EXPECT_EQ(C.GetPixels(15, 5), clWhite);  // outside the lender's clip
+    C.ExcludeClipRect(Rect(0, 0, 5, 20));
+    C.GetBrush()->SetColor(clBlue);
+    C.FillRect(Rect(0, 0, 20, 20));
+    EXPECT_EQ(C.GetPixels(2, 5), clRed);
+    EXPECT_EQ(C.GetPixels(7, 5), clBlue);
+    EXPECT_EQ(C.GetPixels(15, 5), clWhite);
+    DetachCanvas(C);
+    EXPECT_TRUE(Painter.hasClipping());  // the lender's state comes back
+    EXPECT_EQ(Painter.clipRegion(), QRegion(0, 0, 10, 20));
+}
