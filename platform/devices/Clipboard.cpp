@@ -14,6 +14,9 @@ namespace {
 
 const QString ComponentMime = QStringLiteral("application/x-carrelon-component");
 const QString MetafileMime = QStringLiteral("application/x-carrelon-metafile");
+// Our text exactly as set: line breaks inside cell text (LF) and between rows (CR LF) differ,
+// and the system's text form cannot tell them apart.
+const QString ExactTextMime = QStringLiteral("application/x-carrelon-text");
 
 // The MIME type carrying a raw data format; empty for formats that are not raw bytes.
 QString MimeOf(Word Format) {
@@ -123,12 +126,19 @@ bool TClipboard::HasFormat(Word Format) const {
 AnsiString TClipboard::GetAsText() const {
     const QMimeData* M = D->Current();
     if (M == nullptr || !M->hasText()) return {};
+    if (M->hasFormat(ExactTextMime)) {
+        const QByteArray Exact = M->data(ExactTextMime);
+        if (static_cast<std::size_t>(Exact.size()) <= MaxClipboardBytes)
+            return AnsiString(Exact.constData(), static_cast<std::size_t>(Exact.size()));
+    }
     return NormaliseBreaks(M->text(), QStringLiteral("\r\n")).toStdString();
 }
 
 void TClipboard::SetAsText(const AnsiString& Value) {
     Open();
-    D->Adding().setText(NormaliseBreaks(QString::fromStdString(Value), QStringLiteral("\n")));
+    QMimeData& M = D->Adding();
+    M.setText(NormaliseBreaks(QString::fromStdString(Value), QStringLiteral("\n")));
+    M.setData(ExactTextMime, QByteArray(Value.data(), static_cast<qsizetype>(Value.size())));
     Close();
 }
 

@@ -39,7 +39,9 @@ public:
     void Clear();
     bool HasFormat(Word Format) const;
 
-    // Text with CR LF line breaks; the system clipboard holds it with LF breaks.
+    // Text with CR LF line breaks; the system clipboard holds it with LF breaks. Text set here
+    // reads back exactly as set (a lone LF inside a copied cell stays LF, apart from the CR LF
+    // between rows); text from other programs reads with every break as CR LF.
     AnsiString GetAsText() const;
     void SetAsText(const AnsiString& Value);
 
