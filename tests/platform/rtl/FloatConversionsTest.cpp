@@ -66,6 +66,9 @@ TEST(FloatToStrF, EachFormat) {
     EXPECT_EQ(FloatToStrF(2.5, ffFixed, 15, 0), "3");
     EXPECT_EQ(FloatToStrF(-2.5, ffFixed, 15, 0), "-3");
     EXPECT_EQ(FloatToStrF(0.125, ffFixed, 15, 2), "0.13");
+    EXPECT_EQ(FloatToStrF(9.9999, ffFixed, 15, 2), "10.00");
+    EXPECT_EQ(FloatToStr(0.9999999999999999), "1");
+    EXPECT_EQ(FloatToStr(999999999999999.9), "1E15");
 }
 
 TEST(FloatToStrF, CurrencyLayoutsFollowTheLocale) {
@@ -119,6 +122,12 @@ TEST(FormatFloat, Patterns) {
         {"00-00", 1234, "12-34"},
         {"", 1.5, "1.5"},
         {"0", 1e20, "1E20"},
+        // Rounding that carries into a new digit.
+        {"0.00", 9.999, "10.00"},
+        {"#,##0", 999.5, "1,000"},
+        {"0.0E+0", -0.00012, "-1.2E-4"},
+        {"0.00E+00", 0, "0.00E+00"},
+        {"0.0E+0", 9.96, "1.0E+1"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatFloat(c.Format, c.Value), c.Text) << c.Format << " " << c.Value;
