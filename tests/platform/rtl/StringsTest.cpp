@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "platform/rtl/Strings.h"
@@ -99,4 +100,58 @@ TEST(Strings, CodePoints) {
     EXPECT_EQ(CodePointCount("\xFF\xFE"), 2u);  // each invalid byte counts once
     EXPECT_EQ(CodePointCount("\xC3"), 1u);      // truncated sequence
     EXPECT_EQ(CodePointCount("\r\n"), 2u);
+}
+
+namespace {
+
+// Random short texts over a small alphabet with case pairs, accents, digits, punctuation and
+// broken UTF-8, so ties at every collation level occur often.
+AnsiString RandomText(std::uint32_t& State) {
+    static const char* pieces[] = {"a",        "A", "b", "B", "e",    "E",    "\xC3\xA9",
+                                   "\xC3\x89", "1", "-", " ", "\xFF", "\xC3", "z"};
+    State = State * 1103515245u + 12345u;
+    AnsiString s;
+    for (std::uint32_t n = (State >> 16) % 5; n > 0; --n) {
+        State = State * 1103515245u + 12345u;
+        s += pieces[(State >> 16) % 14];
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(Strings, LocaleComparisonsAreConsistentOrders) {
+    // Sorting relies on these being strict weak orders: antisymmetric and transitive, with
+    // equality only for equal texts (case-folded equal texts for the Text form).
+    std::uint32_t state = 7;
+    for (int i = 0; i < 3000; ++i) {
+        const AnsiString a = RandomText(state), b = RandomText(state), c = RandomText(state);
+        for (auto cmp : {&AnsiCompareStr, &AnsiCompareText}) {
+            const int ab = cmp(a, b), bc = cmp(b, c), ac = cmp(a, c);
+            ASSERT_EQ(ab, -cmp(b, a)) << a << " / " << b;
+            if (ab < 0 && bc < 0) {
+                ASSERT_LT(ac, 0) << a << " / " << b << " / " << c;
+            }
+            if (ab == 0 && bc == 0) {
+                ASSERT_EQ(ac, 0);
+            }
+        }
+        ASSERT_EQ(AnsiCompareStr(a, b) == 0, a == b);
+        ASSERT_EQ(AnsiCompareText(a, b) == 0, AnsiUpperCase(a) == AnsiUpperCase(b));
+    }
+}
+
+TEST(Strings, CodePointHelpersAgreeOnBrokenText) {
+    std::uint32_t state = 11;
+    for (int i = 0; i < 2000; ++i) {
+        const AnsiString s = RandomText(state) + RandomText(state);
+        const std::size_t n = CodePointCount(s);
+        ASSERT_EQ(Utf8ToCodePoints(s).size(), n);
+        AnsiString rebuilt;
+        for (std::size_t k = 0; k < n; ++k)
+            rebuilt += CodePointCopy(s, k, 1);
+        ASSERT_EQ(rebuilt, s);
+        ASSERT_EQ(ByteOffsetToCodePoint(s, CodePointToByteOffset(s, n / 2)), n / 2);
+        ASSERT_EQ(AnsiUpperCase(s).size(), s.size());
+    }
 }
