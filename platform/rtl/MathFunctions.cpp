@@ -80,7 +80,9 @@ Extended IntPower(Extended Base, int Exponent) {
         if (n > 0) b *= b;
     }
     if (negative) {
-        if (result == 0) ZeroDivide();
+        // A zero base divides by zero; a power that merely underflowed is an overflow of
+        // the reciprocal.
+        if (result == 0) Base == 0 ? ZeroDivide() : Overflow();
         result = 1 / result;
     }
     if (std::isinf(result)) {

@@ -50,6 +50,8 @@ TEST(Math, ErrorBehaviourOfTheRuntime) {
         {"Power(0, -1)", [] { Power(0, -1); }, ZeroDiv},
         {"Power(10, 5000)", [] { Power(10, 5000); }, Over},
         {"IntPower(10, -5000)", [] { IntPower(10, -5000); }, None},
+        {"IntPower(0.5, -20000)", [] { IntPower(0.5L, -20000); }, Over},
+        {"IntPower(0, -2)", [] { IntPower(0, -2); }, ZeroDiv},
         {"ArcSin(2)", [] { ArcSin(2); }, Invalid},
         {"ArcCos(-1.5)", [] { ArcCos(-1.5L); }, Invalid},
         {"ArcCosh(0.5)", [] { ArcCosh(0.5L); }, Invalid},
