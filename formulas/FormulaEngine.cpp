@@ -51,7 +51,8 @@ private:
 
 struct TFormulaEngine::TFrame {
     TFormulaCellId Cell = nullptr;
-    std::shared_ptr<const TFormulaProgram> Program;
+    TCellState* State = nullptr;
+    const TFormulaProgram* Program = nullptr;  // owned by State
     std::size_t Pc = 0;
     std::size_t StackBase = 0;
     TCarrelonExpressionType Type = etDontCare;
@@ -91,22 +92,33 @@ void TFormulaEngine::EndSession() {
 }
 
 void TFormulaEngine::Invalidate() {
-    FKept.clear();
-    FDependents.clear();
+    // Swapping frees the bucket array: clearing it in place costs its full size every time,
+    // even when nothing is kept.
+    if (!FStates.empty()) decltype(FStates)().swap(FStates);
 }
 
 void TFormulaEngine::CellErrorChanged(TFormulaCellId Cell) {
     std::vector<TFormulaCellId> pending{Cell};
     while (!pending.empty()) {
-        TFormulaCellId c = pending.back();
+        auto it = FStates.find(pending.back());
         pending.pop_back();
-        auto it = FDependents.find(c);
-        if (it == FDependents.end()) continue;
-        std::vector<TFormulaCellId> readers = std::move(it->second);
-        FDependents.erase(it);
-        for (TFormulaCellId r : readers)
-            if (FKept.erase(r) != 0) pending.push_back(r);
+        if (it == FStates.end()) continue;
+        std::vector<TFormulaCellId> readers = std::move(it->second.Readers);
+        it->second.Readers.clear();
+        for (TFormulaCellId r : readers) {
+            auto reader = FStates.find(r);
+            if (reader != FStates.end() && reader->second.HasKept) {
+                reader->second.HasKept = false;
+                pending.push_back(r);
+            }
+        }
     }
+}
+
+void TFormulaEngine::Keep(TCellState& State, const AnsiString& Text, const TFormulaResult& Result) {
+    State.HasKept = true;
+    State.KeptText = Text;
+    State.Kept = Result;
 }
 
 TFormulaResult TFormulaEngine::Evaluate(const AnsiString& Text, TFormulaCellId Cell) {
@@ -118,17 +130,17 @@ TFormulaResult TFormulaEngine::Evaluate(const AnsiString& Text, TFormulaCellId C
 
     FHost.SetCellError(Cell, false);
     TFormulaResult result;
-    auto program = Program(Text);
-    auto kept = FKept.find(Cell);
-    if (kept != FKept.end() && kept->second.Program == program) {
-        result = kept->second.Result;
+    TCellState& state = FStates[Cell];
+    if (state.HasKept && state.KeptText == Text) {
+        result = state.Kept;
     } else {
         FOrigin = Cell;
-        TFrame origin;
-        origin.Cell = Cell;
-        origin.Program = std::move(program);
-        FActive.insert(Cell);
-        FFrames.push_back(std::move(origin));
+        PushFrame(Cell, state, Text);
+        // The origin's own seed is the caller's.
+        if (FFrames.back().Reseeded) {
+            FHost.SetRandSeed(FFrames.back().SavedSeed);
+            FFrames.back().Reseeded = false;
+        }
         Run(result);
         FOrigin = nullptr;
     }
@@ -142,12 +154,9 @@ void TFormulaEngine::Run(TFormulaResult& Result) {
         while (!FFrames.empty()) {
             TFrame& f = FFrames.back();
             if (f.Reseeded) FHost.SetRandSeed(f.SavedSeed);
-            FActive.erase(f.Cell);
-            if (Text && f.Clean) {
-                TKept& k = FKept[f.Cell];
-                k.Program = f.Program;
-                k.Result = TFormulaResult{false, {}, etDontCare, *Text};
-            }
+            f.State->Active = false;
+            if (Text && f.Clean)
+                Keep(*f.State, f.State->KeptText, TFormulaResult{false, {}, etDontCare, *Text});
             bool clean = f.Clean;
             FFrames.pop_back();
             if (!clean && !FFrames.empty()) FFrames.back().Clean = false;
@@ -180,13 +189,9 @@ void TFormulaEngine::FinishFrame(TFormulaResult& Result) {
     FStack.pop_back();
     if (v.Kind == TFormulaValue::fvEmpty) v = TFormulaValue{};
     if (top.Reseeded) FHost.SetRandSeed(top.SavedSeed);
-    FActive.erase(top.Cell);
+    top.State->Active = false;
     TFormulaResult r{true, v, top.Type, {}};
-    if (top.Clean) {
-        TKept& k = FKept[top.Cell];
-        k.Program = top.Program;
-        k.Result = r;
-    }
+    if (top.Clean) Keep(*top.State, top.State->KeptText, r);
     bool clean = top.Clean;
     FFrames.pop_back();
     if (FFrames.empty()) {
@@ -211,10 +216,16 @@ void TFormulaEngine::AddListValue(const TFormulaValue& Value) {
         FListValues.push_back(static_cast<double>(Value.Number));
 }
 
-void TFormulaEngine::PushFrame(TFormulaCellId Cell, const AnsiString& Formula) {
+void TFormulaEngine::PushFrame(TFormulaCellId Cell, TCellState& State, const AnsiString& Formula) {
+    // KeptText names the formula the frame evaluates, so that its result is kept for it.
+    State.HasKept = false;
+    State.KeptText = Formula;
+    State.Program = Program(Formula);
+    State.Active = true;
     TFrame f;
     f.Cell = Cell;
-    f.Program = Program(Formula);
+    f.State = &State;
+    f.Program = State.Program.get();
     f.StackBase = FStack.size();
     std::uint32_t seed = 0;
     if (f.Program->UsesRand && FHost.GetCellSeed(Cell, seed)) {
@@ -222,8 +233,7 @@ void TFormulaEngine::PushFrame(TFormulaCellId Cell, const AnsiString& Formula) {
         f.Reseeded = true;
         FHost.SetRandSeed(seed);
     }
-    FActive.insert(Cell);
-    FFrames.push_back(std::move(f));
+    FFrames.push_back(f);
 }
 
 TFormulaEngine::TLookup TFormulaEngine::Reference(TFrame& Frame, std::int64_t Col, std::int64_t Row,
@@ -239,22 +249,22 @@ TFormulaEngine::TLookup TFormulaEngine::Reference(TFrame& Frame, std::int64_t Co
         RaiseFormulaError(feCyclicReference);
     }
     if (!FSlot.Formula.empty()) {
-        FDependents[FSlot.Cell].push_back(Frame.Cell);
+        TCellState& state = FStates[FSlot.Cell];
+        state.Readers.push_back(Frame.Cell);
         if (FHost.GetCellError(FSlot.Cell)) RaiseFormulaError(feReferenceToError);
-        if (FActive.count(FSlot.Cell) != 0) {
+        if (state.Active) {
             // A loop that does not pass through the originating cell.
             Frame.Clean = false;
             RaiseFormulaError(feCyclicReference);
         }
-        auto kept = FKept.find(FSlot.Cell);
-        if (kept != FKept.end()) {
-            const TFormulaResult& r = kept->second.Result;
+        if (state.HasKept && state.KeptText == FSlot.Formula) {
+            const TFormulaResult& r = state.Kept;
             if (!r.Ok) throw Exception(r.ErrorText);
             if (r.Type != etDontCare) Frame.Type = r.Type;
             Value = r.Value;
             return TLookup::Value;
         }
-        PushFrame(FSlot.Cell, FSlot.Formula);
+        PushFrame(FSlot.Cell, state, FSlot.Formula);
         return TLookup::Nested;
     }
     if (!FSlot.IsHome) {

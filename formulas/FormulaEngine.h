@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "formulas/FormulaHost.h"
@@ -57,21 +56,29 @@ public:
 
 private:
     struct TFrame;
-    struct TKept {
+    // What the engine knows of one formula cell during a session: its kept result (with the
+    // formula text it belongs to), whether its evaluation is under way, and which cells read
+    // it. One record per cell keeps each reference to a single lookup.
+    struct TCellState {
+        bool HasKept = false;
+        bool Active = false;
+        AnsiString KeptText;
+        TFormulaResult Kept;
         std::shared_ptr<const TFormulaProgram> Program;
-        TFormulaResult Result;
+        std::vector<TFormulaCellId> Readers;
     };
     class TSessionEnvironment;
 
     enum class TLookup { Value, Nested };
     TLookup Reference(TFrame& Frame, std::int64_t Col, std::int64_t Row, TFormulaValue& Value);
     void ReadPlainValue(TFrame& Frame, const TFormulaSlot& Slot, TFormulaValue& Value);
-    void PushFrame(TFormulaCellId Cell, const AnsiString& Formula);
+    void PushFrame(TFormulaCellId Cell, TCellState& State, const AnsiString& Formula);
     bool StepRange(TFrame& Frame, const TFormulaInstruction& In);
     void Run(TFormulaResult& Result);
     void Execute(TFrame& Frame, const TFormulaInstruction& In);
     void FinishFrame(TFormulaResult& Result);
     void AddListValue(const TFormulaValue& Value);
+    static void Keep(TCellState& State, const AnsiString& Text, const TFormulaResult& Result);
 
     TFormulaHost& FHost;
     std::unique_ptr<TSessionEnvironment> FEnvironment;
@@ -80,13 +87,11 @@ private:
 
     int FSessionDepth = 0;
     int FHandlerDepth = 0;
-    std::unordered_map<TFormulaCellId, TKept> FKept;
-    std::unordered_map<TFormulaCellId, std::vector<TFormulaCellId>> FDependents;
+    std::unordered_map<TFormulaCellId, TCellState> FStates;
 
     // Evaluation state of the running Evaluate.
     TFormulaCellId FOrigin = nullptr;
     std::vector<TFrame> FFrames;
-    std::unordered_set<TFormulaCellId> FActive;
     std::vector<TFormulaValue> FStack;
     std::vector<double> FListValues;
     std::vector<std::size_t> FListStarts;
