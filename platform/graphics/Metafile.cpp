@@ -1,4 +1,4 @@
-// TMetafile over QPicture, and the canvas that records into it.
+// TMetafile: a recorded drawing with its size, and the canvas that records into it.
 #include <cstring>
 
 #include "platform/graphics/PicturesQt.h"
@@ -9,9 +9,9 @@ namespace carrelon {
 namespace {
 
 // Stream form: "CMTF", version, width, height, MM width, MM height (32-bit little-endian
-// each), an enhanced flag byte, the recorded data's length and the data.
+// each), an enhanced flag byte, the recording's length and the recording's byte form.
 constexpr char Magic[4] = {'C', 'M', 'T', 'F'};
-constexpr std::uint32_t Version = 1;
+constexpr std::uint32_t Version = 2;
 constexpr std::size_t HeaderSize = 4 + 4 + 4 * 4 + 1 + 4;
 constexpr std::int64_t MaxExtent = std::int64_t{1} << 24;
 
@@ -34,7 +34,7 @@ int RoundDiv(std::int64_t A, std::int64_t B) {
 }  // namespace
 
 struct TMetafileCanvasPrivate {
-    QPicture Picture;
+    std::unique_ptr<TMetaDevice> Device;
     int Width = 0;
     int Height = 0;
     int DpiX = ScreenPixelsPerInch;
@@ -48,8 +48,7 @@ TMetafile::~TMetafile() = default;
 void TMetafile::Assign(const TPersistent* Source) {
     if (const auto* M = dynamic_cast<const TMetafile*>(Source)) {
         if (M == this) return;
-        D->Picture = M->D->Picture;
-        D->Recorded = M->D->Recorded;
+        D->Recording = M->D->Recording;
         D->Raw = M->D->Raw;
         FWidth = M->FWidth;
         FHeight = M->FHeight;
@@ -86,12 +85,11 @@ void TMetafile::SetMMHeight(int Value) {
 }
 
 bool TMetafile::GetEmpty() const {
-    return !D->Recorded;
+    return D->Recording == nullptr;
 }
 
 void TMetafile::Clear() {
-    D->Picture = QPicture();
-    D->Recorded = false;
+    D->Recording.reset();
     D->Raw.clear();
     FWidth = FHeight = FMMWidth = FMMHeight = 0;
     Changed();
@@ -99,25 +97,26 @@ void TMetafile::Clear() {
 
 void TMetafile::DrawOn(TCanvas& Canvas, const TRect& Rect) const {
     QPainter* P = CanvasPainter(Canvas);
-    if (P == nullptr || !D->Recorded || Rect.IsEmpty() || FWidth <= 0 || FHeight <= 0) return;
+    if (P == nullptr || !D->Recording || Rect.IsEmpty() || FWidth <= 0 || FHeight <= 0) return;
     P->save();
     P->setClipRect(ToQRect(Rect), Qt::IntersectClip);
     P->translate(Rect.Left, Rect.Top);
     P->scale(static_cast<double>(Rect.Width()) / FWidth,
              static_cast<double>(Rect.Height()) / FHeight);
-    P->drawPicture(0, 0, D->Picture);
+    D->Recording->Play(*P);
     P->restore();
 }
 
 std::vector<Byte> TMetafile::SaveToData() const {
     if (!D->Raw.empty()) return D->Raw;
-    if (!D->Recorded) return {};
+    if (!D->Recording) return {};
     std::vector<Byte> Out(Magic, Magic + 4);
     Put32(Out, Version);
     for (int V : {FWidth, FHeight, FMMWidth, FMMHeight})
         Put32(Out, static_cast<std::uint32_t>(V));
     Out.push_back(FEnhanced ? 1 : 0);
-    const QByteArray Data = QByteArray(D->Picture.data(), D->Picture.size());
+    std::vector<Byte> Data;
+    D->Recording->Write(Data);
     Put32(Out, static_cast<std::uint32_t>(Data.size()));
     Out.insert(Out.end(), Data.begin(), Data.end());
     return Out;
@@ -137,15 +136,9 @@ void TMetafile::LoadFromData(const std::vector<Byte>& Data) {
     const Byte Enhanced = Data[24];
     const std::uint32_t Length = Get32(Data, 25);
     if (Enhanced > 1 || Length != Data.size() - HeaderSize) throw EInvalidGraphic(Bad);
-    QPicture Picture;
-    Picture.setData(reinterpret_cast<const char*>(Data.data() + HeaderSize), Length);
-    // Replaying once checks every recorded command before the metafile takes the data.
-    QImage Probe(1, 1, QImage::Format_RGB32);
-    QPainter ProbePainter(&Probe);
-    if (Length == 0 || !Picture.play(&ProbePainter)) throw EInvalidGraphic(Bad);
-    ProbePainter.end();
-    D->Picture = Picture;
-    D->Recorded = true;
+    std::shared_ptr<const TMetaRecording> Recording =
+        TMetaRecording::Read(Data.data() + HeaderSize, Length, Bad);
+    D->Recording = std::move(Recording);
     D->Raw = Data;
     FWidth = Extents[0];
     FHeight = Extents[1];
@@ -165,8 +158,9 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* Metafile, HDC ReferenceDevice)
     const bool Sized = Metafile != nullptr && Metafile->GetWidth() > 0 && Metafile->GetHeight() > 0;
     M->Width = Sized ? Metafile->GetWidth() : GetDeviceCaps(Ref, HORZRES);
     M->Height = Sized ? Metafile->GetHeight() : GetDeviceCaps(Ref, VERTRES);
+    M->Device = std::make_unique<TMetaDevice>(M->Width, M->Height, M->DpiX, M->DpiY);
     TCanvasTarget T;
-    T.Device = &M->Picture;
+    T.Device = M->Device.get();
     T.Bounds = QRect(0, 0, M->Width, M->Height);
     T.LogPixelsX = M->DpiX;
     T.LogPixelsY = M->DpiY;
@@ -178,10 +172,8 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* Metafile, HDC ReferenceDevice)
 TMetafileCanvas::~TMetafileCanvas() {
     DetachCanvas(*this);  // ends the recording
     if (FMetafile == nullptr) return;
-    M->Picture.setBoundingRect(QRect(0, 0, M->Width, M->Height));
     TMetafilePrivate& MD = *FMetafile->Private();
-    MD.Picture = M->Picture;
-    MD.Recorded = true;
+    MD.Recording = M->Device->TakeRecording();
     MD.Raw.clear();
     FMetafile->FWidth = M->Width;
     FMetafile->FHeight = M->Height;

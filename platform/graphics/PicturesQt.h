@@ -3,11 +3,11 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QPicture>
 #include <memory>
 #include <vector>
 
 #include "platform/graphics/CanvasQt.h"
+#include "platform/graphics/MetafileRecording.h"
 #include "platform/graphics/Pictures.h"
 
 namespace carrelon {
@@ -24,8 +24,7 @@ struct TImagePrivate {
 };
 
 struct TMetafilePrivate {
-    QPicture Picture;
-    bool Recorded = false;
+    std::shared_ptr<const TMetaRecording> Recording;  // nullptr: empty
     std::vector<Byte> Raw;
 };
 

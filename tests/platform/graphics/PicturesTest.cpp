@@ -291,3 +291,90 @@ TEST(Pictures, FilesRoundTripAndMissingFilesRaise) {
     EXPECT_EQ(P.GetGraphic()->SaveToData(), Jpeg);
     EXPECT_THROW(P.LoadFromFile(Dir.filePath("missing.bmp").toStdString()), EFOpenError);
 }
+
+namespace {
+
+// A metafile using every kind of drawing: fills, lines, text, a bitmap, clipping.
+std::unique_ptr<TMetafile> RichMetafile() {
+    auto M = std::make_unique<TMetafile>();
+    M->SetWidth(80);
+    M->SetHeight(40);
+    TBitmap Glyph;
+    Glyph.SetSize(4, 4);
+    Glyph.GetCanvas()->GetBrush()->SetColor(clBlue);
+    Glyph.GetCanvas()->FillRect(Rect(0, 0, 4, 4));
+    {
+        TMetafileCanvas C(M.get(), nullptr);
+        C.GetBrush()->SetColor(clYellow);
+        C.FillRect(Rect(0, 0, 80, 40));
+        C.ExcludeClipRect(Rect(0, 0, 10, 40));
+        C.GetBrush()->SetColor(clRed);
+        C.FillRect(Rect(0, 0, 40, 40));  // the excluded strip stays yellow
+        C.MoveTo(0, 39);
+        C.LineTo(80, 39);
+        C.GetFont()->SetStyle({fsBold});
+        C.TextOut(45, 2, "Ab");
+        C.StretchDraw(Rect(60, 20, 76, 36), &Glyph);
+        C.Ellipse(42, 20, 58, 36);
+    }
+    return M;
+}
+
+}  // namespace
+
+TEST(Pictures, MetafileKeepsClipsTextAndImages) {
+    auto M = RichMetafile();
+    TMetafile Copy;
+    Copy.LoadFromData(M->SaveToData());
+    for (TMetafile* Each : {M.get(), &Copy}) {
+        TBitmap B;
+        B.SetSize(80, 40);
+        B.GetCanvas()->Draw(0, 0, Each);
+        TCanvas* C = B.GetCanvas();
+        EXPECT_EQ(C->GetPixels(5, 10), clYellow);
+        EXPECT_EQ(C->GetPixels(20, 10), clRed);
+        EXPECT_EQ(C->GetPixels(20, 39), clBlack);
+        EXPECT_EQ(C->GetPixels(68, 28), clBlue);
+        int Dark = 0;  // the text left dark pixels on yellow
+        for (int Y = 2; Y < 15; ++Y)
+            for (int X = 45; X < 60; ++X)
+                if (GetRValue(C->GetPixels(X, Y)) < 100) ++Dark;
+        EXPECT_GT(Dark, 5);
+    }
+    // Placed into part of a larger canvas, it stays inside its rectangle.
+    TBitmap Big;
+    Big.SetSize(200, 100);
+    Big.GetCanvas()->StretchDraw(Rect(100, 50, 140, 70), M.get());
+    EXPECT_EQ(Big.GetCanvas()->GetPixels(99, 60), clWhite);
+    EXPECT_EQ(Big.GetCanvas()->GetPixels(102, 60), clYellow);
+    EXPECT_EQ(Big.GetCanvas()->GetPixels(115, 60), clRed);
+    EXPECT_EQ(Big.GetCanvas()->GetPixels(141, 60), clWhite);
+}
+
+TEST(Pictures, DamagedMetafileDataNeverCrashes) {
+    const std::vector<Byte> Good = RichMetafile()->SaveToData();
+    std::uint32_t Seed = 12345;
+    auto Next = [&] {
+        Seed = Seed * 1664525u + 1013904223u;
+        return Seed >> 8;
+    };
+    int Rejected = 0;
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<Byte> Bad = Good;
+        const int Changes = 1 + static_cast<int>(Next() % 4);
+        for (int k = 0; k < Changes; ++k)
+            Bad[29 + Next() % (Bad.size() - 29)] = static_cast<Byte>(Next());
+        if (i % 7 == 0) Bad.resize(29 + Next() % (Bad.size() - 29));
+        TMetafile M;
+        try {
+            M.LoadFromData(Bad);
+        } catch (const EInvalidGraphic&) {
+            ++Rejected;
+            continue;
+        }
+        TBitmap B;  // whatever loads also plays
+        B.SetSize(80, 40);
+        B.GetCanvas()->Draw(0, 0, &M);
+    }
+    EXPECT_GT(Rejected, 100);
+}
