@@ -92,9 +92,18 @@ void TFormulaEngine::EndSession() {
 }
 
 void TFormulaEngine::Invalidate() {
-    // Swapping frees the bucket array: clearing it in place costs its full size every time,
-    // even when nothing is kept.
-    if (!FStates.empty()) decltype(FStates)().swap(FStates);
+    ++FGeneration;
+}
+
+TFormulaEngine::TCellState& TFormulaEngine::StateOf(TFormulaCellId Cell) {
+    TCellState& state = FStates[Cell];
+    if (state.Generation != FGeneration) {
+        state.Generation = FGeneration;
+        state.HasKept = false;
+        state.Active = false;
+        state.Readers.clear();
+    }
+    return state;
 }
 
 void TFormulaEngine::CellErrorChanged(TFormulaCellId Cell) {
@@ -102,12 +111,13 @@ void TFormulaEngine::CellErrorChanged(TFormulaCellId Cell) {
     while (!pending.empty()) {
         auto it = FStates.find(pending.back());
         pending.pop_back();
-        if (it == FStates.end()) continue;
-        std::vector<TFormulaCellId> readers = std::move(it->second.Readers);
-        it->second.Readers.clear();
+        if (it == FStates.end() || it->second.Generation != FGeneration) continue;
+        std::vector<TFormulaCellId> readers;
+        readers.swap(it->second.Readers);
         for (TFormulaCellId r : readers) {
             auto reader = FStates.find(r);
-            if (reader != FStates.end() && reader->second.HasKept) {
+            if (reader != FStates.end() && reader->second.Generation == FGeneration &&
+                reader->second.HasKept) {
                 reader->second.HasKept = false;
                 pending.push_back(r);
             }
@@ -130,7 +140,7 @@ TFormulaResult TFormulaEngine::Evaluate(const AnsiString& Text, TFormulaCellId C
 
     FHost.SetCellError(Cell, false);
     TFormulaResult result;
-    TCellState& state = FStates[Cell];
+    TCellState& state = StateOf(Cell);
     if (state.HasKept && state.KeptText == Text) {
         result = state.Kept;
     } else {
@@ -249,7 +259,7 @@ TFormulaEngine::TLookup TFormulaEngine::Reference(TFrame& Frame, std::int64_t Co
         RaiseFormulaError(feCyclicReference);
     }
     if (!FSlot.Formula.empty()) {
-        TCellState& state = FStates[FSlot.Cell];
+        TCellState& state = StateOf(FSlot.Cell);
         state.Readers.push_back(Frame.Cell);
         if (FHost.GetCellError(FSlot.Cell)) RaiseFormulaError(feReferenceToError);
         if (state.Active) {

@@ -51,6 +51,10 @@ public:
     void CellErrorChanged(TFormulaCellId Cell);
     // Drops every kept result (cell contents changed outside evaluation).
     void Invalidate();
+    // Makes room for the records of this many formula cells, sparing rehashing in a pass.
+    void Reserve(std::size_t Cells) { FStates.reserve(Cells); }
+    // Forgets a cell that is being freed.
+    void Forget(TFormulaCellId Cell) { FStates.erase(Cell); }
 
     std::shared_ptr<const TFormulaProgram> Program(const AnsiString& Text);
 
@@ -60,6 +64,7 @@ private:
     // formula text it belongs to), whether its evaluation is under way, and which cells read
     // it. One record per cell keeps each reference to a single lookup.
     struct TCellState {
+        std::uint64_t Generation = 0;  // the record is stale unless it matches the engine's
         bool HasKept = false;
         bool Active = false;
         AnsiString KeptText;
@@ -79,6 +84,7 @@ private:
     void FinishFrame(TFormulaResult& Result);
     void AddListValue(const TFormulaValue& Value);
     static void Keep(TCellState& State, const AnsiString& Text, const TFormulaResult& Result);
+    TCellState& StateOf(TFormulaCellId Cell);
 
     TFormulaHost& FHost;
     std::unique_ptr<TSessionEnvironment> FEnvironment;
@@ -87,7 +93,10 @@ private:
 
     int FSessionDepth = 0;
     int FHandlerDepth = 0;
+    // Records outlive sessions so that their memory is reused; a new generation makes them all
+    // stale at once.
     std::unordered_map<TFormulaCellId, TCellState> FStates;
+    std::uint64_t FGeneration = 1;
 
     // Evaluation state of the running Evaluate.
     TFormulaCellId FOrigin = nullptr;
