@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/controls/Streaming.h"
+
 namespace carrelon {
 
 namespace {
@@ -179,7 +181,12 @@ void TComponent::SetDesigning(bool Value, bool SetChildren) {
             C->SetDesigning(Value, true);
 }
 
-void TComponent::DefineProperties(TFiler&) {}
+void TComponent::DefineProperties(TFiler& Filer) {
+    Filer.DefineInteger(
+        "Tag", [this] { return static_cast<Int64>(FTag); },
+        [this](Int64 V) { FTag = static_cast<std::intptr_t>(V); }, INTPTR_MIN, INTPTR_MAX,
+        FTag != 0);
+}
 void TComponent::GetChildren(const TGetChildProc&, TComponent*) {}
 void TComponent::SetParentComponent(TComponent*) {}
 

@@ -2,6 +2,7 @@
 
 #include "platform/controls/Forms.h"
 #include "platform/controls/Menus.h"
+#include "platform/controls/Streaming.h"
 #include "platform/controls/WinUser.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
@@ -378,6 +379,50 @@ void TControl::Changed() {
 void TControl::SendCancelMode(TControl* Sender) {
     for (TControl* C = this; C != nullptr; C = C->FParent)
         if (auto* F = dynamic_cast<TCustomForm*>(C)) F->SendCancelMode(Sender);
+}
+
+void TControl::DefineProperties(TFiler& Filer) {
+    TComponent::DefineProperties(Filer);
+    constexpr Int64 Coord = 1 << 24;
+    Filer.DefineInteger(
+        "Left", [this] { return Int64{FLeft}; }, [this](Int64 V) { SetLeft(static_cast<int>(V)); },
+        -Coord, Coord);
+    Filer.DefineInteger(
+        "Top", [this] { return Int64{FTop}; }, [this](Int64 V) { SetTop(static_cast<int>(V)); },
+        -Coord, Coord);
+    Filer.DefineInteger(
+        "Width", [this] { return Int64{FWidth}; },
+        [this](Int64 V) { SetWidth(static_cast<int>(V)); }, 0, Coord);
+    Filer.DefineInteger(
+        "Height", [this] { return Int64{FHeight}; },
+        [this](Int64 V) { SetHeight(static_cast<int>(V)); }, 0, Coord);
+    Filer.DefineBoolean(
+        "Visible", [this] { return FVisible; }, [this](bool V) { SetVisible(V); }, !FVisible);
+    Filer.DefineBoolean(
+        "Enabled", [this] { return FEnabled; }, [this](bool V) { SetEnabled(V); }, !FEnabled);
+    Filer.DefineInteger(
+        "Color", [this] { return Int64{FColor}; },
+        [this](Int64 V) { SetColor(static_cast<TColor>(V)); }, INT32_MIN, INT32_MAX, !FParentColor);
+    Filer.DefineBoolean(
+        "ParentColor", [this] { return FParentColor; }, [this](bool V) { SetParentColor(V); },
+        !FParentColor);
+    DefineFontProperties(Filer, "Font", FFont.get(), !FParentFont);
+    Filer.DefineBoolean(
+        "ParentFont", [this] { return FParentFont; }, [this](bool V) { SetParentFont(V); },
+        !FParentFont);
+    Filer.DefineString(
+        "Hint", [this] { return FHint; }, [this](const AnsiString& V) { SetHint(V); },
+        !FHint.empty());
+    Filer.DefineBoolean(
+        "ShowHint", [this] { return FShowHint; }, [this](bool V) { SetShowHint(V); },
+        !FParentShowHint);
+    Filer.DefineBoolean(
+        "ParentShowHint", [this] { return FParentShowHint; },
+        [this](bool V) { SetParentShowHint(V); }, !FParentShowHint);
+    Filer.DefineInteger(
+        "Cursor", [this] { return Int64{FCursor}; },
+        [this](Int64 V) { SetCursor(static_cast<TCursor>(V)); }, -32768, 32767,
+        FCursor != crDefault);
 }
 
 // Mouse.

@@ -231,6 +231,8 @@ public:
     void SetMouseCapture(bool Value);
 
     bool HasParent() const { return FParent != nullptr; }
+    // The published properties: bounds, visibility, colour, font, hint and cursor.
+    void DefineProperties(TFiler& Filer) override;
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
@@ -387,6 +389,9 @@ public:
 
     bool GetCtl3D() const { return FCtl3D; }
     void SetCtl3D(bool Value);
+    void DefineProperties(TFiler& Filer) override;
+    // Streams the child controls that Root owns.
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
     // Sends Message to every child control.
     void Broadcast(TMessage& Message);
     bool GetParentCtl3D() const { return FParentCtl3D; }

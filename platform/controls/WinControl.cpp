@@ -3,6 +3,7 @@
 
 #include "platform/controls/Controls.h"
 #include "platform/controls/Forms.h"
+#include "platform/controls/Streaming.h"
 #include "platform/controls/WinUser.h"
 #include "platform/controls/WindowWidget.h"
 #include "platform/graphics/CanvasQt.h"
@@ -620,6 +621,25 @@ void TWinControl::FrameChanged() {
 
 void TWinControl::WMNCCalcSize(TMessage& Message) {
     DefaultHandler(Message);
+}
+
+void TWinControl::DefineProperties(TFiler& Filer) {
+    TControl::DefineProperties(Filer);
+    Filer.DefineBoolean(
+        "TabStop", [this] { return FTabStop; }, [this](bool V) { SetTabStop(V); });
+    Filer.DefineInteger(
+        "TabOrder", [this] { return Int64{GetTabOrder()}; },
+        [this](Int64 V) { SetTabOrder(static_cast<int>(V)); }, -1, 1 << 20, FParent != nullptr);
+    Filer.DefineBoolean(
+        "Ctl3D", [this] { return FCtl3D; }, [this](bool V) { SetCtl3D(V); }, !FParentCtl3D);
+    Filer.DefineBoolean(
+        "ParentCtl3D", [this] { return FParentCtl3D; }, [this](bool V) { SetParentCtl3D(V); },
+        !FParentCtl3D);
+}
+
+void TWinControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+    for (TControl* C : FControls)
+        if (C->GetOwner() == Root) Proc(C);
 }
 
 void TWinControl::SetCtl3D(bool Value) {
