@@ -29,6 +29,13 @@ void TGridAxis::SetDefaultSize(int Value) {
     FNonDefault = 0;
 }
 
+void TGridAxis::StoreDefaultSize(int Value) {
+    FDefault = std::max(Value, 0);
+    FNonDefault = 0;
+    for (int v : FSizes)
+        FNonDefault += v != FDefault;
+}
+
 int TGridAxis::Size(int Index) const {
     if (Index < 0 || Index >= FCount) return 0;
     return FSizes.empty() ? FDefault : FSizes[Index];

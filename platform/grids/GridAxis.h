@@ -23,6 +23,9 @@ public:
     int DefaultSize() const { return FDefault; }
     // Every slot takes the value and the per-slot array is dropped (also for an unchanged value).
     void SetDefaultSize(int Value);
+    // Stores the default only: slots with the per-slot array keep their sizes (new slots take
+    // the value); without the array every slot follows.
+    void StoreDefaultSize(int Value);
 
     // Size of slot Index (0 for an index outside the axis).
     int Size(int Index) const;
