@@ -2,6 +2,7 @@
 // selecting timer and the scroll bars.
 #include <algorithm>
 
+#include "platform/graphics/Graphics.h"
 #include "platform/grids/Grids.h"
 
 namespace carrelon {
@@ -27,18 +28,33 @@ void TCustomGrid::WMVScroll(TMessage& Message) {
     const TGridAxisLayout V = VertLayout();
     int Top = FTopLeft.Y;
     switch (Code) {
-        case SB_LINEUP: Top = std::max(Top - 1, FFixedRows); break;
-        case SB_LINEDOWN: Top = std::min(Top + 1, V.MaxFirst()); break;
-        case SB_PAGEUP: Top = V.PageFirst(false); break;
-        case SB_PAGEDOWN: Top = V.PageFirst(true); break;
-        case SB_TOP: Top = FFixedRows; break;
-        case SB_BOTTOM: Top = V.MaxFirst(); break;
+        case SB_LINEUP:
+            Top = std::max(Top - 1, FFixedRows);
+            break;
+        case SB_LINEDOWN:
+            Top = std::min(Top + 1, V.MaxFirst());
+            break;
+        case SB_PAGEUP:
+            Top = V.PageFirst(false);
+            break;
+        case SB_PAGEDOWN:
+            Top = V.PageFirst(true);
+            break;
+        case SB_TOP:
+            Top = FFixedRows;
+            break;
+        case SB_BOTTOM:
+            Top = V.MaxFirst();
+            break;
         case SB_THUMBTRACK:
             if (!FOptions.Contains(goThumbTracking)) return;
             Top = std::min(ScrollTrackPos(SB_VERT, Message), V.MaxFirst());
             break;
-        case SB_THUMBPOSITION: Top = std::min(ScrollTrackPos(SB_VERT, Message), V.MaxFirst()); break;
-        default: return;
+        case SB_THUMBPOSITION:
+            Top = std::min(ScrollTrackPos(SB_VERT, Message), V.MaxFirst());
+            break;
+        default:
+            return;
     }
     MoveTopLeft(FTopLeft.X, Top);
 }
@@ -48,18 +64,33 @@ void TCustomGrid::WMHScroll(TMessage& Message) {
     const TGridAxisLayout H = HorzLayout();
     int Left = FTopLeft.X;
     switch (Code) {
-        case SB_LINELEFT: Left = std::max(Left - 1, FFixedCols); break;
-        case SB_LINERIGHT: Left = std::min(Left + 1, H.MaxFirst()); break;
-        case SB_PAGELEFT: Left = H.PageFirst(false); break;
-        case SB_PAGERIGHT: Left = H.PageFirst(true); break;
-        case SB_LEFT: Left = FFixedCols; break;
-        case SB_RIGHT: Left = H.MaxFirst(); break;
+        case SB_LINELEFT:
+            Left = std::max(Left - 1, FFixedCols);
+            break;
+        case SB_LINERIGHT:
+            Left = std::min(Left + 1, H.MaxFirst());
+            break;
+        case SB_PAGELEFT:
+            Left = H.PageFirst(false);
+            break;
+        case SB_PAGERIGHT:
+            Left = H.PageFirst(true);
+            break;
+        case SB_LEFT:
+            Left = FFixedCols;
+            break;
+        case SB_RIGHT:
+            Left = H.MaxFirst();
+            break;
         case SB_THUMBTRACK:
             if (!FOptions.Contains(goThumbTracking)) return;
             Left = std::min(ScrollTrackPos(SB_HORZ, Message), H.MaxFirst());
             break;
-        case SB_THUMBPOSITION: Left = std::min(ScrollTrackPos(SB_HORZ, Message), H.MaxFirst()); break;
-        default: return;
+        case SB_THUMBPOSITION:
+            Left = std::min(ScrollTrackPos(SB_HORZ, Message), H.MaxFirst());
+            break;
+        default:
+            return;
     }
     MoveTopLeft(Left, FTopLeft.Y);
 }
@@ -79,7 +110,8 @@ void TCustomGrid::WMTimer(TMessage& Message) {
             const TScrollDirections D = PointerDirections(P);
             if (FGridState == gsRowMoving) {
                 if (D.Contains(sdUp)) SetTopRow(FTopLeft.Y - 1);
-                if (D.Contains(sdDown)) SetTopRow(std::min(FTopLeft.Y + 1, VertLayout().MaxFirst()));
+                if (D.Contains(sdDown))
+                    SetTopRow(std::min(FTopLeft.Y + 1, VertLayout().MaxFirst()));
             } else {
                 if (D.Contains(sdLeft)) SetLeftCol(FTopLeft.X - 1);
                 if (D.Contains(sdRight))
@@ -88,7 +120,8 @@ void TCustomGrid::WMTimer(TMessage& Message) {
             UpdateMove(P.X, P.Y);
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -184,8 +217,12 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
     TGridCoord TopLeft = FTopLeft;
     if (Shift.Contains(ssCtrl)) {
         switch (Key) {
-            case VK_UP: --TopLeft.Y; break;
-            case VK_DOWN: ++TopLeft.Y; break;
+            case VK_UP:
+                --TopLeft.Y;
+                break;
+            case VK_DOWN:
+                ++TopLeft.Y;
+                break;
             case VK_LEFT:
                 if (!RowSelect) {
                     Cur.X -= PageW;
@@ -198,16 +235,29 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
                     TopLeft.X += PageW;
                 }
                 break;
-            case VK_PRIOR: Cur.Y = FTopLeft.Y; break;
-            case VK_NEXT: Cur.Y = V.LastFullVisible(); break;
-            case VK_HOME: Cur = {FFixedCols, FFixedRows}; break;
-            case VK_END: Cur = {GetColCount() - 1, GetRowCount() - 1}; break;
-            default: return;
+            case VK_PRIOR:
+                Cur.Y = FTopLeft.Y;
+                break;
+            case VK_NEXT:
+                Cur.Y = V.LastFullVisible();
+                break;
+            case VK_HOME:
+                Cur = {FFixedCols, FFixedRows};
+                break;
+            case VK_END:
+                Cur = {GetColCount() - 1, GetRowCount() - 1};
+                break;
+            default:
+                return;
         }
     } else {
         switch (Key) {
-            case VK_UP: --Cur.Y; break;
-            case VK_DOWN: ++Cur.Y; break;
+            case VK_UP:
+                --Cur.Y;
+                break;
+            case VK_DOWN:
+                ++Cur.Y;
+                break;
             case VK_LEFT:
                 if (RowSelect)
                     --Cur.Y;
@@ -253,7 +303,8 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
                     if (++Cur.Y >= GetRowCount()) Cur.Y = FFixedRows;
                 }
                 break;
-            default: return;
+            default:
+                return;
         }
     }
     TopLeft.X = std::clamp(TopLeft.X, FFixedCols, std::max(H.MaxFirst(), FFixedCols));
@@ -318,10 +369,15 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
             break;
         }
         case gsRowSizing:
-        case gsColSizing: UpdateSizing(X, Y); break;
+        case gsColSizing:
+            UpdateSizing(X, Y);
+            break;
         case gsRowMoving:
-        case gsColMoving: UpdateMove(X, Y); break;
-        default: break;
+        case gsColMoving:
+            UpdateMove(X, Y);
+            break;
+        default:
+            break;
     }
     TCustomControl::MouseMove(Shift, X, Y);
 }
@@ -341,8 +397,11 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
             FinishSizing();
             break;
         case gsRowMoving:
-        case gsColMoving: FinishMove(X, Y); break;
-        default: break;
+        case gsColMoving:
+            FinishMove(X, Y);
+            break;
+        default:
+            break;
     }
     FGridState = gsNormal;
     TCustomControl::MouseUp(Button, Shift, X, Y);
@@ -535,34 +594,43 @@ void TCustomGrid::UpdateScrollRange() {
     FUpdatingScrollBars = true;
     HWND H = GetHandle();
     // Showing one bar narrows the client area and may call for the other: two rounds settle it.
+    // Only changes reach the window, so calling this from Paint costs nothing in the end.
     for (int Round = 0; Round < 2; ++Round) {
         const TGridAxisLayout HL = HorzLayout(), VL = VertLayout();
-        const bool WantH = (FScrollBars == ssHorizontal || FScrollBars == ssBoth) &&
-                           HL.MaxFirst() > FFixedCols && FFixedCols < GetColCount();
-        const bool WantV = (FScrollBars == ssVertical || FScrollBars == ssBoth) &&
-                           VL.MaxFirst() > FFixedRows && FFixedRows < GetRowCount();
-        ShowScrollBar(H, SB_HORZ, WantH);
-        ShowScrollBar(H, SB_VERT, WantV);
-        if (WantH) {
-            TScrollInfo Info;
-            Info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-            Info.nMin = FFixedCols;
-            Info.nPage = static_cast<Cardinal>(std::max(HL.VisibleCount(), 1));
-            Info.nMax = HL.MaxFirst() + static_cast<int>(Info.nPage) - 1;
-            Info.nPos = FTopLeft.X;
-            SetScrollInfo(H, SB_HORZ, Info, true);
+        const TScrollBarState Want[2] = {
+            {(FScrollBars == ssHorizontal || FScrollBars == ssBoth) && HL.MaxFirst() > FFixedCols,
+             FFixedCols, HL.MaxFirst(), std::max(HL.VisibleCount(), 1), FTopLeft.X},
+            {(FScrollBars == ssVertical || FScrollBars == ssBoth) && VL.MaxFirst() > FFixedRows,
+             FFixedRows, VL.MaxFirst(), std::max(VL.VisibleCount(), 1), FTopLeft.Y}};
+        bool Changed = false;
+        for (int Bar : {SB_HORZ, SB_VERT}) {
+            const TScrollBarState& W = Want[Bar];
+            TScrollBarState& Shown = FShownBars[Bar];
+            if (W.Visible != Shown.Visible) {
+                ShowScrollBar(H, Bar, W.Visible);
+                Changed = true;
+            }
+            if (W.Visible && !(W == Shown)) {
+                TScrollInfo Info;
+                Info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+                Info.nMin = W.Min;
+                Info.nPage = static_cast<Cardinal>(W.Page);
+                Info.nMax = W.Max + W.Page - 1;
+                Info.nPos = W.Pos;
+                SetScrollInfo(H, Bar, Info, true);
+            }
+            Shown = W;
         }
-        if (WantV) {
-            TScrollInfo Info;
-            Info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-            Info.nMin = FFixedRows;
-            Info.nPage = static_cast<Cardinal>(std::max(VL.VisibleCount(), 1));
-            Info.nMax = VL.MaxFirst() + static_cast<int>(Info.nPage) - 1;
-            Info.nPos = FTopLeft.Y;
-            SetScrollInfo(H, SB_VERT, Info, true);
-        }
+        if (!Changed) break;
     }
     FUpdatingScrollBars = false;
+}
+
+void TCustomGrid::CreateWnd() {
+    TCustomControl::CreateWnd();
+    // A new window starts without scroll bars.
+    FShownBars[SB_HORZ] = FShownBars[SB_VERT] = TScrollBarState{};
+    UpdateScrollRange();
 }
 
 // The thumb's position while it is dragged: the full 32-bit value, not the message's 16 bits.

@@ -127,6 +127,9 @@ void TCustomGrid::PaintRegion(int ColFirst, int ColLast, int RowFirst, int RowLa
     const bool Focus = Focused();
     const TGridRect Sel = GetSelection();
     const TColor Color = GetColor();
+    // The default fill also runs in the designer, where descendants may rely on it.
+    const bool Designing = GetComponentState().Contains(csDesigning);
+    const bool DefaultFill = (FDefaultDrawing || Designing) && !FVirtualView;
     for (int Row = RowFirst; Row <= RowLast; Row = NextDrawn(V, FRowAxis, Row)) {
         const int Y = V.StartOf(Row);
         if (Y < 0) break;
@@ -161,9 +164,9 @@ void TCustomGrid::PaintRegion(int ColFirst, int ColLast, int RowFirst, int RowLa
             if (!Fixed && Sel.Contains(Col, Row)) State.Include(gdSelected);
             const bool Highlight =
                 State.Contains(gdSelected) &&
-                (!State.Contains(gdFocused) ||
-                 FOptions.Contains(goDrawFocusSelected) || FOptions.Contains(goRowSelect));
-            if (FDefaultDrawing && !FVirtualView) {
+                (!State.Contains(gdFocused) || FOptions.Contains(goDrawFocusSelected) ||
+                 FOptions.Contains(goRowSelect));
+            if (DefaultFill) {
                 C->SetFont(GetFont());
                 if (Highlight) {
                     C->GetBrush()->SetColor(clHighlight);
@@ -174,7 +177,7 @@ void TCustomGrid::PaintRegion(int ColFirst, int ColLast, int RowFirst, int RowLa
                 C->FillRect(Where);
             }
             DrawCell(Col, Row, Where, State);
-            if (FDefaultDrawing && !FVirtualView && State.Contains(gdFocused) &&
+            if (FDefaultDrawing && !FVirtualView && !Designing && State.Contains(gdFocused) &&
                 !FOptions.Contains(goRowSelect))
                 DrawFocusFrame(Where);
         }

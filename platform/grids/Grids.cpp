@@ -120,8 +120,7 @@ void TCustomGrid::WriteDefaultRowHeight(int Value) {
 }
 
 void TCustomGrid::SetColWidths(int Index, int Value) {
-    if (Index < 0 || Index >= GetColCount())
-        throw EInvalidGridOperation("Grid index out of range");
+    if (Index < 0 || Index >= GetColCount()) throw EInvalidGridOperation("Grid index out of range");
     Value = std::max(Value, 0);
     if (Value == FColAxis.Size(Index)) return;
     // Everything right of the column's start moves.
@@ -134,8 +133,7 @@ void TCustomGrid::SetColWidths(int Index, int Value) {
 }
 
 void TCustomGrid::SetRowHeights(int Index, int Value) {
-    if (Index < 0 || Index >= GetRowCount())
-        throw EInvalidGridOperation("Grid index out of range");
+    if (Index < 0 || Index >= GetRowCount()) throw EInvalidGridOperation("Grid index out of range");
     Value = std::max(Value, 0);
     if (Value == FRowAxis.Size(Index)) return;
     const TRect Old = CellRect(std::min(FTopLeft.X, GetColCount() - 1), Index);
@@ -179,7 +177,14 @@ void TCustomGrid::SetScrollBars(TScrollStyle Value) {
 void TCustomGrid::SetBorderStyle(TBorderStyle Value) {
     if (Value == FBorderStyle) return;
     FBorderStyle = Value;
+    if (HandleAllocated()) RecreateWnd();
+    UpdateScrollRange();
     InvalidateGrid();
+}
+
+int TCustomGrid::GetBorderWidthNC() const {
+    if (FBorderStyle == bsNone) return 0;
+    return GetCtl3D() ? 2 : 1;
 }
 
 void TCustomGrid::SetOptions(TGridOptions Value) {

@@ -82,6 +82,8 @@ public:
     void InvalidateGrid();
 
     void WndProc(TMessage& Message) override;
+    // A single border is 2 pixels wide with 3-D look, else 1.
+    int GetBorderWidthNC() const override;
 
     // Fired by TopLeftChanged after every scroll.
     TNotifyEvent OnTopLeftChanged;
@@ -118,6 +120,7 @@ protected:
     virtual void SetEditText(int ACol, int ARow, const AnsiString& Value);
 
     void Paint() override;
+    void CreateWnd() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
@@ -183,8 +186,8 @@ protected:
     int FMoveIndex = 0;
     int FMovePos = 0;
     TPoint FHitTest;
-    // The view flag: set by descendants that paint every slot themselves. The base grid then
-    // skips its own background fill and focus rectangle around DrawCell.
+    // The view flag: set by descendants that paint every slot themselves at run time. The base
+    // grid then skips its own background fill and focus rectangle around DrawCell.
     bool FVirtualView = false;
 
 private:
@@ -208,8 +211,8 @@ private:
     void FinishSizing();
     void FinishMove(int X, int Y);
     TScrollDirections PointerDirections(const TPoint& P) const;
-    void PaintRegion(int ColFirst, int ColLast, int RowFirst, int RowLast,
-                     const TGridAxisLayout& H, const TGridAxisLayout& V, const TRect& Clip);
+    void PaintRegion(int ColFirst, int ColLast, int RowFirst, int RowLast, const TGridAxisLayout& H,
+                     const TGridAxisLayout& V, const TRect& Clip);
 
     TGridAxis FColAxis;
     TGridAxis FRowAxis;
@@ -219,6 +222,16 @@ private:
     TBorderStyle FBorderStyle = bsSingle;
     bool FTimerRunning = false;
     bool FUpdatingScrollBars = false;
+    // What the scroll bars show now (SB_HORZ, SB_VERT): positions run over LeftCol and TopRow.
+    struct TScrollBarState {
+        bool Visible = false;
+        int Min = 0;
+        int Max = 0;
+        int Page = 0;
+        int Pos = 0;
+        friend bool operator==(const TScrollBarState&, const TScrollBarState&) = default;
+    };
+    TScrollBarState FShownBars[2];
     struct TXorLine {
         bool Horizontal;
         int Pos;

@@ -2,9 +2,14 @@
 // (DrawCell, SelectCell, TimedScroll, moves, top-left changes) and opens the protected state.
 #pragma once
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
 #include <memory>
 #include <vector>
 
+#include "platform/controls/WindowWidget.h"
 #include "platform/grids/Grids.h"
 
 namespace carrelon::testing {
@@ -44,8 +49,12 @@ public:
     using TCustomGrid::MoveColumn;
     using TCustomGrid::MoveRow;
     using TCustomGrid::RowHeightsArray;
-    using TCustomGrid::TimedScroll;
     using TCustomGrid::WriteDefaultRowHeight;
+
+    void TimedScroll(TScrollDirections Direction) override {
+        Scrolls.push_back(Direction);
+        if (ForwardTimedScroll) TCustomGrid::TimedScroll(Direction);
+    }
 
 protected:
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override {
@@ -56,10 +65,6 @@ protected:
             if (c.X == ACol && c.Y == ARow) return false;
         return true;
     }
-    void TimedScroll(TScrollDirections Direction) override {
-        Scrolls.push_back(Direction);
-        if (ForwardTimedScroll) TCustomGrid::TimedScroll(Direction);
-    }
     void TopLeftChanged() override {
         ++TopLeftChanges;
         TCustomGrid::TopLeftChanged();
@@ -67,5 +72,43 @@ protected:
     void ColumnMoved(int From, int To) override { ColumnMoves.push_back({From, To}); }
     void RowMoved(int From, int To) override { RowMoves.push_back({From, To}); }
 };
+
+// Real Qt input on the grid's window, in client coordinates (the tests use no border).
+inline void SendMouse(TCustomGrid& G, QEvent::Type Type, int X, int Y,
+                      Qt::KeyboardModifiers Mods = Qt::NoModifier,
+                      Qt::MouseButton Button = Qt::LeftButton) {
+    QWidget* W = G.GetHandle();
+    const QPointF P(X, Y);
+    const Qt::MouseButtons Buttons =
+        Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Button);
+    QMouseEvent E(Type, P, W->mapToGlobal(P), Type == QEvent::MouseMove ? Qt::NoButton : Button,
+                  Buttons, Mods);
+    QApplication::sendEvent(W, &E);
+}
+
+inline void Press(TCustomGrid& G, int X, int Y, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+    SendMouse(G, QEvent::MouseButtonPress, X, Y, Mods);
+}
+inline void Drag(TCustomGrid& G, int X, int Y) {
+    SendMouse(G, QEvent::MouseMove, X, Y);
+}
+inline void Release(TCustomGrid& G, int X, int Y) {
+    SendMouse(G, QEvent::MouseButtonRelease, X, Y);
+}
+
+inline void SendKey(TCustomGrid& G, int QtKey, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+    QWidget* W = G.GetHandle();
+    QKeyEvent Down(QEvent::KeyPress, QtKey, Mods);
+    QApplication::sendEvent(W, &Down);
+    QKeyEvent Up(QEvent::KeyRelease, QtKey, Mods);
+    QApplication::sendEvent(W, &Up);
+}
+
+// Renders the grid's window now, so Paint runs with the whole client area to draw.
+inline void PaintNow(TRecordingGrid& G) {
+    G.Draws.clear();
+    QWidget* W = G.GetHandle();
+    W->repaint();
+}
 
 }  // namespace carrelon::testing
