@@ -15,6 +15,11 @@ constexpr unsigned kSelectTimerPeriod = 60;
 // ---- Dispatch -----------------------------------------------------------------------------
 
 void TCustomGrid::WndProc(TMessage& Message) {
+    if (Message.Msg == kUpdateScrollBarsMessage) {
+        FScrollUpdatePosted = false;
+        UpdateScrollRange();
+        return;
+    }
     if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MBUTTONDBLCLK) {
         // The selecting timer and the cursor ask where the pointer was last seen.
         FLastMouse = PointFromLParam(Message.LParam);
@@ -589,19 +594,24 @@ namespace carrelon {
 
 // Ranges run over the scroll positions themselves (LeftCol and TopRow), with a page of the
 // visible count, so the thumb ends at the last scroll position that shows the last slot.
+void TCustomGrid::WantedScrollBars(TScrollBarState (&Want)[2]) const {
+    const TGridAxisLayout HL = HorzLayout(), VL = VertLayout();
+    Want[SB_HORZ] = {
+        (FScrollBars == ssHorizontal || FScrollBars == ssBoth) && HL.MaxFirst() > FFixedCols,
+        FFixedCols, HL.MaxFirst(), std::max(HL.VisibleCount(), 1), FTopLeft.X};
+    Want[SB_VERT] = {
+        (FScrollBars == ssVertical || FScrollBars == ssBoth) && VL.MaxFirst() > FFixedRows,
+        FFixedRows, VL.MaxFirst(), std::max(VL.VisibleCount(), 1), FTopLeft.Y};
+}
+
 void TCustomGrid::UpdateScrollRange() {
     if (!HandleAllocated() || FUpdatingScrollBars) return;
     FUpdatingScrollBars = true;
     HWND H = GetHandle();
     // Showing one bar narrows the client area and may call for the other: two rounds settle it.
-    // Only changes reach the window, so calling this from Paint costs nothing in the end.
     for (int Round = 0; Round < 2; ++Round) {
-        const TGridAxisLayout HL = HorzLayout(), VL = VertLayout();
-        const TScrollBarState Want[2] = {
-            {(FScrollBars == ssHorizontal || FScrollBars == ssBoth) && HL.MaxFirst() > FFixedCols,
-             FFixedCols, HL.MaxFirst(), std::max(HL.VisibleCount(), 1), FTopLeft.X},
-            {(FScrollBars == ssVertical || FScrollBars == ssBoth) && VL.MaxFirst() > FFixedRows,
-             FFixedRows, VL.MaxFirst(), std::max(VL.VisibleCount(), 1), FTopLeft.Y}};
+        TScrollBarState Want[2];
+        WantedScrollBars(Want);
         bool Changed = false;
         for (int Bar : {SB_HORZ, SB_VERT}) {
             const TScrollBarState& W = Want[Bar];
@@ -624,6 +634,16 @@ void TCustomGrid::UpdateScrollRange() {
         if (!Changed) break;
     }
     FUpdatingScrollBars = false;
+}
+
+// Descendants may write the fixed counts and the top-left slot directly; Paint notices when the
+// bars no longer match and has them brought up to date after the paint (never during it).
+void TCustomGrid::CheckScrollBarsAfterPaint() {
+    if (FScrollUpdatePosted || !HandleAllocated()) return;
+    TScrollBarState Want[2];
+    WantedScrollBars(Want);
+    if (Want[SB_HORZ] == FShownBars[SB_HORZ] && Want[SB_VERT] == FShownBars[SB_VERT]) return;
+    FScrollUpdatePosted = PostMessageA(GetHandle(), kUpdateScrollBarsMessage, 0, 0);
 }
 
 void TCustomGrid::CreateWnd() {

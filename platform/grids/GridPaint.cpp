@@ -48,7 +48,7 @@ void TCustomGrid::DrawCell(int, int, const TRect&, TGridDrawState) {}
 void TCustomGrid::Paint() {
     TCanvas* C = GetCanvas();
     const TGridAxisLayout H = HorzLayout(), V = VertLayout();
-    UpdateScrollRange();
+    CheckScrollBarsAfterPaint();
     TRect Clip = C->GetClipRect();
     if (Clip.IsEmpty()) Clip = Rect(0, 0, GridClientWidth(), GridClientHeight());
 

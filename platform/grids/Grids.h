@@ -199,6 +199,7 @@ private:
     void CountsChanged(int OldColCount, int OldRowCount);
     void ClampState();
     void UpdateScrollRange();
+    void CheckScrollBarsAfterPaint();
     int ScrollTrackPos(int Bar, const TMessage& Message) const;
     void InvalidateClientRect(const TRect& R);
     void SetSizingCursor(TCursor Cursor);
@@ -232,6 +233,9 @@ private:
         friend bool operator==(const TScrollBarState&, const TScrollBarState&) = default;
     };
     TScrollBarState FShownBars[2];
+    bool FScrollUpdatePosted = false;
+    static constexpr Cardinal kUpdateScrollBarsMessage = WM_USER + 0x0A51;
+    void WantedScrollBars(TScrollBarState (&Want)[2]) const;
     struct TXorLine {
         bool Horizontal;
         int Pos;
