@@ -146,6 +146,10 @@ TScrollDirections TCustomGrid::PointerDirections(const TPoint& P) const {
 }
 
 void TCustomGrid::WMSetCursor(TMessage& Message) {
+    if (LoWordSigned(Message.LParam) != HTCLIENT) {
+        TCustomControl::WMSetCursor(Message);
+        return;
+    }
     TGridState State = FGridState;
     if (State == gsNormal) {
         int Index = 0, Pos = 0, Ofs = 0;
@@ -437,6 +441,7 @@ bool FindSizingBoundary(const TGridAxisLayout& L, const TGridAxis& A, int Pos, i
     int i = 0;
     for (; i < N; ++i) {
         if (i >= L.FixedCount() && i < L.First()) i = L.First();  // scrolled out
+        if (i >= N) break;
         S += A.Size(i) + L.LineAfter(i);
         if (S > L.GridBoundary()) break;
         if (S - 3 <= Pos && Pos <= S + 4) {
