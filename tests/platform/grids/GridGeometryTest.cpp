@@ -46,15 +46,15 @@ TEST(GridGeometry, CellRectAtEdgesAndWhenScrolled) {
         TRect Expected;
     };
     const Case Cases[] = {
-        {0, 0, 1, 1, Rect(0, 0, 50, 20)},      // the fixed corner
-        {1, 1, 1, 1, Rect(51, 21, 101, 41)},   // first scrollable cell
-        {5, 1, 1, 1, Rect(255, 21, 300, 41)},  // cut by the client edge
-        {6, 1, 1, 1, TRect{}},                 // beyond the client edge
-        {1, 9, 1, 1, TRect{}},                 // below the view
-        {1, 1, 3, 3, TRect{}},                 // scrolled out
-        {3, 0, 3, 3, Rect(51, 0, 101, 20)},    // fixed row follows the scroll
-        {0, 4, 3, 3, Rect(0, 42, 50, 62)},     // fixed column follows the scroll
-        {-1, 1, 1, 1, TRect{}},                // outside the grid
+        {0, 0, 1, 1, Rect(0, 0, 50, 20)},       // the fixed corner
+        {1, 1, 1, 1, Rect(51, 21, 101, 41)},    // first scrollable cell
+        {5, 1, 1, 1, Rect(255, 21, 300, 41)},   // cut by the client edge
+        {6, 1, 1, 1, TRect{}},                  // beyond the client edge
+        {1, 9, 1, 1, Rect(51, 189, 101, 200)},  // cut by the bottom edge
+        {1, 1, 3, 3, TRect{}},                  // scrolled out
+        {3, 0, 3, 3, Rect(51, 0, 101, 20)},     // fixed row follows the scroll
+        {0, 4, 3, 3, Rect(0, 42, 50, 62)},      // fixed column follows the scroll
+        {-1, 1, 1, 1, TRect{}},                 // outside the grid
         {1, 10, 1, 1, TRect{}},
     };
     for (const Case& c : Cases) {

@@ -104,11 +104,10 @@ inline void SendKey(TCustomGrid& G, int QtKey, Qt::KeyboardModifiers Mods = Qt::
     QApplication::sendEvent(W, &Up);
 }
 
-// Renders the grid's window now, so Paint runs with the whole client area to draw.
-inline void PaintNow(TRecordingGrid& G) {
+// Renders the grid's window now (shown or not), so Paint runs over the whole client area.
+inline QImage PaintNow(TRecordingGrid& G) {
     G.Draws.clear();
-    QWidget* W = G.GetHandle();
-    W->repaint();
+    return G.GetHandle()->grab().toImage();
 }
 
 }  // namespace carrelon::testing
