@@ -658,13 +658,17 @@ void TCustomGrid::CreateWnd() {
     UpdateScrollRange();
 }
 
-// The thumb's position while it is dragged: the full 32-bit value, not the message's 16 bits.
+// The thumb's position: the message carries 16 bits of it; the bar's own track position has
+// all 32 and is taken when it agrees with those 16 bits (a message sent by code has only its own).
 int TCustomGrid::ScrollTrackPos(int Bar, const TMessage& Message) const {
-    auto* Self = const_cast<TCustomGrid*>(this);
+    const int Short = static_cast<int>((Message.WParam >> 16) & 0xFFFF);
+    if (!HandleAllocated()) return Short;
     TScrollInfo Info;
     Info.fMask = SIF_TRACKPOS;
-    if (HandleAllocated() && GetScrollInfo(Self->GetHandle(), Bar, Info)) return Info.nTrackPos;
-    return static_cast<int>((Message.WParam >> 16) & 0xFFFF);
+    if (GetScrollInfo(const_cast<TCustomGrid*>(this)->GetHandle(), Bar, Info) &&
+        (Info.nTrackPos & 0xFFFF) == Short)
+        return Info.nTrackPos;
+    return Short;
 }
 
 void TCustomGrid::SetSizingCursor(TCursor Cursor) {

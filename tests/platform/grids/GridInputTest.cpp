@@ -2,6 +2,8 @@
 // and the wheel, through real Qt events and through messages.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include "tests/platform/grids/GridTestSupport.h"
 
 using namespace carrelon;
@@ -275,4 +277,71 @@ TEST(GridScrolling, WheelMovesTheCurrentRow) {
     EXPECT_EQ(G->GetRow(), 49);
     G->Perform(WM_MOUSEWHEEL, MakeLParam(0, 120), MakeLParam(10, 10));
     EXPECT_EQ(G->GetRow(), 48);
+}
+
+TEST(GridScrolling, ScrollBarsComeWithSomethingToScrollAndFollowTheView) {
+    auto G = MakeGrid();
+    G->SetScrollBars(ssBoth);
+    HWND H = G->GetHandle();
+    const std::int32_t Style = GetWindowLongA(H, GWL_STYLE);
+    EXPECT_NE(Style & WS_VSCROLL, 0);
+    EXPECT_NE(Style & WS_HSCROLL, 0);
+    EXPECT_LT(G->GetClientWidth(), 300);  // the bar takes its room from the client area
+    G->SetTopRow(7);
+    EXPECT_EQ(GetScrollPos(H, SB_VERT), 7);
+    // Thumb tracking moves the view only with its option.
+    TScrollInfo Info;
+    Info.fMask = SIF_RANGE | SIF_PAGE;
+    ASSERT_TRUE(GetScrollInfo(H, SB_VERT, Info));
+    EXPECT_EQ(Info.nMin, 1);
+    G->Perform(WM_VSCROLL, SB_THUMBTRACK | (20 << 16), 0);
+    EXPECT_EQ(G->GetTopRow(), 7);
+    G->SetOptions(G->GetOptions() + goThumbTracking);
+    G->Perform(WM_VSCROLL, SB_THUMBTRACK | (20 << 16), 0);
+    EXPECT_EQ(G->GetTopRow(), 20);
+    // A grid that fits needs no bars.
+    G->SetRowCount(3);
+    G->SetColCount(3);
+    const std::int32_t After = GetWindowLongA(H, GWL_STYLE);
+    EXPECT_EQ(After & (WS_VSCROLL | WS_HSCROLL), 0);
+    EXPECT_EQ(G->GetClientWidth(), 300);
+}
+
+TEST(GridMouse, WindowTimerTicksWhileSelecting) {
+    auto G = MakeGrid();
+    G->ForwardTimedScroll = false;
+    const TPoint P = Centre(*G, 2, 2);
+    Press(*G, P.X, P.Y);
+    Drag(*G, 150, 199);  // below the wholly visible rows
+    QElapsedTimer Clock;
+    Clock.start();
+    while (G->Scrolls.size() < 2 && Clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_GE(G->Scrolls.size(), 2u);
+    EXPECT_EQ(G->Scrolls[0], TScrollDirections{sdDown});
+    Release(*G, 150, 199);
+    const size_t Ticks = G->Scrolls.size();
+    Clock.restart();
+    while (Clock.elapsed() < 150)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(G->Scrolls.size(), Ticks);  // the release stopped the timer
+}
+
+TEST(GridMouse, DraggingInTheFixedColumnMovesARowUnlessRefused) {
+    auto G = MakeGrid();
+    G->SetOptions(G->GetOptions() + goRowMoving);
+    G->SetRowHeights(3, 30);
+    Press(*G, 10, Centre(*G, 0, 3).Y);
+    EXPECT_EQ(G->FGridState, gsRowMoving);
+    Drag(*G, 10, Centre(*G, 0, 1).Y);
+    Drag(*G, 10, 5);  // over the fixed row: the target stays at the first scrollable row
+    EXPECT_EQ(G->FMovePos, 1);
+    Release(*G, 10, 5);
+    ASSERT_EQ(G->RowMoves.size(), 1u);
+    EXPECT_EQ(G->RowMoves[0], std::make_pair(3, 1));
+    EXPECT_EQ(G->GetRowHeights(1), 30);
+    // A drop onto the slot it came from moves nothing.
+    Press(*G, 10, Centre(*G, 0, 4).Y);
+    Release(*G, 10, Centre(*G, 0, 4).Y);
+    EXPECT_EQ(G->RowMoves.size(), 1u);
 }
