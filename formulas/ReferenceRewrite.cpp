@@ -77,6 +77,12 @@ void ShiftFormulaReferences(const AnsiString& Formula, std::int64_t DCol, std::i
     });
 }
 
+void AdjustPastedFormula(const AnsiString& SourceFormula, int SourceCol, int SourceRow,
+                         int TargetStartCol, int TargetRow, AnsiString& Result) {
+    ShiftFormulaReferences(SourceFormula, static_cast<std::int64_t>(TargetStartCol) - SourceCol,
+                           static_cast<std::int64_t>(TargetRow) - SourceRow, Result, true);
+}
+
 bool RenumberFormulaReferences(const AnsiString& Formula, const TReferenceMap& ColMap,
                                const TReferenceMap& RowMap, AnsiString& Result) {
     bool changed = false;

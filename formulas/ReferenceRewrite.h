@@ -19,6 +19,11 @@ inline constexpr const char* InvalidReferenceText = "#REF!";
 void ShiftFormulaReferences(const AnsiString& Formula, std::int64_t DCol, std::int64_t DRow,
                             AnsiString& Result, bool KeepAbsolute);
 
+// The formula of a pasted cell: its references moved by the distance from the source cell
+// (SourceCol, SourceRow) to the target (TargetStartCol, TargetRow), "$"-marked parts kept.
+void AdjustPastedFormula(const AnsiString& SourceFormula, int SourceCol, int SourceRow,
+                         int TargetStartCol, int TargetRow, AnsiString& Result);
+
 // Maps A1 numbers (1-based) of columns or rows to their new numbers; "$" marks do not matter.
 using TReferenceMap = std::function<std::int64_t(std::int64_t)>;
 

@@ -35,6 +35,14 @@ TEST(ShiftReferences, MovesRelativePartsAndKeepsMarkedOnes) {
         EXPECT_EQ(Shift(c.Formula, c.DCol, c.DRow, c.Keep), c.Expected) << c.Formula;
 }
 
+TEST(ShiftReferences, PastedFormulaMovesByTheDistanceAndKeepsMarkedParts) {
+    AnsiString r;
+    AdjustPastedFormula("A1+$B$2+C$3", 2, 5, 4, 4, r);
+    EXPECT_EQ(r, "C0+$B$2+E$3");
+    AdjustPastedFormula("SUM(A1:A3)", 0, 0, 1, 2, r);
+    EXPECT_EQ(r, "SUM(B3:B5)");
+}
+
 TEST(ShiftReferences, ExponentsAreNumbersNotReferences) {
     EXPECT_EQ(Shift("1E5+A1", 1, 1, false), "1E5+B2");
     EXPECT_EQ(Shift("2.5E3*A1", 0, -1, false), "2.5E3*A0");
