@@ -104,6 +104,7 @@ void TPrinter::UpdateMetrics() {
     const QRect Full = Layout.fullRectPixels(Dpi);
     TCanvasTarget T;
     T.Painter = D->Painter.get();
+    T.MetricsDevice = &P;
     T.Bounds = QRect(0, 0, Paint.width(), Paint.height());
     T.LogPixelsX = T.LogPixelsY = Dpi;
     T.FontPixelsPerInch = Dpi;

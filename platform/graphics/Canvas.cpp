@@ -223,6 +223,7 @@ QFontMetrics CanvasFontMetrics(const TCanvas& Canvas) {
     if (D.Target.Painter != nullptr && D.Target.Painter->device() != nullptr)
         return QFontMetrics(D.QtFont, D.Target.Painter->device());
     if (D.Target.Device != nullptr) return QFontMetrics(D.QtFont, D.Target.Device);
+    if (D.Target.MetricsDevice != nullptr) return QFontMetrics(D.QtFont, D.Target.MetricsDevice);
     static QImage Measuring(1, 1, QImage::Format_ARGB32_Premultiplied);
     return QFontMetrics(D.QtFont, &Measuring);
 }

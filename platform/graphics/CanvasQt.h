@@ -20,7 +20,10 @@ struct TCanvasTarget {
     QPaintDevice* Device = nullptr;
     QPainter* Painter = nullptr;
     QImage* Image = nullptr;  // the pixels, when the target is an image (Pixels, FloodFill)
-    QRect Bounds;             // the device's area, the clip rectangle when nothing is excluded
+    // Text is measured on this device while there is nothing to draw on (a printer between
+    // jobs), so measuring before a job gives what the job will draw.
+    QPaintDevice* MetricsDevice = nullptr;
+    QRect Bounds;  // the device's area, the clip rectangle when nothing is excluded
     int LogPixelsX = ScreenPixelsPerInch;
     int LogPixelsY = ScreenPixelsPerInch;
     int BitsPerPixel = 32;

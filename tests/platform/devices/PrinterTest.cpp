@@ -118,6 +118,19 @@ TEST(Printer, LandscapeSwapsThePageAndTextMeasuresAtPrinterScale) {
     EXPECT_EQ(DrawTextA(C, "A", R, DT_CALCRECT), H);
 }
 
+TEST(Printer, TextMeasuresTheSameBeforeAndDuringAJob) {
+    QTemporaryDir Dir;
+    TPrinter P;
+    P.SetOutputFileName(Dir.filePath("m.pdf").toStdString());
+    TCanvas* C = P.GetCanvas();
+    C->GetFont()->SetSize(9);
+    const AnsiString Text = "Measured before the job, drawn during it";
+    const TSize Before = C->TextExtent(Text);
+    P.BeginDoc();
+    EXPECT_EQ(C->TextExtent(Text), Before);
+    P.EndDoc();
+}
+
 TEST(Printer, GlobalPrinterIsShared) {
     EXPECT_EQ(Printer(), Printer());
     EXPECT_EQ(Printer()->GetHandle(), Printer()->GetCanvas());
