@@ -90,3 +90,21 @@ void BM_ScrollToEnd(benchmark::State& State) {
 BENCHMARK(BM_ScrollToEnd)->ArgNames({"rows", "ownHeights"})->ArgsProduct({{100, 1000000}, {0, 1}});
 
 }  // namespace
+
+namespace {
+
+// Giving every row of a large grid its own height, as a bulk re-measure does.
+void BM_SetEveryRowHeight(benchmark::State& State) {
+    const int Rows = static_cast<int>(State.range(0));
+    auto G = MakeGrid(Rows, false);
+    int Round = 0;
+    for (auto _ : State) {
+        ++Round;
+        for (int r = 0; r < Rows; ++r)
+            G->SetRowHeights(r, 18 + (r + Round) % 5);
+    }
+    State.SetItemsProcessed(State.iterations() * Rows);
+}
+BENCHMARK(BM_SetEveryRowHeight)->Arg(100)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -641,6 +641,11 @@ void TCustomGrid::UpdateScrollRange() {
     FUpdatingScrollBars = false;
 }
 
+void TCustomGrid::UpdateScrollRangeLater() {
+    if (FScrollUpdatePosted || !HandleAllocated()) return;
+    FScrollUpdatePosted = PostMessageA(GetHandle(), kUpdateScrollBarsMessage, 0, 0);
+}
+
 // Descendants may write the fixed counts and the top-left slot directly; Paint notices when the
 // bars no longer match and has them brought up to date after the paint (never during it).
 void TCustomGrid::CheckScrollBarsAfterPaint() {
@@ -648,7 +653,7 @@ void TCustomGrid::CheckScrollBarsAfterPaint() {
     TScrollBarState Want[2];
     WantedScrollBars(Want);
     if (Want[SB_HORZ] == FShownBars[SB_HORZ] && Want[SB_VERT] == FShownBars[SB_VERT]) return;
-    FScrollUpdatePosted = PostMessageA(GetHandle(), kUpdateScrollBarsMessage, 0, 0);
+    UpdateScrollRangeLater();
 }
 
 void TCustomGrid::CreateWnd() {

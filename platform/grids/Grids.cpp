@@ -123,12 +123,10 @@ void TCustomGrid::SetColWidths(int Index, int Value) {
     if (Index < 0 || Index >= GetColCount()) throw EInvalidGridOperation("Grid index out of range");
     Value = std::max(Value, 0);
     if (Value == FColAxis.Size(Index)) return;
-    // Everything right of the column's start moves.
-    const TRect Old = CellRect(Index, std::min(FTopLeft.Y, GetRowCount() - 1));
+    // What lies right of the column's start moves; a column off screen moves nothing shown.
+    const int Start = HorzLayout().StartOf(Index);
     FColAxis.SetSize(Index, Value);
-    if (!Old.IsEmpty() || Index < FTopLeft.X)
-        InvalidateClientRect(Rect(Index < FTopLeft.X && Index >= FFixedCols ? 0 : Old.Left, 0,
-                                  GridClientWidth(), GridClientHeight()));
+    if (Start >= 0) InvalidateClientRect(Rect(Start, 0, GridClientWidth(), GridClientHeight()));
     ColWidthsChanged();
 }
 
@@ -136,11 +134,9 @@ void TCustomGrid::SetRowHeights(int Index, int Value) {
     if (Index < 0 || Index >= GetRowCount()) throw EInvalidGridOperation("Grid index out of range");
     Value = std::max(Value, 0);
     if (Value == FRowAxis.Size(Index)) return;
-    const TRect Old = CellRect(std::min(FTopLeft.X, GetColCount() - 1), Index);
+    const int Start = VertLayout().StartOf(Index);
     FRowAxis.SetSize(Index, Value);
-    if (!Old.IsEmpty() || Index < FTopLeft.Y)
-        InvalidateClientRect(Rect(0, Index < FTopLeft.Y && Index >= FFixedRows ? 0 : Old.Top,
-                                  GridClientWidth(), GridClientHeight()));
+    if (Start >= 0) InvalidateClientRect(Rect(0, Start, GridClientWidth(), GridClientHeight()));
     RowHeightsChanged();
 }
 
@@ -205,12 +201,14 @@ void TCustomGrid::SetDefaultDrawing(bool Value) {
     InvalidateGrid();
 }
 
+// Sizes often change one after another (a re-measure of every row); the scroll bars follow
+// once, when the current message is done.
 void TCustomGrid::ColWidthsChanged() {
-    UpdateScrollRange();
+    UpdateScrollRangeLater();
 }
 
 void TCustomGrid::RowHeightsChanged() {
-    UpdateScrollRange();
+    UpdateScrollRangeLater();
 }
 
 void TCustomGrid::SizeChanged(int, int) {}

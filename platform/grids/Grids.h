@@ -200,6 +200,7 @@ private:
     void ClampState();
     void UpdateScrollRange();
     void CheckScrollBarsAfterPaint();
+    void UpdateScrollRangeLater();
     int ScrollTrackPos(int Bar, const TMessage& Message) const;
     void InvalidateClientRect(const TRect& R);
     void SetSizingCursor(TCursor Cursor);

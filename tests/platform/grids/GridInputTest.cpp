@@ -345,3 +345,23 @@ TEST(GridMouse, DraggingInTheFixedColumnMovesARowUnlessRefused) {
     Release(*G, 10, Centre(*G, 0, 4).Y);
     EXPECT_EQ(G->RowMoves.size(), 1u);
 }
+
+TEST(GridScrolling, BarsFollowSizeChangesOnceTheMessageIsDone) {
+    auto G = MakeGrid();
+    G->SetScrollBars(ssVertical);
+    G->SetRowCount(3);
+    HWND H = G->GetHandle();
+    EXPECT_EQ(GetWindowLongA(H, GWL_STYLE) & WS_VSCROLL, 0);
+    G->SetRowHeights(2, 500);
+    QCoreApplication::processEvents();
+    EXPECT_NE(GetWindowLongA(H, GWL_STYLE) & WS_VSCROLL, 0);
+    // Fields written directly (as descendants do) are noticed by the next paint.
+    G->SetRowHeights(2, 20);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(GetWindowLongA(H, GWL_STYLE) & WS_VSCROLL, 0);
+    G->SetRowCount(40);
+    G->FTopLeft.Y = 30;
+    G->GetHandle()->grab();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(GetScrollPos(H, SB_VERT), 30);
+}
