@@ -333,7 +333,9 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
 void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     FLastMouse = {X, Y};
     if (!GetComponentState().Contains(csDesigning) && CanFocus()) SetFocus();
-    if (Button == mbLeft && !Shift.Contains(ssDouble)) {
+    if (Button == mbLeft && Shift.Contains(ssDouble)) {
+        DblClick();
+    } else if (Button == mbLeft) {
         CalcSizingState(X, Y, FGridState, FSizingIndex, FSizingPos, FSizingOfs);
         if (FGridState != gsNormal) {
             DrawSizingLine();

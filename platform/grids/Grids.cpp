@@ -21,6 +21,9 @@ TCustomGrid::TCustomGrid(TComponent* AOwner)
       FRowAxis(kInitialRows, kInitialRowHeight),
       FFixedColor(clBtnFace) {
     FOptions = {goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
+    // The grid reports clicks and double clicks itself (after a selection, not on every
+    // release), so the framework's own click events stay off.
+    SetControlStyle({csCaptureMouse, csOpaque, csDoubleClicks});
     SetBounds(GetLeft(), GetTop(), 320, 120);
     SetTabStop(true);
 }

@@ -365,3 +365,18 @@ TEST(GridScrolling, BarsFollowSizeChangesOnceTheMessageIsDone) {
     QCoreApplication::processEvents();
     EXPECT_EQ(GetScrollPos(H, SB_VERT), 30);
 }
+
+TEST(GridMouse, ClickAndDoubleClickAreReportedOnce) {
+    auto G = MakeGrid();
+    int Clicks = 0, DoubleClicks = 0;
+    G->OnClick = [&](TObject*) { ++Clicks; };
+    G->OnDblClick = [&](TObject*) { ++DoubleClicks; };
+    const TPoint P = Centre(*G, 2, 2);
+    Press(*G, P.X, P.Y);
+    Release(*G, P.X, P.Y);
+    EXPECT_EQ(Clicks, 1);
+    SendMouse(*G, QEvent::MouseButtonDblClick, P.X, P.Y);
+    Release(*G, P.X, P.Y);
+    EXPECT_EQ(DoubleClicks, 1);
+    EXPECT_EQ(Clicks, 1);  // a double click starts no selection
+}
