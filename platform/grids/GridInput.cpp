@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/grids/GridPointer.h"
 #include "platform/grids/Grids.h"
 
 namespace carrelon {
@@ -150,6 +151,7 @@ void TCustomGrid::WMSetCursor(TMessage& Message) {
         TCustomControl::WMSetCursor(Message);
         return;
     }
+    FHitTest = PointerInClient(*this);
     TGridState State = FGridState;
     if (State == gsNormal) {
         int Index = 0, Pos = 0, Ofs = 0;

@@ -380,3 +380,15 @@ TEST(GridMouse, ClickAndDoubleClickAreReportedOnce) {
     EXPECT_EQ(DoubleClicks, 1);
     EXPECT_EQ(Clicks, 1);  // a double click starts no selection
 }
+
+TEST(GridMouse, CursorShowsWhereABoundaryCanBeGrabbed) {
+    auto G = MakeGrid();
+    G->SetOptions(G->GetOptions() + goColSizing + goRowSizing);
+    QWidget* W = G->GetHandle();
+    Drag(*G, 102, 10);  // column 1's boundary in the fixed row
+    EXPECT_EQ(W->cursor().shape(), Qt::SplitHCursor);
+    Drag(*G, 20, 63);  // row 2's boundary in the fixed column
+    EXPECT_EQ(W->cursor().shape(), Qt::SplitVCursor);
+    Drag(*G, 130, 70);  // inside a cell
+    EXPECT_EQ(W->cursor().shape(), Qt::ArrowCursor);
+}
