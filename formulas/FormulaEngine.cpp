@@ -73,6 +73,7 @@ std::shared_ptr<const TFormulaProgram> TFormulaEngine::Program(const AnsiString&
     if (!(separators == FCacheSeparators) || FPrograms.size() >= MaxCachedPrograms) {
         FPrograms.clear();
         FCacheSeparators = separators;
+        ++FProgramEpoch;
     }
     auto it = FPrograms.find(Text);
     if (it != FPrograms.end()) return it->second;
@@ -230,7 +231,14 @@ void TFormulaEngine::PushFrame(TFormulaCellId Cell, TCellState& State, const Ans
     // KeptText names the formula the frame evaluates, so that its result is kept for it.
     State.HasKept = false;
     State.KeptText = Formula;
-    State.Program = Program(Formula);
+    // The cache check reads the locale, so a changed separator still recompiles.
+    TFormulaSeparators separators{DecimalSeparator, ListSeparator};
+    if (!State.Program || State.ProgramEpoch != FProgramEpoch || State.ProgramText != Formula ||
+        !(separators == FCacheSeparators)) {
+        State.Program = Program(Formula);
+        State.ProgramText = Formula;
+        State.ProgramEpoch = FProgramEpoch;
+    }
     State.Active = true;
     TFrame f;
     f.Cell = Cell;

@@ -69,7 +69,11 @@ private:
         bool Active = false;
         AnsiString KeptText;
         TFormulaResult Kept;
+        // The compiled formula, reused across sessions while the text and the program cache
+        // stay the same.
         std::shared_ptr<const TFormulaProgram> Program;
+        AnsiString ProgramText;
+        std::uint64_t ProgramEpoch = 0;
         std::vector<TFormulaCellId> Readers;
     };
     class TSessionEnvironment;
@@ -90,6 +94,7 @@ private:
     std::unique_ptr<TSessionEnvironment> FEnvironment;
     TFormulaSeparators FCacheSeparators;
     std::unordered_map<AnsiString, std::shared_ptr<const TFormulaProgram>> FPrograms;
+    std::uint64_t FProgramEpoch = 1;  // advances whenever FPrograms is emptied
 
     int FSessionDepth = 0;
     int FHandlerDepth = 0;

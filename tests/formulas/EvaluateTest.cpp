@@ -90,6 +90,8 @@ TEST_F(Evaluate, EveryErrorText) {
         {"K1", "Invalid cell reference"},
         {"A21", "Invalid cell reference"},
         {"A99999999999", "Invalid cell reference"},
+        {"MWLQKWX1", "Invalid cell reference"},
+        {"sum(A1:MWLQKWXMWLQKWXMWLQKWX1)", "Invalid cell reference"},
         {"J20", "Cyclic reference"},
         {"1/0", "Floating point division by zero"},
         {"0/0", "Invalid floating point operation"},

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeFormulaGrid.h"
+#include "platform/rtl/Locale.h"
 
 namespace carrelon {
 namespace {
@@ -120,6 +121,17 @@ TEST_F(FormulaEngineTest, CycleAwayFromTheOriginIsNotKept) {
     Engine.Invalidate();
     EXPECT_EQ(EvalCell(0, 0).Value.Number, 7);
     Engine.EndSession();
+}
+
+TEST_F(FormulaEngineTest, ChangedSeparatorsRecompileAKeptFormula) {
+    Grid.SetFormula(0, 0, "1,5");
+    EXPECT_EQ(EvalCell(0, 0).ErrorText, "Invalid expression");
+    TLocaleScope locale;
+    DecimalSeparator = ',';
+    ListSeparator = ';';
+    EXPECT_EQ(EvalCell(0, 0).Value.Number, 1.5);
+    Grid.SetFormula(1, 0, "A1*2");
+    EXPECT_EQ(EvalCell(1, 0).Value.Number, 3);
 }
 
 TEST_F(FormulaEngineTest, ProgramsAreCompiledOnce) {
