@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "platform/controls/Controls.h"
+#include "platform/controls/Streaming.h"
 #include "platform/graphics/PicturesQt.h"
 
 namespace carrelon {
@@ -165,6 +167,27 @@ void TClipboard::SetAsBytes(Word Format, const std::vector<Byte>& Data) {
     Open();
     D->Adding().setData(Mime, ToQByteArray(Data));
     Close();
+}
+
+void TClipboard::SetComponent(TComponent* Component) {
+    if (Component == nullptr) return;
+    TMemoryStream S;
+    WriteComponent(S, Component);
+    const auto* Bytes = static_cast<const Byte*>(S.Memory());
+    SetAsBytes(CF_COMPONENT, std::vector<Byte>(Bytes, Bytes + S.GetSize()));
+}
+
+TComponent* TClipboard::GetComponent(TComponent* Owner, TComponent* Parent) {
+    const std::vector<Byte> Data = GetAsBytes(CF_COMPONENT);
+    if (Data.empty()) return nullptr;
+    TMemoryStream S;
+    S.WriteBuffer(Data.data(), static_cast<Int64>(Data.size()));
+    S.SetPosition(0);
+    TComponent* Result = ReadComponent(S, Owner);
+    auto* Control = dynamic_cast<TControl*>(Result);
+    auto* Window = dynamic_cast<TWinControl*>(Parent);
+    if (Control != nullptr && Window != nullptr) Control->SetParent(Window);
+    return Result;
 }
 
 void TClipboard::Assign(const TPersistent* Source) {

@@ -10,6 +10,8 @@
 
 namespace carrelon {
 
+class TComponent;
+
 // Clipboard formats.
 constexpr Word CF_TEXT = 1;
 constexpr Word CF_BITMAP = 2;
@@ -49,6 +51,13 @@ public:
     // CF_METAFILEPICT/CF_ENHMETAFILE: a metafile's stream form). Empty when absent or too large.
     std::vector<Byte> GetAsBytes(Word Format) const;
     void SetAsBytes(Word Format, const std::vector<Byte>& Data);
+
+    // The component (and the children it streams) as a component stream in CF_COMPONENT.
+    void SetComponent(TComponent* Component);
+    // Reads the component in CF_COMPONENT, owned by Owner and, when it is a control and Parent
+    // a windowed control, placed on Parent; nullptr when the clipboard holds none. The stream
+    // is untrusted: a malformed one raises EReadError, an unregistered class EClassNotFound.
+    TComponent* GetComponent(TComponent* Owner, TComponent* Parent);
 
     // Puts a picture or graphic on the clipboard: a metafile as CF_METAFILEPICT, any other
     // graphic as CF_BITMAP.

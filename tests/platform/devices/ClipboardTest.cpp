@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "platform/controls/Streaming.h"
 #include "platform/devices/Clipboard.h"
 #include "platform/graphics/PicturesQt.h"
 
@@ -123,4 +124,57 @@ TEST(Clipboard, ForeignMetafileDataIsRejected) {
     TPicture P;
     EXPECT_THROW(P.Assign(Clipboard()), EInvalidGraphic);
     EXPECT_EQ(P.GetGraphic(), nullptr);
+}
+
+namespace {
+
+class TClipThing : public TComponent {
+public:
+    using TComponent::TComponent;
+    AnsiString ClassName() const override { return "TClipThing"; }
+    AnsiString Text;
+    Int64 Count = 0;
+    void DefineProperties(TFiler& F) override {
+        TComponent::DefineProperties(F);
+        F.DefineString(
+            "Text", [this] { return Text; }, [this](const AnsiString& V) { Text = V; });
+        F.DefineInteger(
+            "Count", [this] { return Count; }, [this](Int64 V) { Count = V; }, 0, 100);
+    }
+};
+
+}  // namespace
+
+TEST(Clipboard, ComponentRoundTripAndUntrustedStreams) {
+    RegisterClasses({ClassOf<TClipThing>()});
+    TClipThing Source(nullptr);
+    Source.Text = "a\r\nb";
+    Source.Count = 42;
+    Clipboard()->Open();
+    Clipboard()->SetComponent(&Source);
+    Clipboard()->SetAsText("a\r\nb");
+    Clipboard()->Close();
+    ASSERT_TRUE(Clipboard()->HasFormat(CF_COMPONENT));
+    TComponent Owner(nullptr);
+    TComponent* Read = Clipboard()->GetComponent(&Owner, nullptr);
+    auto* Thing = dynamic_cast<TClipThing*>(Read);
+    ASSERT_NE(Thing, nullptr);
+    EXPECT_EQ(Thing->Text, "a\r\nb");
+    EXPECT_EQ(Thing->Count, 42);
+    EXPECT_EQ(Thing->GetOwner(), &Owner);  // the owner frees it
+
+    // Damaged streams from another program raise instead of building anything.
+    std::vector<Byte> Bytes = Clipboard()->GetAsBytes(CF_COMPONENT);
+    const std::vector<std::vector<Byte>> Damaged = {
+        std::vector<Byte>(Bytes.begin(), Bytes.begin() + static_cast<long>(Bytes.size() / 2)),
+        {'x', 'y', 'z'},
+    };
+    for (const auto& D : Damaged) {
+        Clipboard()->SetAsBytes(CF_COMPONENT, D);
+        const int Before = Owner.GetComponentCount();
+        EXPECT_ANY_THROW(Clipboard()->GetComponent(&Owner, nullptr));
+        EXPECT_EQ(Owner.GetComponentCount(), Before);
+    }
+    Clipboard()->SetAsText("no component");
+    EXPECT_EQ(Clipboard()->GetComponent(&Owner, nullptr), nullptr);
 }
