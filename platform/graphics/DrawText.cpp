@@ -169,8 +169,8 @@ QString WithEllipsis(const QString& Line, const QFontMetrics& M, int Width) {
 
 }  // namespace
 
-TTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, unsigned Format) {
-    TTextLayout L;
+TDrawTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, unsigned Format) {
+    TDrawTextLayout L;
     const QFontMetrics M = CanvasFontMetrics(*DC);
     L.LineHeight = M.height() + ((Format & DT_EXTERNALLEADING) ? M.leading() : 0);
     const int Width = Rect.Width();
@@ -247,7 +247,7 @@ TTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, unsign
 int DrawTextA(HDC DC, const AnsiString& Text, TRect& Rect, unsigned Format, AnsiString* Modified) {
     if (DC == nullptr) return 0;
     DC->GetHandle();  // pending font and brush changes reach the device state
-    TTextLayout L = LayoutText(DC, Text, Rect, Format);
+    TDrawTextLayout L = LayoutText(DC, Text, Rect, Format);
     if ((Format & DT_MODIFYSTRING) && Modified != nullptr) *Modified = L.Modified;
     if (Format & DT_CALCRECT) {
         Rect = L.Bounds;

@@ -38,7 +38,7 @@ struct TDrawnLine {
     bool Ellipsized = false;
 };
 
-struct TTextLayout {
+struct TDrawTextLayout {
     std::vector<TDrawnLine> Lines;
     int LineHeight = 0;
     TRect Bounds;         // the rectangle the lines fill (what DT_CALCRECT reports)
@@ -55,7 +55,7 @@ struct TTextLayout {
 //  - DT_VCENTER and DT_BOTTOM place a single line; DT_CENTER and DT_RIGHT each line.
 //  - DT_CALCRECT reports the rectangle from Rect's top-left corner: the widest line by the
 //    height of all lines.
-TTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, unsigned Format);
+TDrawTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, unsigned Format);
 
 // Draws (or with DT_CALCRECT measures, updating Rect) and returns the height of the text; with
 // DT_VCENTER or DT_BOTTOM the distance from Rect's top to the bottom of the text. Clips to
