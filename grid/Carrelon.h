@@ -1,0 +1,351 @@
+// TCarrelon, the grid control. An application includes only this header.
+//
+// The base grid keeps geometry, scrolling and the current-cell coordinates; the control owns
+// the cell model: one TCarrelonCol per column, each holding one TCarrelonCell pointer per row,
+// a merged range being one cell object in every slot it covers. Columns are listed three
+// times: all of them in absolute order, the visible ones (index = base-grid column) and the
+// hidden ones (in absolute order).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grid/CarrelonBorders.h"
+#include "grid/CarrelonCell.h"
+#include "grid/CarrelonCellProperties.h"
+#include "grid/CarrelonCol.h"
+#include "grid/CarrelonEvents.h"
+#include "grid/CarrelonOptions.h"
+#include "grid/CarrelonPrintSettings.h"
+#include "grid/CarrelonTypes.h"
+#include "grid/Selection.h"
+#include "platform/grids/Grids.h"
+#include "platform/rtl/Variant.h"
+
+namespace carrelon {
+
+class TBitmap;
+class TFont;
+class TPopupMenu;
+
+class TCarrelon : public TCustomGrid, public TCarrelonEvents {
+public:
+    explicit TCarrelon(TComponent* AOwner);
+    ~TCarrelon() override;
+    AnsiString ClassName() const override { return "TCarrelon"; }
+    static AnsiString StaticClassName() { return "TCarrelon"; }
+
+    // ---- counts and fixed parts ------------------------------------------------------------
+    static constexpr int MaxCount = 134217725;
+
+    int GetColCount() const { return TCustomGrid::GetColCount(); }
+    void SetColCount(int Value);
+    int GetRowCount() const { return TCustomGrid::GetRowCount(); }
+    void SetRowCount(int Value);
+    // The control's own count: it may equal RowCount (every row fixed), when the base grid
+    // has one fixed row less.
+    int GetFixedRows() const { return FOwnFixedRows; }
+    void SetFixedRows(int Value);
+    int GetFixedCols() const { return TCustomGrid::GetFixedCols(); }
+    void SetFixedCols(int Value);
+    // Fixed columns counted among all columns, hidden ones included.
+    int GetAbsoluteFixedCols() const { return FAbsoluteFixedCols; }
+    int GetTopRow() const;
+    void SetTopRow(int Value);
+    int GetLeftCol() const { return TCustomGrid::GetLeftCol(); }
+    void SetLeftCol(int Value);
+    int GetVisibleRowCount() const;
+    int GetCol() const { return TCustomGrid::GetCol(); }
+    int GetRow() const { return TCustomGrid::GetRow(); }
+    int GetAbsoluteColCount() const { return static_cast<int>(FAbsoluteCols.size()); }
+    int GetHiddenColCount() const { return static_cast<int>(FHiddenCols.size()); }
+    int GetColWidths(int Index) const { return TCustomGrid::GetColWidths(Index); }
+    void SetColWidths(int Index, int Value);
+    int GetRowHeights(int Index) const { return TCustomGrid::GetRowHeights(Index); }
+    void SetRowHeights(int Index, int Value);
+
+    // ---- the model -------------------------------------------------------------------------
+    TCarrelonCol* GetCols(int i) const;
+    TCarrelonCol* GetAbsoluteCols(int i) const;
+    TCarrelonCol* GetHiddenCols(int i) const;
+    TCarrelonCell* GetCells(int ACol, int ARow) const;
+    TCarrelonCell* GetAbsoluteCells(int ACol, int ARow) const;
+    TObject* GetObjects(int ACol, int ARow) const;
+    void SetObjects(int ACol, int ARow, TObject* Obj);
+    bool GetTabStops(int i) const;
+    void SetTabStops(int i, bool Value);
+    TCarrelonSelection* GetSelectedCells() const { return FSelectedCells.get(); }
+    // True when the model exists (not in the design environment).
+    bool HasModel() const { return FModel; }
+
+    // The column lists. Code that changes them calls MarkColumnsMoved afterwards so that the
+    // columns' cached positions are refreshed.
+    const std::vector<TCarrelonCol*>& ColList() const { return FCols; }
+    const std::vector<TCarrelonCol*>& AbsoluteColList() const { return FAbsoluteCols; }
+    const std::vector<TCarrelonCol*>& HiddenColList() const { return FHiddenCols; }
+    std::vector<TCarrelonCol*>& EditColList();
+    std::vector<TCarrelonCol*>& EditAbsoluteColList();
+    std::vector<TCarrelonCol*>& EditHiddenColList();
+    void MarkColumnsMoved() { FColumnsDirty = true; }
+    // Refreshes every column's cached visible, absolute and hidden position when needed.
+    void ReindexColumns() const;
+
+    bool IsCurrentCell(const TCarrelonCell* Cell) const;
+    bool RowIsEmpty(int ARow) const;
+    bool ColumnIsEmpty(int ACol) const;
+    TRect CellRect(int ACol, int ARow) const;
+    bool MouseToCell(int X, int Y, int& ACol, int& ARow) const;
+
+    // ---- options and appearance ------------------------------------------------------------
+    TCarrelonOptions GetOptions() const { return FCarrelonOptions; }
+    void SetOptions(TCarrelonOptions Value);
+    TCarrelonEditorOptions GetEditorOptions() const { return FEditorOptions; }
+    void SetEditorOptions(TCarrelonEditorOptions Value) { FEditorOptions = Value; }
+    TCarrelonEditControlOptions GetEditControlOptions() const { return FEditControlOptions; }
+    void SetEditControlOptions(TCarrelonEditControlOptions Value) { FEditControlOptions = Value; }
+    TCarrelonTabOptions GetTabOptions() const { return FTabOptions; }
+    void SetTabOptions(TCarrelonTabOptions Value) { FTabOptions = Value; }
+    TCarrelonPrintOptions GetPrintOptions() const { return FPrintOptions; }
+    void SetPrintOptions(TCarrelonPrintOptions Value) { FPrintOptions = Value; }
+    TCarrelonSpreadsheetOptions GetSpreadsheetOptions() const { return FSpreadsheetOptions; }
+    TCarrelonLoadedEvents GetLoadedEvents() const { return FLoadedEvents; }
+    void SetLoadedEvents(TCarrelonLoadedEvents Value) { FLoadedEvents = Value; }
+
+    TColor GetGridLineColor() const { return FGridLineColor; }
+    void SetGridLineColor(TColor Value);
+    TColor GetFixedGridLineColor() const { return FFixedGridLineColor; }
+    void SetFixedGridLineColor(TColor Value);
+    TColor GetEditColor() const { return FEditColor; }
+    void SetEditColor(TColor Value) { FEditColor = Value; }
+    TColor GetEditFontColor() const { return FEditFontColor; }
+    void SetEditFontColor(TColor Value) { FEditFontColor = Value; }
+    TColor GetSelectionColor() const { return FSelectionColor; }
+    void SetSelectionColor(TColor Value);
+    TColor GetSelectionFontColor() const { return FSelectionFontColor; }
+    void SetSelectionFontColor(TColor Value);
+    TColor GetSortIndicatorColor() const { return FSortIndicatorColor; }
+    void SetSortIndicatorColor(TColor Value) { FSortIndicatorColor = Value; }
+    int GetSortColumn() const { return FSortColumn; }
+    void SetSortColumn(int Value) { FSortColumn = Value; }
+    bool GetSortDescending() const { return FSortDescending; }
+    void SetSortDescending(bool Value) { FSortDescending = Value; }
+    bool GetSortOnClick() const { return FSortOnClick; }
+    void SetSortOnClick(bool Value) { FSortOnClick = Value; }
+    bool GetSortOnDblClick() const { return FSortOnDblClick; }
+    void SetSortOnDblClick(bool Value) { FSortOnDblClick = Value; }
+    bool GetSortIndicator() const { return FSortIndicator; }
+    void SetSortIndicator(bool Value) { FSortIndicator = Value; }
+    TCarrelonCompareProc GetCompareProc() const { return FCompareProc; }
+    // Nil restores the default comparison.
+    void SetCompareProc(TCarrelonCompareProc Value);
+    AnsiString GetExportTag() const { return FExportTag; }
+    void SetExportTag(const AnsiString& Value) { FExportTag = Value; }
+    int GetBorderForText() const { return FBorderForText; }
+    bool GetWordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value) { FWordWrap = Value; }
+    bool GetHideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool Value) { FHideSelection = Value; }
+    bool GetInplaceScrollBar() const { return FInplaceScrollBar; }
+    void SetInplaceScrollBar(bool Value) { FInplaceScrollBar = Value; }
+    AnsiString GetAbout() const;
+    void SetAbout(const AnsiString&) {}
+
+    TCarrelonPrintMargins* GetPrintMargins() const { return FPrintMargins.get(); }
+    TCarrelonPrintHeaderFooter* GetPrintHeader() const { return FPrintHeader.get(); }
+    TCarrelonPrintHeaderFooter* GetPrintFooter() const { return FPrintFooter.get(); }
+    std::vector<std::unique_ptr<TCarrelonPrintOuterBorder>>& PrintOuterBorders() {
+        return FPrintOuterBorders;
+    }
+
+    // The check-box images (run time only).
+    TBitmap* GetUncheckedImage() const { return FUncheckedImage.get(); }
+    TBitmap* GetCheckedImage() const { return FCheckedImage.get(); }
+    TPopupMenu* GetEditorPopupMenu() const { return FEditorPopupMenu; }
+
+    // ---- update lock -----------------------------------------------------------------------
+    int GetUpdateCount() const { return FUpdateCount; }
+    int DisableControls();
+    int EnableControls();
+    // Enters the lock; true when this call raised the depth (only then may it leave it).
+    bool TryDisableControls();
+    // True when a cell or column may issue a repaint now.
+    bool CanRepaint() const;
+
+    // ---- structure used by the model -------------------------------------------------------
+    bool HideColumn(int ACol);
+    int ShowHiddenColumn(int HiddenIndex);
+    void DoDeleteRow(int ARow);
+
+    // ---- base-grid state for the rest of the control ---------------------------------------
+    TGridCoord ReadFAnchor() const { return FAnchor; }
+    void WriteFAnchor(TGridCoord Value) { FAnchor = Value; }
+    TGridCoord* ReadPFAnchor() { return &FAnchor; }
+    TGridCoord ReadFCurrent() const { return FCurrent; }
+    void WriteFCurrent(TGridCoord Value) { FCurrent = Value; }
+    TGridCoord ReadFTopLeft() const { return FTopLeft; }
+    void WriteFTopLeft(TGridCoord Value) { FTopLeft = Value; }
+    int* ReadPFSizingIndex() { return &FSizingIndex; }
+    int* ReadPFSizingPos() { return &FSizingPos; }
+    int* ReadPFSizingOfs() { return &FSizingOfs; }
+    int* ReadPFMoveIndex() { return &FMoveIndex; }
+    int* ReadPFMovePos() { return &FMovePos; }
+    const std::vector<int>* ReadFRowHeights() const { return RowHeightsArray(); }
+    void AssignInheritedColWidths(int Index, int Value);
+    void UpdateInheritedColCount(int N);
+    void UpdateInheritedRowCount(int N);
+    using TCustomGrid::BoxRect;
+    using TCustomGrid::InvalidateCell;
+    using TCustomGrid::InvalidateCol;
+    using TCustomGrid::MouseCoord;
+
+    // ---- hooks that later parts of the control fill in -------------------------------------
+    // True while the editor (or an application-supplied control) stays open and refuses to
+    // close; every structural change is then refused.
+    bool CheckEditorMode();
+    void CheckAlwaysShowEditor();
+    bool GetEditorMode() const;
+    void SetEditorMode(bool Value);
+    // Applies the current-cell reaction of a cell's CheckBox or Button change: Close closes the
+    // editor, otherwise the always-show-editor rule applies; true when the editor opened or
+    // closed.
+    bool EditorReaction(bool Close);
+    // Fits the row to its contents; true when its height changed.
+    bool ResizeRow(int ARow);
+    // Puts the current cell on the first selectable cell and refills the selected list.
+    void Initialize();
+    // Clamps the current cell and anchor and rebuilds or prunes the selected list.
+    void CheckSelection();
+    // Tells the grid that a cell object is being freed, so it keeps no pointer to it.
+    void CellFreed(TCarrelonCell* Cell);
+    // Makes a cell for the model, counted against the cell budget.
+    TCarrelonCell* NewCell(TCarrelonCol* ACol, int ARow);
+
+    // ---- allocation limit ------------------------------------------------------------------
+    // The most cell slots (columns x rows, hidden columns included) the grid may hold; growth
+    // beyond it takes the "Out of memory" path.
+    long long GetCellBudget() const { return FCellBudget; }
+    void SetCellBudget(long long Value) { FCellBudget = Value; }
+    static constexpr long long DefaultCellBudget = 100'000'000;
+
+    // ---- diagnostics -----------------------------------------------------------------------
+    // Checks the model's invariants; on failure returns false and, when Why is given, says
+    // what is wrong.
+    bool CheckModelInvariants(std::string* Why = nullptr) const;
+
+    // ==== Formulas (the formula engine implements these in grid/FormulaBridge.cpp) ==========
+    bool GetSpreadsheetEnabled() const { return FSpreadsheetEnabled; }
+    void SetSpreadsheetEnabled(bool Value);
+    bool GetSpreadsheetHeaders() const { return FSpreadsheetHeaders; }
+    void SetSpreadsheetHeaders(bool Value);
+    void SetSpreadsheetOptions(TCarrelonSpreadsheetOptions Value);
+    // Evaluates the cell's formula into its value; true when the value changed.
+    bool AnalyzeExpression(TCarrelonCell* Cell);
+    // Recalculates the formula cells after a change of Cell (nil: after a bulk change); true
+    // when some value changed.
+    bool Recalculate(TCarrelonCell* Cell);
+    // The cell named by an A1 name, or nil.
+    TCarrelonCell* CellByName(const AnsiString& Name) const;
+    // ==== end of formulas ====================================================================
+
+    // Internal state shared with the other parts of the control.
+    int FUpdateCount = 0;
+    bool FPasting = false;
+    bool FIniLoading = false;
+    bool FMuteRowHeightsChanged = false;
+    bool FSkipErase = false;
+    bool FSkipNextPaint = false;
+    TCarrelonCell* FHintCell = nullptr;
+    TCarrelonCell* FPushedButtonCell = nullptr;
+    TCarrelonCell* FPendingResizeCell = nullptr;
+    TWinControl* FEditControl = nullptr;  // not owned
+    std::unique_ptr<TFont> FFontShadow;
+    int FColumnCounter = 0;
+
+protected:
+    void Loaded() override;
+    void SetBorderForTextField(int Value) { FBorderForText = Value; }
+
+private:
+    bool Designing() const;
+    bool Loading() const;
+    // Enters the lock of a count setter: the editor gate, then one level up with redraw off
+    // at the outermost level. False when the editor refuses to close.
+    bool BeginCountChange();
+    void EndCountChange();
+    void SyncBaseFixedRows();
+    void ClearSpreadsheetHeadersAtZero();
+    // True when growing to the given slot total stays within the cell budget.
+    bool WithinBudget(long long Slots) const { return Slots <= FCellBudget; }
+    void ShowOutOfMemory();
+    void CreateModel();
+    void DestroyModel();
+    // Run-time parts other than the model: the in-place editor with its menu, the check-box
+    // images.
+    void CreateRunTimeParts();
+    // Empties the selected list and fills it with the cells of the base selection rectangle,
+    // column by column.
+    void RefillSelectedCells();
+    void SetRedraw(bool On);
+    // True when a vertical merge reaches over the boundary above row R, or a horizontal one
+    // over the boundary left of visible column K.
+    bool MergeCrossesRow(int R) const;
+    bool MergeCrossesCol(int K) const;
+
+    bool FModel = false;
+    std::vector<TCarrelonCol*> FCols;
+    std::vector<TCarrelonCol*> FAbsoluteCols;
+    std::vector<TCarrelonCol*> FHiddenCols;
+    mutable bool FColumnsDirty = true;
+    std::unique_ptr<TCarrelonSelection> FSelectedCells;
+
+    int FOwnFixedRows = 0;
+    int FAbsoluteFixedCols = 0;
+    long long FCellBudget = DefaultCellBudget;
+    // Budget accounting while a count setter grows the grid: slots before it and cells made.
+    bool FBudgetActive = false;
+    long long FBudgetBase = 0;
+    long long FSlotsMade = 0;
+
+    TCarrelonOptions FCarrelonOptions;
+    TCarrelonEditorOptions FEditorOptions;
+    TCarrelonEditControlOptions FEditControlOptions;
+    TCarrelonTabOptions FTabOptions;
+    TCarrelonPrintOptions FPrintOptions;
+    TCarrelonSpreadsheetOptions FSpreadsheetOptions;
+    TCarrelonLoadedEvents FLoadedEvents;
+
+    TColor FGridLineColor;
+    TColor FFixedGridLineColor;
+    TColor FEditColor;
+    TColor FEditFontColor;
+    TColor FSelectionColor;
+    TColor FSelectionFontColor;
+    TColor FSortIndicatorColor;
+    int FSortColumn = 0;
+    bool FSortDescending = false;
+    bool FSortOnClick = false;
+    bool FSortOnDblClick = false;
+    bool FSortIndicator = false;
+    TCarrelonCompareProc FCompareProc;
+    AnsiString FExportTag;
+    int FBorderForText = 2;
+    bool FWordWrap = true;
+    bool FHideSelection = false;
+    bool FInplaceScrollBar = false;
+    bool FSpreadsheetHeaders = false;
+    bool FSpreadsheetEnabled = false;
+
+    std::unique_ptr<TCarrelonPrintMargins> FPrintMargins;
+    std::unique_ptr<TCarrelonPrintHeaderFooter> FPrintHeader;
+    std::unique_ptr<TCarrelonPrintHeaderFooter> FPrintFooter;
+    std::vector<std::unique_ptr<TCarrelonPrintOuterBorder>> FPrintOuterBorders;
+    std::unique_ptr<TBitmap> FUncheckedImage;
+    std::unique_ptr<TBitmap> FCheckedImage;
+    TPopupMenu* FEditorPopupMenu = nullptr;  // owned as a component by the control
+};
+
+// Registers the control on the "Carrelon" palette page.
+void Register();
+
+}  // namespace carrelon

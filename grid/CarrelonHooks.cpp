@@ -1,0 +1,113 @@
+// TCarrelon: the narrow internal functions through which the model calls the editor, row
+// fitting, selection and update-lock handling. Each does the least its callers need; the
+// editor, sizing, selection and repaint code replace these bodies with the full behaviour.
+#include "grid/Carrelon.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/Messages.h"
+#include "platform/graphics/Pictures.h"
+#include "platform/graphics/WinGdi.h"
+
+namespace carrelon {
+
+// ---- editor -------------------------------------------------------------------------------
+
+bool TCarrelon::CheckEditorMode() {
+    return false;  // no editor is open yet, so nothing can refuse to close
+}
+
+void TCarrelon::CheckAlwaysShowEditor() {}
+
+bool TCarrelon::GetEditorMode() const {
+    return false;
+}
+
+void TCarrelon::SetEditorMode(bool) {}
+
+bool TCarrelon::EditorReaction(bool Close) {
+    const bool Before = GetEditorMode();
+    if (Close)
+        SetEditorMode(false);
+    else
+        CheckAlwaysShowEditor();
+    return GetEditorMode() != Before;
+}
+
+void TCarrelon::CreateRunTimeParts() {
+    // The system sheet holds 4 x 3 check-box images: the unchecked one at the top left, the
+    // checked one beside it.
+    FUncheckedImage = LoadBitmapA(nullptr, OBM_CHECKBOXES);
+    if (!FUncheckedImage) return;
+    const int W = FUncheckedImage->GetWidth() / 4;
+    const int H = FUncheckedImage->GetHeight() / 3;
+    FCheckedImage = std::make_unique<TBitmap>();
+    FCheckedImage->SetSize(W, H);
+    FCheckedImage->GetCanvas()->CopyRect(Rect(0, 0, W, H), FUncheckedImage->GetCanvas(),
+                                         Rect(W, 0, 2 * W, H));
+    FUncheckedImage->SetSize(W, H);
+}
+
+// ---- sizing -------------------------------------------------------------------------------
+
+bool TCarrelon::ResizeRow(int) {
+    return false;
+}
+
+// ---- selection ----------------------------------------------------------------------------
+
+void TCarrelon::Initialize() {
+    RefillSelectedCells();
+}
+
+void TCarrelon::CheckSelection() {
+    if (FIniLoading || !FSelectedCells) return;
+    // The list may not keep cells outside the grid; a count change can move the current cell.
+    RefillSelectedCells();
+}
+
+void TCarrelon::CellFreed(TCarrelonCell* Cell) {
+    if (FSelectedCells && !FSelectedCells->List().Empty()) FSelectedCells->CellFreed(Cell);
+    if (FHintCell == Cell) FHintCell = nullptr;
+    if (FPushedButtonCell == Cell) FPushedButtonCell = nullptr;
+    if (FPendingResizeCell == Cell) FPendingResizeCell = nullptr;
+}
+
+// ---- update lock --------------------------------------------------------------------------
+
+bool TCarrelon::CanRepaint() const {
+    return FUpdateCount == 0 && HandleAllocated() && GetVisible();
+}
+
+void TCarrelon::SetRedraw(bool On) {
+    if (HandleAllocated()) Perform(WM_SETREDRAW, On ? 1 : 0, 0);
+}
+
+int TCarrelon::DisableControls() {
+    if (CheckEditorMode()) return FUpdateCount;
+    if (++FUpdateCount == 1 && GetVisible()) SetRedraw(false);
+    return FUpdateCount;
+}
+
+int TCarrelon::EnableControls() {
+    if (FUpdateCount == 0) return 0;
+    if (--FUpdateCount > 0) return FUpdateCount;
+    if (GetVisible() && HandleAllocated()) {
+        SetRedraw(true);
+        FSkipErase = true;
+        Invalidate();
+        CheckAlwaysShowEditor();
+    }
+    return 0;
+}
+
+bool TCarrelon::TryDisableControls() {
+    const int Before = FUpdateCount;
+    return DisableControls() > Before;
+}
+
+// ---- messages -----------------------------------------------------------------------------
+
+void TCarrelon::ShowOutOfMemory() {
+    MessageDlg("Out of memory", mtError, TMsgDlgButtons{mbOK}, 0);
+}
+
+}  // namespace carrelon

@@ -1,0 +1,226 @@
+// TCarrelon: the accessors through which the rest of the control reads the model, the column
+// lists and their cached positions, and the check of the model's invariants.
+#include <sstream>
+#include <unordered_set>
+
+#include "grid/Carrelon.h"
+#include "grid/CarrelonTextRules.h"
+
+namespace carrelon {
+
+// ---- column lists -------------------------------------------------------------------------
+
+std::vector<TCarrelonCol*>& TCarrelon::EditColList() {
+    MarkColumnsMoved();
+    return FCols;
+}
+std::vector<TCarrelonCol*>& TCarrelon::EditAbsoluteColList() {
+    MarkColumnsMoved();
+    return FAbsoluteCols;
+}
+std::vector<TCarrelonCol*>& TCarrelon::EditHiddenColList() {
+    MarkColumnsMoved();
+    return FHiddenCols;
+}
+
+void TCarrelon::ReindexColumns() const {
+    if (!FColumnsDirty) return;
+    FColumnsDirty = false;
+    for (std::size_t i = 0; i < FAbsoluteCols.size(); ++i) {
+        FAbsoluteCols[i]->FAbsoluteIndex = static_cast<int>(i);
+        FAbsoluteCols[i]->FVisibleIndex = -1;
+        FAbsoluteCols[i]->FHiddenIndex = -1;
+    }
+    for (std::size_t i = 0; i < FCols.size(); ++i)
+        FCols[i]->FVisibleIndex = static_cast<int>(i);
+    for (std::size_t i = 0; i < FHiddenCols.size(); ++i)
+        FHiddenCols[i]->FHiddenIndex = static_cast<int>(i);
+}
+
+// ---- accessors ----------------------------------------------------------------------------
+
+TCarrelonCol* TCarrelon::GetCols(int i) const {
+    if (i < 0 || i >= static_cast<int>(FCols.size())) CarrelonListIndexError(i);
+    return FCols[i];
+}
+
+TCarrelonCol* TCarrelon::GetAbsoluteCols(int i) const {
+    if (i < 0 || i >= static_cast<int>(FAbsoluteCols.size())) CarrelonListIndexError(i);
+    return FAbsoluteCols[i];
+}
+
+TCarrelonCol* TCarrelon::GetHiddenCols(int i) const {
+    if (i < 0 || i >= static_cast<int>(FHiddenCols.size())) CarrelonListIndexError(i);
+    return FHiddenCols[i];
+}
+
+TCarrelonCell* TCarrelon::GetCells(int ACol, int ARow) const {
+    return GetCols(ACol)->GetCells(ARow);
+}
+
+TCarrelonCell* TCarrelon::GetAbsoluteCells(int ACol, int ARow) const {
+    return GetAbsoluteCols(ACol)->GetCells(ARow);
+}
+
+TObject* TCarrelon::GetObjects(int ACol, int ARow) const {
+    return GetCells(ACol, ARow)->ReadFObject();
+}
+
+void TCarrelon::SetObjects(int ACol, int ARow, TObject* Obj) {
+    GetCells(ACol, ARow)->WriteFObject(Obj);
+}
+
+bool TCarrelon::GetTabStops(int i) const {
+    return GetCols(i)->GetTabStop();
+}
+
+void TCarrelon::SetTabStops(int i, bool Value) {
+    GetCols(i)->SetTabStop(Value);
+}
+
+bool TCarrelon::IsCurrentCell(const TCarrelonCell* Cell) const {
+    const int C = GetCol();
+    const int R = GetRow();
+    if (R < 0 || C < 0 || !FModel || C >= GetColCount() || R >= GetRowCount()) return false;
+    return FCols[C]->CellList()[R] == Cell;
+}
+
+bool TCarrelon::RowIsEmpty(int ARow) const {
+    for (int k = FSpreadsheetHeaders ? 1 : 0; k < GetColCount(); ++k)
+        if (!GetCells(k, ARow)->IsEmpty()) return false;
+    return true;
+}
+
+bool TCarrelon::ColumnIsEmpty(int ACol) const {
+    const TCarrelonCol* C = GetCols(ACol);
+    for (int r = FSpreadsheetHeaders ? 1 : 0; r < GetRowCount(); ++r)
+        if (!C->GetCells(r)->IsEmpty()) return false;
+    return true;
+}
+
+TRect TCarrelon::CellRect(int ACol, int ARow) const {
+    if (!FModel) return TCustomGrid::CellRect(ACol, ARow);
+    const TCarrelonCell* Cell = GetCells(ACol, ARow);
+    const int StartCol = Cell->GetStartCol();
+    const int EndCol = Cell->GetEndCol();
+    const int EndRow = Cell->ReadFEndRow();
+    TRect R = BoxRect(StartCol, Cell->Row, EndCol, EndRow);
+    if (R.IsEmpty()) return R;
+    // A cell scrolled under the fixed rows or columns is not on screen.
+    if (FOwnFixedRows > 0 && Cell->Row >= FOwnFixedRows && R.Top == 0) return TRect{};
+    if (GetFixedCols() > 0 && StartCol >= GetFixedCols() && R.Left == 0) return TRect{};
+    const TRect E = TCustomGrid::CellRect(EndCol, EndRow);
+    const bool FixedSlot = ARow < FOwnFixedRows || ACol < GetFixedCols();
+    if (E.Height() == GetRowHeights(EndRow) &&
+        FCarrelonOptions.Contains(FixedSlot ? cloFixedHorzLine : cloHorzLine))
+        R.Bottom -= GetGridLineWidth();
+    if (E.Width() == GetColWidths(EndCol) &&
+        FCarrelonOptions.Contains(FixedSlot ? cloFixedVertLine : cloVertLine))
+        R.Right -= FCols[EndCol]->GetGridLineWidth();
+    return R;
+}
+
+bool TCarrelon::MouseToCell(int X, int Y, int& ACol, int& ARow) const {
+    const TGridCoord P = MouseCoord(X, Y);
+    ACol = P.X;
+    ARow = P.Y;
+    if (ACol < 0 || ARow < 0) return false;
+    if (!FModel) return true;
+    ACol = GetCells(P.X, P.Y)->GetStartCol();
+    ARow = GetCells(ACol, P.Y)->Row;
+    return true;
+}
+
+void TCarrelon::SetCompareProc(TCarrelonCompareProc Value) {
+    FCompareProc = Value ? std::move(Value) : TCarrelonCompareProc(CarrelonAnsiCompareStr);
+}
+
+// ---- invariants ---------------------------------------------------------------------------
+
+bool TCarrelon::CheckModelInvariants(std::string* Why) const {
+    std::ostringstream Out;
+    auto Fail = [&](const std::string& Text) {
+        if (Why != nullptr) *Why = Text;
+        return false;
+    };
+    if (!FModel) return true;
+    const int Rows = GetRowCount();
+    if (static_cast<int>(FCols.size()) != GetColCount())
+        return Fail("visible list holds " + std::to_string(FCols.size()) + " columns, ColCount " +
+                    std::to_string(GetColCount()));
+    if (FCols.size() + FHiddenCols.size() != FAbsoluteCols.size())
+        return Fail("visible + hidden columns differ from the absolute list");
+    std::unordered_set<const TCarrelonCol*> Seen;
+    for (const TCarrelonCol* C : FAbsoluteCols)
+        if (!Seen.insert(C).second) return Fail("a column is listed twice among absolute columns");
+    // Visible and hidden lists in absolute order, each column in exactly one of them.
+    ReindexColumns();
+    int Last = -1;
+    for (std::size_t i = 0; i < FCols.size(); ++i) {
+        const TCarrelonCol* C = FCols[i];
+        if (!Seen.count(C) || !C->GetVisible() || C->FAbsoluteIndex <= Last)
+            return Fail("visible column " + std::to_string(i) + " is out of order or unknown");
+        Last = C->FAbsoluteIndex;
+    }
+    Last = -1;
+    for (std::size_t i = 0; i < FHiddenCols.size(); ++i) {
+        const TCarrelonCol* C = FHiddenCols[i];
+        if (!Seen.count(C) || C->GetVisible() || C->FAbsoluteIndex <= Last || C->FVisibleIndex >= 0)
+            return Fail("hidden column " + std::to_string(i) + " is out of order or listed twice");
+        Last = C->FAbsoluteIndex;
+    }
+    if (FOwnFixedRows < 0 || FOwnFixedRows > Rows)
+        return Fail("FixedRows " + std::to_string(FOwnFixedRows) + " outside 0..RowCount");
+    const int BaseFixed = TCustomGrid::GetFixedRows();
+    if (BaseFixed != (FOwnFixedRows == Rows ? Rows - 1 : FOwnFixedRows))
+        return Fail("base fixed rows " + std::to_string(BaseFixed) + " do not match FixedRows " +
+                    std::to_string(FOwnFixedRows));
+    // Every slot holds a cell, and each cell fills exactly its rectangle: a slot (a, r) holds
+    // cell X only when X's rectangle covers it, and X's top-left slot holds X.
+    const int Abs = static_cast<int>(FAbsoluteCols.size());
+    for (int a = 0; a < Abs; ++a) {
+        const std::vector<TCarrelonCell*>& Slots = FAbsoluteCols[a]->CellList();
+        if (static_cast<int>(Slots.size()) != Rows)
+            return Fail("absolute column " + std::to_string(a) + " has " +
+                        std::to_string(Slots.size()) + " slots, RowCount " + std::to_string(Rows));
+        for (int r = 0; r < Rows; ++r) {
+            const TCarrelonCell* X = Slots[r];
+            const std::string Where =
+                " at absolute column " + std::to_string(a) + ", row " + std::to_string(r);
+            if (X == nullptr) return Fail("empty slot" + Where);
+            if (!Seen.count(X->Col)) return Fail("cell with an unknown start column" + Where);
+            const int A0 = X->Col->FAbsoluteIndex;
+            const int A1 = X->GetEndColObject()->FAbsoluteIndex;
+            if (!Seen.count(X->GetEndColObject()))
+                return Fail("cell with an unknown end column" + Where);
+            const int R1 = X->ReadFEndRow();
+            if (a < A0 || a > A1 || r < X->Row || r > R1)
+                return Fail("cell outside its rectangle" + Where);
+            // The slot before in each direction either holds the same cell (inside) or not
+            // (at the edge): together this makes every rectangle exactly filled.
+            if (r > X->Row && Slots[r - 1] != X) return Fail("merged cell broken" + Where);
+            if (a > A0 && FAbsoluteCols[a - 1]->CellList()[r] != X)
+                return Fail("merged cell broken" + Where);
+            if (r == R1 && r + 1 < Rows && Slots[r + 1] == X)
+                return Fail("cell reaches below its end row" + Where);
+            if (a == A1 && a + 1 < Abs && FAbsoluteCols[a + 1]->CellList()[r] == X)
+                return Fail("cell reaches past its end column" + Where);
+            // A range never crosses the boundary between fixed and scrollable rows.
+            if (X->Row < FOwnFixedRows && R1 >= FOwnFixedRows)
+                return Fail("merged cell crosses the fixed rows" + Where);
+            if (A0 < FAbsoluteFixedCols && A1 >= FAbsoluteFixedCols)
+                return Fail("merged cell crosses the fixed columns" + Where);
+        }
+    }
+    if (FSelectedCells) {
+        bool Stale = false;
+        FSelectedCells->List().ForEach([&](TCarrelonCell* c) {
+            if (!Seen.count(c->Col)) Stale = true;
+        });
+        if (Stale) return Fail("selected list holds a cell that is not in the grid");
+    }
+    (void)Out;
+    return true;
+}
+
+}  // namespace carrelon

@@ -1,0 +1,371 @@
+// Cells: attribute fallback to the column (both twins), stored forms and the life of the
+// properties record, text and value rules, fonts, and merged extents.
+#include <gtest/gtest.h>
+
+#include "grid/Carrelon.h"
+#include "platform/graphics/Colors.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Pictures.h"
+#include "platform/rtl/Locale.h"
+#include "tests/support/GridFixture.h"
+
+namespace carrelon::testing {
+namespace {
+
+class CarrelonCellTest : public GridFixture {
+protected:
+    void SetUp() override {
+        GridFixture::SetUp();
+        Grid->SetColCount(4);
+        Grid->SetRowCount(6);
+        Grid->SetFixedRows(2);
+    }
+};
+
+TEST_F(CarrelonCellTest, AttributesFallBackToTheColumnTwinOfTheirRow) {
+    TCarrelonCol* C = Grid->GetCols(1);
+    TCarrelonCell* Fixed = Grid->GetCells(1, 1);
+    TCarrelonCell* Plain = Grid->GetCells(1, 4);
+    C->SetFixedTextAlignment(taRightJustify);
+    C->SetTextAlignment(taCenter);
+    C->SetFixedMaxLength(7);
+    C->SetMaxLength(9);
+    C->SetFixedReadOnly(true);
+    C->SetFixedWordWrap(false);
+    C->SetTextLayout(tlBottom);
+    C->SetFixedGraphicAlignment(taCenter);
+    C->SetGraphicLayout(tlCenter);
+    C->SetFixedCheckBoxAlignment(taLeftJustify);
+    C->SetCheckBoxChecked(true);
+    C->SetColor(clRed);
+    C->SetFixedColor(clBlue);
+
+    EXPECT_EQ(Fixed->GetTextAlignment(), taRightJustify);
+    EXPECT_EQ(Plain->GetTextAlignment(), taCenter);
+    EXPECT_EQ(Fixed->GetMaxLength(), 7);
+    EXPECT_EQ(Plain->GetMaxLength(), 9);
+    EXPECT_TRUE(Fixed->GetReadOnly());
+    EXPECT_FALSE(Plain->GetReadOnly());
+    EXPECT_FALSE(Fixed->GetWordWrap());
+    EXPECT_TRUE(Plain->GetWordWrap());
+    EXPECT_EQ(Fixed->GetTextLayout(), tlTop);
+    EXPECT_EQ(Plain->GetTextLayout(), tlBottom);
+    EXPECT_EQ(Fixed->GetGraphicAlignment(), taCenter);
+    EXPECT_EQ(Plain->GetGraphicLayout(), tlCenter);
+    EXPECT_EQ(Fixed->GetCheckBoxAlignment(), taLeftJustify);
+    EXPECT_EQ(Plain->GetCheckBoxAlignment(), taCenter);
+    EXPECT_FALSE(Fixed->GetCheckBoxChecked());
+    EXPECT_TRUE(Plain->GetCheckBoxChecked());
+    EXPECT_EQ(Fixed->GetColor(), clBlue);
+    EXPECT_EQ(Plain->GetColor(), clRed);
+    EXPECT_FALSE(Fixed->HasProperties());
+    EXPECT_FALSE(Plain->HasProperties());
+}
+
+TEST_F(CarrelonCellTest, ColumnColoursFallBackToTheGrid) {
+    TCarrelonCell* Plain = Grid->GetCells(2, 4);
+    TCarrelonCell* InFixedCol = Grid->GetCells(0, 4);
+    EXPECT_EQ(Plain->GetColor(), Grid->GetColor());
+    EXPECT_EQ(InFixedCol->GetColor(), Grid->GetFixedColor());
+    EXPECT_EQ(Grid->GetCells(2, 0)->GetColor(), Grid->GetFixedColor());
+    EXPECT_EQ(Plain->GetSelectedColor(), clHighlight);
+    EXPECT_EQ(Plain->GetSelectedFontColor(), clHighlightText);
+}
+
+TEST_F(CarrelonCellTest, RecordExistsOnlyWhileSomethingDiffers) {
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    EXPECT_FALSE(Cell->HasProperties());
+    Cell->SetColor(clRed);
+    EXPECT_TRUE(Cell->HasProperties());
+    Cell->SetColor(clDefault);
+    EXPECT_FALSE(Cell->HasProperties());
+    // Setting the column's alignment on a cell that inherits stores nothing.
+    Cell->SetTextAlignment(Cell->Col->GetTextAlignment());
+    EXPECT_FALSE(Cell->HasProperties());
+    Cell->WriteFHint("tip");
+    Cell->WriteFReadOnly(triTrue);
+    Cell->WriteFHint("");
+    EXPECT_TRUE(Cell->HasProperties());
+    Cell->WriteFReadOnly(triInherit);
+    EXPECT_FALSE(Cell->HasProperties());
+}
+
+TEST_F(CarrelonCellTest, StoredForms) {
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    Cell->SetColor(clBlack);
+    ASSERT_TRUE(Cell->HasProperties());
+    EXPECT_EQ(Cell->Properties()->FColor, clDefault) << "clBlack is stored as clDefault's value";
+    EXPECT_EQ(Cell->ReadFColor(), clBlack);
+    EXPECT_EQ(Cell->GetColor(), clBlack);
+
+    Cell->Col->SetMaxLength(5);
+    Cell->SetMaxLength(0);
+    EXPECT_EQ(Cell->ReadFMaxLength(), 1);
+    EXPECT_EQ(Cell->GetMaxLength(), 0);
+    Cell->SetMaxLength(65534);
+    EXPECT_EQ(Cell->ReadFMaxLength(), 65535);
+    Cell->SetMaxLength(65535);  // would wrap to the inherit marker: refused
+    EXPECT_EQ(Cell->GetMaxLength(), 65534);
+
+    Cell->SetReadOnly(true);
+    EXPECT_EQ(Cell->ReadFReadOnly(), triTrue);
+    Cell->SetWordWrap(false);
+    EXPECT_EQ(Cell->ReadFWordWrap(), triFalse);
+    Cell->SetTextAlignment(taLeftJustify);  // equal to the column's: nothing stored
+    EXPECT_EQ(Cell->ReadFTextAlignment(), 0);
+    Cell->SetTextAlignment(taCenter);
+    EXPECT_EQ(Cell->ReadFTextAlignment(), taCenter + 1);
+    Cell->SetTextLayout(tlBottom);
+    EXPECT_EQ(Cell->ReadFTextLayout(), tlBottom + 1);
+
+    // A column colour of clBlack is inherited by cells without their own.
+    Grid->GetCols(1)->SetColor(clBlack);
+    EXPECT_EQ(Grid->GetCells(1, 4)->GetColor(), clBlack);
+}
+
+TEST_F(CarrelonCellTest, CheckBoxAndButtonExcludeEachOther) {
+    TCarrelonCol* C = Grid->GetCols(2);
+    C->SetButton(true);
+    TCarrelonCell* Cell = Grid->GetCells(2, 4);
+    EXPECT_TRUE(Cell->GetButton());
+    Cell->SetCheckBox(true);
+    EXPECT_TRUE(Cell->GetCheckBox());
+    EXPECT_FALSE(Cell->GetButton());
+    EXPECT_EQ(Cell->ReadFButton(), triFalse) << "the column still says True: stored False";
+    // Column twins: CheckBox on turns Button off; Button off leaves CheckBox alone.
+    C->SetCheckBox(true);
+    EXPECT_FALSE(C->GetButton());
+    C->SetButton(false);
+    EXPECT_TRUE(C->GetCheckBox());
+}
+
+TEST_F(CarrelonCellTest, HeadingRowShowsNoCheckBox) {
+    Grid->SetSpreadsheetHeaders(true);
+    ASSERT_TRUE(Grid->GetSpreadsheetHeaders());
+    Grid->GetCols(2)->SetFixedCheckBox(true);
+    EXPECT_FALSE(Grid->GetCells(2, 0)->GetCheckBox());
+    EXPECT_TRUE(Grid->GetCells(2, 1)->GetCheckBox());
+}
+
+TEST_F(CarrelonCellTest, CheckBoxCheckedReportsChange) {
+    std::vector<std::tuple<int, int, bool>> Seen;
+    Grid->OnCheckBoxChanged = [&](TCarrelon*, int C, int R, bool B) { Seen.emplace_back(C, R, B); };
+    Grid->GetCells(3, 4)->SetCheckBoxChecked(true);
+    ASSERT_EQ(Seen.size(), 1u);
+    EXPECT_EQ(Seen[0], std::make_tuple(3, 4, true));
+    // A column change fires once per cell whose state changes, a merged cell once.
+    Seen.clear();
+    MakeMergedCell(Grid, 1, 2, 1, 3);
+    Grid->GetCols(1)->SetCheckBoxChecked(true);
+    EXPECT_EQ(Seen.size(), 3u);  // rows 2 (merged 2..3), 4, 5
+}
+
+TEST_F(CarrelonCellTest, ColumnSettersResetCellsOfTheirTwinOnly) {
+    Grid->SetRowCount(6);
+    Grid->SetFixedRows(3);
+    Grid->SetSpreadsheetHeaders(true);
+    for (int r = 0; r < 6; ++r)
+        Grid->GetCells(2, r)->SetColor(clLime);
+    Grid->GetCols(2)->SetFixedColor(clYellow);
+    EXPECT_EQ(Grid->GetCells(2, 0)->ReadFColor(), clLime) << "heading row keeps its own";
+    EXPECT_EQ(Grid->GetCells(2, 1)->ReadFColor(), clDefault);
+    EXPECT_EQ(Grid->GetCells(2, 2)->ReadFColor(), clDefault);
+    EXPECT_EQ(Grid->GetCells(2, 3)->ReadFColor(), clLime);
+    Grid->GetCols(2)->SetColor(clAqua);
+    for (int r = 3; r < 6; ++r)
+        EXPECT_EQ(Grid->GetCells(2, r)->ReadFColor(), clDefault);
+}
+
+TEST_F(CarrelonCellTest, SetTextNormalisesLineBreaks) {
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    Cell->SetText("a\n\rb  ");
+    EXPECT_EQ(Cell->GetText(), "a\r\nb");
+    Cell->SetText("x\ny\rz");
+    EXPECT_EQ(Cell->GetText(), "x\r\ny\r\nz");
+    TCarrelonCell* Empty = Grid->GetCells(1, 3);
+    int Changes = 0;
+    Grid->OnCellTextChanged = [&](TCarrelon*, int, int, const AnsiString&, const AnsiString&) {
+        ++Changes;
+    };
+    Empty->SetText("");
+    EXPECT_EQ(Changes, 0);
+    EXPECT_TRUE(Empty->ValueIsUnassigned());
+}
+
+TEST_F(CarrelonCellTest, SetTextReportsOldAndNewText) {
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    Cell->SetText("old");
+    std::vector<std::pair<AnsiString, AnsiString>> Seen;
+    int SeenCol = -1, SeenRow = -1;
+    Grid->OnCellTextChanged = [&](TCarrelon*, int C, int R, const AnsiString& O,
+                                  const AnsiString& N) {
+        SeenCol = C;
+        SeenRow = R;
+        Seen.emplace_back(O, N);
+    };
+    Cell->SetText("new");
+    Cell->SetText("new");  // the same string: nothing
+    ASSERT_EQ(Seen.size(), 1u);
+    EXPECT_EQ(Seen[0], std::make_pair(AnsiString("old"), AnsiString("new")));
+    EXPECT_EQ(SeenCol, 2);
+    EXPECT_EQ(SeenRow, 3);
+    // SetValue never reports a text change; a string value goes through SetText.
+    Cell->SetValue(Variant(42));
+    EXPECT_EQ(Seen.size(), 1u);
+    Cell->SetValue(Variant(AnsiString("text")));
+    EXPECT_EQ(Seen.size(), 2u);
+}
+
+TEST_F(CarrelonCellTest, SetTextClearsTheFormula) {
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    Cell->SetFormula("  a1+b2 ");
+    EXPECT_EQ(Cell->ReadFFormula(), "A1+B2");
+    EXPECT_TRUE(Cell->ValueIsUnassigned());
+    Cell->SetText("");
+    EXPECT_EQ(Cell->ReadFFormula(), "");
+    EXPECT_FALSE(Cell->HasProperties());
+}
+
+TEST_F(CarrelonCellTest, ValuesKeepTheirTypeAndText) {
+    struct Case {
+        const char* Name;
+        Variant Value;
+        AnsiString Text;
+    };
+    const Case Cases[] = {
+        {"integer", Variant(42), "42"},
+        {"negative int64", Variant(-9000000000LL), "-9000000000"},
+        {"double", Variant(2.5), "2.5"},
+        {"boolean", Variant(true), "TRUE"},
+        {"short text", Variant(AnsiString("abc")), "abc"},
+        {"ten-byte text", Variant(AnsiString("0123456789")), "0123456789"},
+        {"long text", Variant(AnsiString("a text longer than the inline room")),
+         "a text longer than the inline room"},
+        {"small integer", Variant(static_cast<short>(7)), "7"},
+    };
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    for (const Case& c : Cases) {
+        Cell->SetValue(c.Value);
+        const Variant Back = Cell->GetValue();
+        EXPECT_EQ(Back.Type(), c.Value.Type()) << c.Name;
+        EXPECT_TRUE(Back == c.Value) << c.Name;
+        EXPECT_EQ(Cell->GetText(), c.Text) << c.Name;
+    }
+    Cell->StoreValue(Unassigned);
+    EXPECT_TRUE(Cell->ValueIsUnassigned());
+    EXPECT_TRUE(Cell->IsEmpty());
+}
+
+TEST_F(CarrelonCellTest, WholeMinuteTimesShowWithoutSeconds) {
+    const AnsiString Saved = LongTimeFormat;
+    LongTimeFormat = "hh:nn:ss";
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    Cell->SetValue(Variant(TDateTime((10 * 60 + 30) / 1440.0)));
+    EXPECT_EQ(Cell->GetText(), "10:30");
+    Cell->SetValue(Variant(TDateTime((10 * 3600 + 30 * 60 + 15) / 86400.0)));
+    EXPECT_EQ(Cell->GetText(), "10:30:15");
+    LongTimeFormat = Saved;
+}
+
+TEST_F(CarrelonCellTest, A1Names) {
+    EXPECT_EQ(Grid->GetAbsoluteCells(0, 0)->GetA1Name(), "A1");
+    EXPECT_EQ(Grid->GetAbsoluteCells(3, 5)->GetA1Name(), "D6");
+    Grid->SetSpreadsheetHeaders(true);
+    ASSERT_TRUE(Grid->GetSpreadsheetHeaders());
+    EXPECT_EQ(Grid->GetAbsoluteCells(1, 1)->GetA1Name(), "A1");
+    EXPECT_EQ(Grid->GetAbsoluteCells(0, 3)->GetA1Name(), "");
+    EXPECT_EQ(Grid->GetAbsoluteCols(0)->GetA1Name(), "");
+    EXPECT_EQ(Grid->GetAbsoluteCols(1)->GetA1Name(), "A");
+}
+
+TEST_F(CarrelonCellTest, MergedExtentsSkipHiddenColumns) {
+    Grid->SetColCount(6);
+    TCarrelonCell* M = MakeMergedCell(Grid, 2, 3, 4, 4);
+    EXPECT_EQ(M->GetStartCol(), 2);
+    EXPECT_EQ(M->GetEndCol(), 4);
+    EXPECT_EQ(M->GetEndRow(), 4);
+    Grid->GetAbsoluteCols(2)->Hide();
+    EXPECT_EQ(M->GetStartCol(), 2) << "first visible column of the range";
+    EXPECT_EQ(M->GetEndCol(), 3);
+    Grid->GetAbsoluteCols(3)->Hide();
+    Grid->GetAbsoluteCols(4)->Hide();
+    EXPECT_EQ(M->GetStartCol(), -1);
+    EXPECT_EQ(M->GetEndCol(), -1);
+    EXPECT_FALSE(M->GetVisible());
+    std::string Why;
+    EXPECT_TRUE(Grid->CheckModelInvariants(&Why)) << Why;
+}
+
+TEST_F(CarrelonCellTest, InvariantCheckFindsBrokenMerges) {
+    TCarrelonCell* M = MakeMergedCell(Grid, 1, 3, 2, 4);
+    std::string Why;
+    ASSERT_TRUE(Grid->CheckModelInvariants(&Why)) << Why;
+    M->WriteFEndRow(3);  // the object still stands in row 4
+    EXPECT_FALSE(Grid->CheckModelInvariants(&Why));
+    EXPECT_NE(Why.find("below its end row"), std::string::npos) << Why;
+    M->WriteFEndRow(4);
+    // A merge across the fixed-row boundary.
+    Grid->SetFixedRows(4);
+    EXPECT_EQ(Grid->GetFixedRows(), 5);
+    EXPECT_TRUE(Grid->CheckModelInvariants(&Why)) << Why;
+}
+
+TEST_F(CarrelonCellTest, UnchangedFontIsDroppedButStaysValidForItsHolder) {
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    std::shared_ptr<TFont> Held = Cell->GetFont();
+    ASSERT_NE(Cell->ReadFFont(), nullptr);
+    EXPECT_FALSE(Cell->FontUsed());
+    EXPECT_EQ(Cell->ReadFFont(), nullptr);
+    Held->SetSize(20);  // the holder's font is still alive and no longer tied to the cell
+    EXPECT_EQ(Cell->ReadFFont(), nullptr);
+    EXPECT_FALSE(Cell->HasProperties());
+
+    Cell->GetFont()->SetColor(clRed);
+    EXPECT_TRUE(Cell->FontUsed());
+    EXPECT_EQ(Cell->CalcFont()->GetColor(), clRed);
+}
+
+TEST_F(CarrelonCellTest, ColumnFontChangePassesTheFirstDifferingAttribute) {
+    TCarrelonCol* C = Grid->GetCols(2);
+    TFont* ColFont = C->GetFont();
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    Cell->GetFont()->SetColor(clRed);
+    ColFont->SetSize(14);
+    EXPECT_EQ(Cell->CalcFont()->GetSize(), 14);
+    EXPECT_EQ(Cell->CalcFont()->GetColor(), clRed);
+    EXPECT_TRUE(C->GetFontSet());
+    // A column SetFont drops the cells' own fonts in its rows.
+    TFont F;
+    F.SetName("Courier New");
+    C->SetFont(&F);
+    EXPECT_EQ(Cell->ReadFFont(), nullptr);
+    EXPECT_EQ(Cell->CalcFont()->GetName(), "Courier New");
+}
+
+TEST_F(CarrelonCellTest, WidePictureWidensTheFirstVisibleColumn) {
+    Grid->SetColCount(5);
+    TBitmap Wide;
+    Wide.SetSize(200, 10);
+    TCarrelonCell* Cell = Grid->GetCells(2, 3);
+    const int W = Grid->GetCols(2)->GetWidth();
+    Cell->SetGraphic(&Wide);
+    ASSERT_NE(Cell->GetGraphic(), nullptr);
+    EXPECT_FALSE(Cell->IsEmpty());
+    // The picture needs 200 pixels; the column offers its width less its line.
+    EXPECT_EQ(Grid->GetCols(2)->GetWidth(), W + 200 - (W - Grid->GetCols(2)->GetGridLineWidth()));
+
+    // A merge whose start column is hidden widens the visible column, not the hidden one.
+    TCarrelonCell* M = MakeMergedCell(Grid, 3, 4, 4, 4);
+    Grid->GetAbsoluteCols(3)->Hide();
+    const int Hidden = Grid->GetAbsoluteCols(3)->GetWidth();
+    M->SetGraphic(&Wide);
+    EXPECT_EQ(Grid->GetAbsoluteCols(3)->GetWidth(), Hidden);
+    EXPECT_GE(Grid->GetAbsoluteCols(4)->GetWidth(), 200);
+
+    Cell->SetGraphic(nullptr);
+    EXPECT_EQ(Cell->GetGraphic(), nullptr);
+    EXPECT_FALSE(Cell->HasProperties());
+}
+
+}  // namespace
+}  // namespace carrelon::testing

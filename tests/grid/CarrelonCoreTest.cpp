@@ -1,0 +1,487 @@
+// The grid core: defaults, count and fixed-part setters with their clamps and merge rules,
+// hidden columns across count changes, option rules, loading, the "Out of memory" path and
+// the freeing of every cell.
+#include <gtest/gtest.h>
+
+#include "grid/Carrelon.h"
+#include "platform/graphics/Colors.h"
+#include "tests/support/GridFixture.h"
+
+namespace carrelon::testing {
+namespace {
+
+class CarrelonCoreTest : public GridFixture {};
+
+TEST_F(CarrelonCoreTest, ConstructorSetsDefaults) {
+    EXPECT_EQ(Grid->GetOptions().ToInt(), 0x0E8F8CDFu);
+    EXPECT_EQ(Grid->GetEditorOptions().ToInt(), 0x47u);
+    EXPECT_EQ(Grid->GetEditControlOptions().ToInt(), 0x1Fu);
+    EXPECT_EQ(Grid->GetPrintOptions().ToInt(), 0x1FF8u);
+    EXPECT_EQ(Grid->GetSpreadsheetOptions().ToInt(), 0x03u);
+    EXPECT_TRUE(Grid->GetTabOptions().Empty());
+    EXPECT_TRUE(Grid->GetLoadedEvents().Empty());
+    EXPECT_EQ(Grid->GetGridLineColor(), clSilver);
+    EXPECT_EQ(Grid->GetFixedGridLineColor(), clBlack);
+    EXPECT_EQ(Grid->GetSelectionColor(), clHighlight);
+    EXPECT_EQ(Grid->GetSelectionFontColor(), clHighlightText);
+    EXPECT_EQ(Grid->GetSortIndicatorColor(), Grid->GetFixedColor());
+    EXPECT_EQ(Grid->GetExportTag(), "CarrelonTag");
+    EXPECT_EQ(Grid->GetBorderForText(), 2);
+    EXPECT_TRUE(Grid->GetWordWrap());
+    EXPECT_EQ(Grid->GetAbout().rfind("v2.30.12", 0), 0u);
+    Grid->SetAbout("something else");
+    EXPECT_EQ(Grid->GetAbout().rfind("v2.30.12", 0), 0u);
+    EXPECT_EQ(Grid->GetDefaultRowHeight(), 18);
+    EXPECT_FALSE(Grid->GetDefaultDrawing());
+    EXPECT_NE(Grid->GetPrintMargins(), nullptr);
+    EXPECT_NE(Grid->GetPrintHeader(), nullptr);
+    EXPECT_NE(Grid->GetPrintFooter(), nullptr);
+    // The control draws the lines itself; sizing and tabs stay with the base grid.
+    const TGridOptions Base = static_cast<TCustomGrid*>(Grid)->GetOptions();
+    for (TGridOption Off :
+         {goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goThumbTracking})
+        EXPECT_FALSE(Base.Contains(Off)) << "base option " << Off;
+    for (TGridOption On : {goRowSizing, goColSizing, goTabs})
+        EXPECT_TRUE(Base.Contains(On)) << "base option " << On;
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, ModelHasOneColumnObjectAndCellPerSlot) {
+    ASSERT_TRUE(Grid->HasModel());
+    EXPECT_EQ(Grid->GetAbsoluteColCount(), Grid->GetColCount());
+    EXPECT_EQ(Grid->GetHiddenColCount(), 0);
+    EXPECT_EQ(Grid->GetFixedRows(), 1);
+    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), Grid->GetFixedCols());
+    for (int c = 0; c < Grid->GetColCount(); ++c)
+        for (int r = 0; r < Grid->GetRowCount(); ++r) {
+            TCarrelonCell* Cell = Grid->GetCells(c, r);
+            ASSERT_NE(Cell, nullptr);
+            EXPECT_EQ(Cell->Row, r);
+            EXPECT_EQ(Cell->Col, Grid->GetCols(c));
+            EXPECT_FALSE(Cell->HasProperties());
+            EXPECT_TRUE(Cell->IsEmpty());
+        }
+    EXPECT_THROW(Grid->GetCols(Grid->GetColCount()), EListError);
+    EXPECT_THROW(Grid->GetCells(0, -1), EListError);
+}
+
+TEST_F(CarrelonCoreTest, OptionBitsAreOrdinals) {
+    Grid->SetOptions(TCarrelonOptions{cloFixedVertLine, cloFreeCellObjects});
+    EXPECT_EQ(Grid->GetOptions().ToInt(), 0x80000001u);
+}
+
+TEST(CarrelonDesignTime, CountSettersClampWithoutModel) {
+    TForm Form(nullptr);
+    Form.SetDesigning(true);
+    auto* G = new TCarrelon(&Form);
+    EXPECT_FALSE(G->HasModel());
+    struct Case {
+        int Given, Expected;
+    };
+    for (Case c : {Case{0, 1}, Case{-7, 1}, Case{12, 12}, Case{134217725, 134217725},
+                   Case{2147483647, 134217725}}) {
+        G->SetRowCount(c.Given);
+        EXPECT_EQ(G->GetRowCount(), c.Expected) << "RowCount := " << c.Given;
+        G->SetColCount(c.Given);
+        EXPECT_EQ(G->GetColCount(), c.Expected) << "ColCount := " << c.Given;
+    }
+}
+
+TEST_F(CarrelonCoreTest, CountsClampAtOne) {
+    Grid->SetColCount(0);
+    EXPECT_EQ(Grid->GetColCount(), 1);
+    EXPECT_EQ(Grid->GetFixedCols(), 0);
+    Grid->SetRowCount(-3);
+    EXPECT_EQ(Grid->GetRowCount(), 1);
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, EveryRowFixed) {
+    Grid->SetRowCount(6);
+    Grid->SetFixedRows(6);
+    EXPECT_EQ(Grid->GetFixedRows(), 6);
+    EXPECT_EQ(static_cast<TCustomGrid*>(Grid)->GetFixedRows(), 5);
+    EXPECT_EQ(Grid->GetTopRow(), -1);
+    EXPECT_EQ(Grid->GetVisibleRowCount(), 0);
+    Grid->SetTopRow(5);
+    EXPECT_EQ(Grid->GetTopRow(), -1);
+    ExpectModelSound();
+    // Growing keeps the fixed rows and gives the base grid the same count again.
+    Grid->SetRowCount(8);
+    EXPECT_EQ(Grid->GetFixedRows(), 6);
+    EXPECT_EQ(static_cast<TCustomGrid*>(Grid)->GetFixedRows(), 6);
+    ExpectModelSound();
+    // Shrinking below the fixed rows makes every row fixed again.
+    Grid->SetRowCount(3);
+    EXPECT_EQ(Grid->GetFixedRows(), 3);
+    EXPECT_EQ(Grid->GetTopRow(), -1);
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, FixedRowsMoveOverVerticalMerges) {
+    Grid->SetRowCount(10);
+    MakeMergedCell(Grid, 2, 1, 2, 3);
+    ExpectModelSound();
+    Grid->SetFixedRows(2);
+    EXPECT_EQ(Grid->GetFixedRows(), 4) << "raising into rows 1..3 passes the merge";
+    ExpectModelSound();
+    Grid->SetFixedRows(5);
+    EXPECT_EQ(Grid->GetFixedRows(), 5);
+    Grid->SetFixedRows(2);
+    EXPECT_EQ(Grid->GetFixedRows(), 1) << "lowering into rows 1..3 passes the merge upwards";
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, FixedRowsReachRowCountWhenMergeEndsAtLastRow) {
+    Grid->SetRowCount(6);
+    MakeMergedCell(Grid, 1, 3, 1, 5);
+    Grid->SetFixedRows(4);
+    EXPECT_EQ(Grid->GetFixedRows(), 6);
+    EXPECT_EQ(Grid->GetTopRow(), -1);
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, FixedColsMoveOverHorizontalMerges) {
+    Grid->SetColCount(8);
+    MakeMergedCell(Grid, 1, 2, 3, 2);
+    Grid->SetFixedCols(2);
+    EXPECT_EQ(Grid->GetFixedCols(), 4);
+    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), 4);
+    ExpectModelSound();
+    Grid->SetFixedCols(2);
+    EXPECT_EQ(Grid->GetFixedCols(), 1);
+    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), 1);
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, FixedColsRaiseIntoMergeReachingLastColumnIsAbandoned) {
+    Grid->SetColCount(5);
+    MakeMergedCell(Grid, 2, 3, 4, 3);
+    Grid->SetFixedCols(3);
+    EXPECT_EQ(Grid->GetFixedCols(), 1);
+    EXPECT_EQ(Grid->GetUpdateCount(), 0);
+    // Out-of-range values are ignored.
+    for (int Bad : {-1, 5, 6}) {
+        Grid->SetFixedCols(Bad);
+        EXPECT_EQ(Grid->GetFixedCols(), 1) << "FixedCols := " << Bad;
+    }
+}
+
+TEST_F(CarrelonCoreTest, FixedPartsAtZeroClearHeadings) {
+    Grid->SetSpreadsheetHeaders(true);
+    ASSERT_TRUE(Grid->GetSpreadsheetHeaders());
+    Grid->SetFixedRows(0);
+    EXPECT_FALSE(Grid->GetSpreadsheetHeaders());
+    Grid->SetFixedRows(1);
+    Grid->SetSpreadsheetHeaders(true);
+    Grid->SetFixedCols(0);
+    EXPECT_FALSE(Grid->GetSpreadsheetHeaders());
+}
+
+TEST_F(CarrelonCoreTest, ShrinkingColCountHandsMergedCellsOn) {
+    Grid->SetColCount(5);
+    TCarrelonCell* M = MakeMergedCell(Grid, 2, 2, 4, 2);
+    M->SetText("kept");
+    Grid->SetColCount(4);
+    ExpectModelSound();
+    EXPECT_EQ(Grid->GetCells(2, 2), M);
+    EXPECT_EQ(M->GetEndCol(), 3);
+    EXPECT_EQ(M->GetText(), "kept");
+    const long long Before = TCarrelonCell::LiveCount();
+    Grid->SetColCount(2);
+    ExpectModelSound();
+    EXPECT_EQ(TCarrelonCell::LiveCount(), Before - (2 * Grid->GetRowCount() - 1))
+        << "every cell of the removed columns, the merged one once";
+}
+
+TEST_F(CarrelonCoreTest, ShrinkingColCountMovesAMergeStartIntoAHiddenColumn) {
+    Grid->SetColCount(5);
+    TCarrelonCell* M = MakeMergedCell(Grid, 3, 1, 4, 1);
+    M->SetText("moves");
+    Grid->GetAbsoluteCols(4)->Hide();
+    Grid->SetColCount(3);  // removes visible column 3, the merge's start column
+    ExpectModelSound();
+    ASSERT_EQ(Grid->GetHiddenColCount(), 1);
+    EXPECT_EQ(Grid->GetHiddenCols(0)->GetCells(1), M);
+    EXPECT_EQ(M->Col, Grid->GetHiddenCols(0));
+    EXPECT_FALSE(M->IsMerged());
+    EXPECT_EQ(M->GetStartCol(), -1);
+    EXPECT_EQ(M->GetText(), "moves");
+}
+
+TEST_F(CarrelonCoreTest, ShrinkingRowCountShortensAndFreesMerges) {
+    Grid->SetRowCount(8);
+    TCarrelonCell* Tall = MakeMergedCell(Grid, 1, 4, 2, 7);
+    Grid->SetRowCount(6);
+    ExpectModelSound();
+    EXPECT_EQ(Tall->ReadFEndRow(), 5);
+    Grid->SetRowCount(4);
+    ExpectModelSound();
+    EXPECT_EQ(Grid->GetRowCount(), 4);
+}
+
+TEST_F(CarrelonCoreTest, HiddenColumnsKeepTheirDataAcrossColCount) {
+    Grid->SetColCount(4);
+    Grid->GetCells(2, 1)->SetText("hidden text");
+    TCarrelonCol* Hidden = Grid->GetCols(2);
+    ASSERT_TRUE(Hidden->Hide());
+    EXPECT_EQ(Grid->GetColCount(), 3);
+    EXPECT_EQ(Grid->GetHiddenColCount(), 1);
+    EXPECT_EQ(Hidden->GetCol(), -1);
+    EXPECT_EQ(Hidden->GetHiddenNumber(), 0);
+    ExpectModelSound();
+
+    Grid->SetColCount(5);  // two new columns after the last visible one (absolute 3)
+    ExpectModelSound();
+    EXPECT_EQ(Grid->GetAbsoluteColCount(), 6);
+    EXPECT_EQ(Hidden->GetAbsoluteNumber(), 2);
+    EXPECT_EQ(Grid->GetCols(3)->GetAbsoluteNumber(), 4);
+
+    Grid->SetColCount(1);  // never removes the hidden column
+    ExpectModelSound();
+    EXPECT_EQ(Grid->GetHiddenColCount(), 1);
+    EXPECT_EQ(Hidden->GetCells(1)->GetText(), "hidden text");
+
+    EXPECT_EQ(Hidden->Show(), 1);
+    EXPECT_EQ(Grid->GetColCount(), 2);
+    EXPECT_EQ(Grid->GetCells(1, 1)->GetText(), "hidden text");
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, NewColumnsGoBeforeHiddenColumnsThatFollowTheLastVisible) {
+    Grid->SetColCount(3);
+    TCarrelonCol* Last = Grid->GetCols(2);
+    Last->Hide();
+    Grid->SetColCount(3);
+    EXPECT_EQ(Grid->GetAbsoluteCols(2), Grid->GetCols(2));
+    EXPECT_EQ(Grid->GetAbsoluteCols(3), Last);
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, HiddenColumnWidthIsKeptAndShownAgain) {
+    Grid->SetColCount(4);
+    TCarrelonCol* C = Grid->GetCols(2);
+    C->Hide();
+    int Events = 0;
+    Grid->OnColumnWidthChanged = [&](TCarrelon*, int, int, int) { ++Events; };
+    C->SetWidth(120);
+    EXPECT_EQ(Events, 0) << "a hidden column only stores its width";
+    EXPECT_EQ(C->Show(), 2);
+    EXPECT_EQ(Grid->GetColWidths(2), 120);
+}
+
+TEST_F(CarrelonCoreTest, OptionRules) {
+    struct Case {
+        const char* Name;
+        TCarrelonOptions Start;
+        TCarrelonOptions Set;
+        TCarrelonOptions MustHave;
+        TCarrelonOptions MustLack;
+    };
+    const TCarrelonOptions Base = TCarrelonOptions::FromInt(0x0E8F8CDF) - cloAlwaysShowEditor -
+                                  cloRowSelect - cloColMoving - cloSelectFixedRows;
+    const Case Cases[] = {
+        {"AlwaysShowEditor newly over RowSelect",
+         Base + cloRowSelect,
+         Base + cloRowSelect + cloAlwaysShowEditor - cloEditing,
+         {cloAlwaysShowEditor, cloEditing},
+         {cloRowSelect, cloRangeSelect}},
+        {"RowSelect and AlwaysShowEditor added together",
+         Base,
+         Base + cloRowSelect + cloAlwaysShowEditor,
+         {cloRowSelect},
+         {cloAlwaysShowEditor, cloEditing}},
+        {"SelectFixedRows and ColMoving added together",
+         Base,
+         Base + cloSelectFixedRows + cloColMoving,
+         {cloSelectFixedRows},
+         {cloColMoving}},
+        {"ColMoving added to SelectFixedRows",
+         Base + cloSelectFixedRows,
+         Base + cloSelectFixedRows + cloColMoving,
+         {cloColMoving},
+         {cloSelectFixedRows}},
+        {"SelectFixedCols and RowMoving added together",
+         Base,
+         Base + cloSelectFixedCols + cloRowMoving,
+         {cloSelectFixedCols},
+         {cloRowMoving}},
+    };
+    for (const Case& c : Cases) {
+        Grid->SetOptions(c.Start);
+        Grid->SetOptions(c.Set);
+        const TCarrelonOptions Got = Grid->GetOptions();
+        EXPECT_EQ((Got * c.MustHave), c.MustHave) << c.Name;
+        EXPECT_TRUE((Got * c.MustLack).Empty()) << c.Name;
+    }
+    // The seven copied bits reach the base grid.
+    Grid->SetOptions(Base + cloRowMoving + cloThumbTracking);
+    const TGridOptions B = static_cast<TCustomGrid*>(Grid)->GetOptions();
+    EXPECT_TRUE(B.Contains(goRowMoving));
+    EXPECT_TRUE(B.Contains(goThumbTracking));
+}
+
+TEST_F(CarrelonCoreTest, LoadedFiresChosenClick) {
+    int Clicks = 0;
+    Grid->OnClick = [&](TObject*) { ++Clicks; };
+    Grid->SetLoadedEvents(TCarrelonLoadedEvents{leOnClick});
+    Grid->BeginLoading();
+    Grid->SetColCount(6);
+    Grid->EndLoading();
+    EXPECT_EQ(Clicks, 1);
+    EXPECT_EQ(Grid->GetCols(5)->GetWidth(), Grid->GetColWidths(5));
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, LoadedFiresNothingWithoutCurrentCell) {
+    int Clicks = 0;
+    Grid->OnClick = [&](TObject*) { ++Clicks; };
+    Grid->SetLoadedEvents(TCarrelonLoadedEvents{leOnClick});
+    Grid->BeginLoading();
+    Grid->SetRowCount(2);
+    Grid->SetFixedRows(2);
+    Grid->EndLoading();
+    if (Grid->GetRow() == -1) {
+        EXPECT_EQ(Clicks, 0);
+    }
+}
+
+TEST_F(CarrelonCoreTest, OutOfMemoryRestoresRowCount) {
+    Grid->SetColCount(4);
+    Grid->SetRowCount(10);
+    Grid->GetCells(1, 9)->SetText("last");
+    const long long Live = TCarrelonCell::LiveCount();
+    Grid->SetCellBudget(100);  // 4 x 25 slots; 30 rows cannot be made
+    Grid->SetRowCount(30);
+    EXPECT_EQ(Grid->GetRowCount(), 10);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], "Out of memory");
+    EXPECT_EQ(TCarrelonCell::LiveCount(), Live);
+    EXPECT_EQ(Grid->GetCells(1, 9)->GetText(), "last");
+    EXPECT_EQ(Grid->GetUpdateCount(), 0);
+    ExpectModelSound();
+    Grid->SetRowCount(25);  // within the budget
+    EXPECT_EQ(Grid->GetRowCount(), 25);
+    ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, OutOfMemoryRestoresColCount) {
+    Grid->SetColCount(3);
+    Grid->SetRowCount(10);
+    Grid->GetCols(1)->Hide();
+    const long long Live = TCarrelonCell::LiveCount();
+    Grid->SetCellBudget(60);
+    Grid->SetColCount(9);
+    EXPECT_EQ(Grid->GetColCount(), 2);
+    EXPECT_EQ(Grid->GetAbsoluteColCount(), 3);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], "Out of memory");
+    EXPECT_EQ(TCarrelonCell::LiveCount(), Live);
+    ExpectModelSound();
+}
+
+// An attached object that counts its instances.
+struct Tracked : TObject {
+    static inline int Alive = 0;
+    Tracked() { ++Alive; }
+    ~Tracked() override { --Alive; }
+};
+
+TEST(CarrelonLifetime, DestructionFreesEveryCellOnceAndAttachedObjectsOnRequest) {
+    const long long Before = TCarrelonCell::LiveCount();
+    {
+        TForm Form(nullptr);
+        auto* G = new TCarrelon(&Form);
+        G->SetColCount(6);
+        G->SetRowCount(6);
+        // A merge over hidden, visible and hidden columns.
+        MakeMergedCell(G, 1, 2, 3, 3);
+        G->GetCols(1)->Hide();
+        G->GetCols(2)->Hide();
+        G->SetOptions(G->GetOptions() + cloFreeCellObjects);
+        G->GetCells(0, 0)->WriteFObject(new Tracked);
+        G->GetCells(3, 4)->WriteFObject(new Tracked);
+        std::string Why;
+        EXPECT_TRUE(G->CheckModelInvariants(&Why)) << Why;
+    }
+    EXPECT_EQ(TCarrelonCell::LiveCount(), Before);
+    EXPECT_EQ(Tracked::Alive, 0);
+
+    Tracked Kept;
+    {
+        TForm Form(nullptr);
+        auto* G = new TCarrelon(&Form);
+        G->GetCells(1, 1)->WriteFObject(&Kept);  // without cloFreeCellObjects: not freed
+    }
+    EXPECT_EQ(Tracked::Alive, 1);
+}
+
+TEST_F(CarrelonCoreTest, FreedCellsLeaveNoPointerBehind) {
+    Grid->SetRowCount(6);
+    TCarrelonCell* Doomed = Grid->GetCells(1, 5);
+    Grid->FHintCell = Doomed;
+    Grid->FPushedButtonCell = Doomed;
+    Grid->FPendingResizeCell = Doomed;
+    Grid->GetSelectedCells()->List().Add(Doomed);
+    Grid->SetRowCount(5);
+    EXPECT_EQ(Grid->FHintCell, nullptr);
+    EXPECT_EQ(Grid->FPushedButtonCell, nullptr);
+    EXPECT_EQ(Grid->FPendingResizeCell, nullptr);
+    EXPECT_FALSE(Grid->GetSelectedCells()->List().Contains(Doomed));
+}
+
+TEST_F(CarrelonCoreTest, RowAndColumnEmptiness) {
+    Grid->SetColCount(3);
+    Grid->SetRowCount(3);
+    EXPECT_TRUE(Grid->RowIsEmpty(1));
+    Grid->GetCells(2, 1)->SetText("x");
+    EXPECT_FALSE(Grid->RowIsEmpty(1));
+    EXPECT_FALSE(Grid->ColumnIsEmpty(2));
+    EXPECT_TRUE(Grid->ColumnIsEmpty(1));
+}
+
+TEST_F(CarrelonCoreTest, TopRowAndLeftColOutsideTheScrollablePartAreIgnored) {
+    Grid->SetColCount(30);
+    Grid->SetRowCount(60);
+    Grid->SetFixedRows(2);
+    Grid->SetFixedCols(2);
+    Grid->SetTopRow(1);
+    EXPECT_EQ(Grid->GetTopRow(), 2);
+    Grid->SetTopRow(60);
+    EXPECT_EQ(Grid->GetTopRow(), 2);
+    Grid->SetTopRow(10);
+    EXPECT_EQ(Grid->GetTopRow(), 10);
+    Grid->SetLeftCol(1);
+    EXPECT_EQ(Grid->GetLeftCol(), 2);
+    Grid->SetLeftCol(30);
+    EXPECT_EQ(Grid->GetLeftCol(), 2);
+}
+
+TEST_F(CarrelonCoreTest, MouseToCellGivesTheTopLeftSlotOfAMerge) {
+    Grid->SetColCount(5);
+    Grid->SetRowCount(5);
+    MakeMergedCell(Grid, 1, 1, 3, 2);
+    for (int c = 1; c <= 3; ++c)
+        for (int r = 1; r <= 2; ++r) {
+            const TRect R = Grid->BoxRect(c, r, c, r);
+            int ACol = -1, ARow = -1;
+            ASSERT_TRUE(Grid->MouseToCell(R.Left + 2, R.Top + 2, ACol, ARow));
+            EXPECT_EQ(ACol, 1) << "slot " << c << "," << r;
+            EXPECT_EQ(ARow, 1) << "slot " << c << "," << r;
+        }
+    int ACol = 0, ARow = 0;
+    EXPECT_FALSE(Grid->MouseToCell(-5, -5, ACol, ARow));
+}
+
+TEST_F(CarrelonCoreTest, IsCurrentCellCoversEveryMergedSlot) {
+    Grid->SetColCount(4);
+    Grid->SetRowCount(4);
+    TCarrelonCell* M = MakeMergedCell(Grid, 1, 1, 2, 2);
+    ASSERT_EQ(Grid->GetCol(), 1);
+    ASSERT_EQ(Grid->GetRow(), 1);
+    EXPECT_TRUE(Grid->IsCurrentCell(M));
+    EXPECT_FALSE(Grid->IsCurrentCell(Grid->GetCells(3, 3)));
+}
+
+}  // namespace
+}  // namespace carrelon::testing

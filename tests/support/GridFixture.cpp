@@ -1,0 +1,41 @@
+#include "tests/support/GridFixture.h"
+
+namespace carrelon::testing {
+
+void GridFixture::SetUp() {
+    FSavedHandler = SetMessageDlgHandler(
+        [this](const AnsiString& Msg, TMsgDlgType, TMsgDlgButtons) -> TModalResult {
+            Messages.push_back(Msg);
+            return mrOk;
+        });
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(0, 0, 640, 480);
+    Grid = new TCarrelon(Form.get());
+    Grid->SetParent(Form.get());
+    Grid->SetBounds(0, 0, 600, 400);
+}
+
+void GridFixture::TearDown() {
+    Form.reset();
+    SetMessageDlgHandler(std::move(FSavedHandler));
+}
+
+void GridFixture::ExpectModelSound() const {
+    std::string Why;
+    EXPECT_TRUE(Grid->CheckModelInvariants(&Why)) << Why;
+}
+
+TCarrelonCell* MakeMergedCell(TCarrelon* Grid, int A0, int R0, int A1, int R1) {
+    TCarrelonCell* Kept = Grid->GetAbsoluteCells(A0, R0);
+    for (int a = A0; a <= A1; ++a)
+        for (int r = R0; r <= R1; ++r) {
+            TCarrelonCell*& Slot = Grid->GetAbsoluteCols(a)->CellList()[r];
+            if (Slot != Kept) delete Slot;
+            Slot = Kept;
+        }
+    Kept->WriteFEndCol(Grid->GetAbsoluteCols(A1));
+    Kept->WriteFEndRow(R1);
+    return Kept;
+}
+
+}  // namespace carrelon::testing
