@@ -1,0 +1,86 @@
+// Cost of the cell model: a million rows by ten columns, made and then filled with short texts
+// and numbers, against a QStandardItemModel holding the same content.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <QStandardItemModel>
+#include <memory>
+
+#include "grid/Carrelon.h"
+
+namespace {
+
+using namespace carrelon;
+
+constexpr int kRows = 1000000;
+constexpr int kCols = 10;
+constexpr double kCells = double(kRows) * kCols;
+
+std::size_t HeapInUse() {
+    return mallinfo2().uordblks + mallinfo2().hblkhd;
+}
+
+AnsiString ShortText(int r, int c) {
+    return "r" + std::to_string(r) + "c" + std::to_string(c);
+}
+
+void BM_CarrelonEmptySlots(benchmark::State& State) {
+    for (auto _ : State) {
+        const std::size_t Before = HeapInUse();
+        auto Grid = std::make_unique<TCarrelon>(nullptr);
+        Grid->SetColCount(kCols);
+        Grid->SetRowCount(kRows);
+        State.counters["bytes_per_slot"] = double(HeapInUse() - Before) / kCells;
+        State.PauseTiming();
+        Grid.reset();
+        State.ResumeTiming();
+    }
+}
+BENCHMARK(BM_CarrelonEmptySlots)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_CarrelonFill(benchmark::State& State) {
+    for (auto _ : State) {
+        const std::size_t Before = HeapInUse();
+        auto Grid = std::make_unique<TCarrelon>(nullptr);
+        Grid->SetColCount(kCols);
+        Grid->SetRowCount(kRows);
+        for (int c = 0; c < kCols; ++c) {
+            TCarrelonCol* Col = Grid->GetCols(c);
+            for (int r = 0; r < kRows; ++r) {
+                TCarrelonCell* Cell = Col->GetCells(r);
+                if (c % 2 == 0)
+                    Cell->SetText(ShortText(r, c));
+                else
+                    Cell->SetValue(Variant(r * 0.5 + c));
+            }
+        }
+        State.counters["bytes_per_cell"] = double(HeapInUse() - Before) / kCells;
+        State.PauseTiming();
+        Grid.reset();
+        State.ResumeTiming();
+    }
+}
+BENCHMARK(BM_CarrelonFill)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_QtStandardItemModelFill(benchmark::State& State) {
+    for (auto _ : State) {
+        const std::size_t Before = HeapInUse();
+        auto Model = std::make_unique<QStandardItemModel>(kRows, kCols);
+        for (int c = 0; c < kCols; ++c)
+            for (int r = 0; r < kRows; ++r) {
+                auto* Item = new QStandardItem;
+                if (c % 2 == 0)
+                    Item->setText(QString::fromStdString(ShortText(r, c)));
+                else
+                    Item->setData(r * 0.5 + c, Qt::DisplayRole);
+                Model->setItem(r, c, Item);
+            }
+        State.counters["bytes_per_cell"] = double(HeapInUse() - Before) / kCells;
+        State.PauseTiming();
+        Model.reset();
+        State.ResumeTiming();
+    }
+}
+BENCHMARK(BM_QtStandardItemModelFill)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
