@@ -218,7 +218,7 @@ public:
     void CheckSelection();
     // Tells the grid that a cell object is being freed, so it keeps no pointer to it.
     void CellFreed(TCarrelonCell* Cell);
-    // Makes a cell for the model, counted against the cell budget.
+    // Makes a cell for the model.
     TCarrelonCell* NewCell(TCarrelonCol* ACol, int ARow);
 
     // ---- allocation limit ------------------------------------------------------------------
@@ -275,8 +275,8 @@ private:
     void EndCountChange();
     void SyncBaseFixedRows();
     void ClearSpreadsheetHeadersAtZero();
-    // True when growing to the given slot total stays within the cell budget.
-    bool WithinBudget(long long Slots) const { return Slots <= FCellBudget; }
+    // True when Cols x Rows slots stay within the cell budget.
+    bool WithinBudget(long long Cols, long long Rows) const { return Cols * Rows <= FCellBudget; }
     void ShowOutOfMemory();
     void CreateModel();
     void DestroyModel();
@@ -302,10 +302,6 @@ private:
     int FOwnFixedRows = 0;
     int FAbsoluteFixedCols = 0;
     long long FCellBudget = DefaultCellBudget;
-    // Budget accounting while a count setter grows the grid: slots before it and cells made.
-    bool FBudgetActive = false;
-    long long FBudgetBase = 0;
-    long long FSlotsMade = 0;
 
     TCarrelonOptions FCarrelonOptions;
     TCarrelonEditorOptions FEditorOptions;

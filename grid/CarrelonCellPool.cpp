@@ -43,6 +43,7 @@ TCarrelonCellPool& CarrelonCellPool() {
 TCarrelonCellPool::~TCarrelonCellPool() = default;
 
 void* TCarrelonCellPool::Allocate(std::size_t Size) {
+    if (FFailAfter >= 0 && FFailAfter-- == 0) throw std::bad_alloc();
 #ifdef CARRELON_POOL_PASSTHROUGH
     void* P = ::operator new(Size);
 #else

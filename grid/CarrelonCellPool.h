@@ -21,6 +21,9 @@ public:
     void Free(void* P, std::size_t Size) noexcept;
     // Blocks handed out and not yet freed.
     long long Live() const { return FLive; }
+    // Makes the allocation after the next N fail with std::bad_alloc (N < 0: never), so that
+    // tests can reach the recovery from a failed allocation.
+    void FailAfter(long long N) { FFailAfter = N; }
 
 private:
     struct Chunk;
@@ -33,6 +36,7 @@ private:
     Chunk* FPartial = nullptr;                    // chunks with at least one free block
     Chunk* FLastFreed = nullptr;                  // frees tend to come in runs
     long long FLive = 0;
+    long long FFailAfter = -1;
 };
 
 TCarrelonCellPool& CarrelonCellPool();

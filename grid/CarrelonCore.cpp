@@ -203,8 +203,8 @@ void TCarrelon::SetColCount(int N) {
     if (Gate && !BeginCountChange()) return;
     const int Old = GetColCount();
     if (GetFixedCols() >= N) SetFixedCols(N - 1);
-    UpdateInheritedColCount(N);
     if (N < Old) {
+        UpdateInheritedColCount(N);
         ReindexColumns();
         std::vector<char> Removed(FAbsoluteCols.size(), 0);
         for (int i = N; i < Old; ++i)
@@ -221,22 +221,22 @@ void TCarrelon::SetColCount(int N) {
         MarkColumnsMoved();
     } else {
         std::vector<TCarrelonCol*> Made;
-        bool Failed = false;
-        FBudgetBase = static_cast<long long>(FAbsoluteCols.size()) * GetRowCount();
-        FSlotsMade = 0;
-        FBudgetActive = true;
-        try {
-            Made.reserve(N - Old);
-            for (int i = Old; i < N; ++i) {
-                auto C = std::make_unique<TCarrelonCol>(this);
-                Made.push_back(C.release());
+        bool Failed =
+            !WithinBudget(GetAbsoluteColCount() + static_cast<long long>(N - Old), GetRowCount());
+        if (!Failed) {
+            try {
+                UpdateInheritedColCount(N);
+                Made.reserve(N - Old);
+                for (int i = Old; i < N; ++i) {
+                    auto C = std::make_unique<TCarrelonCol>(this);
+                    Made.push_back(C.release());
+                }
+                FCols.reserve(N);
+                FAbsoluteCols.reserve(FAbsoluteCols.size() + Made.size());
+            } catch (const std::bad_alloc&) {
+                Failed = true;
             }
-            FCols.reserve(N);
-            FAbsoluteCols.reserve(FAbsoluteCols.size() + Made.size());
-        } catch (const std::bad_alloc&) {
-            Failed = true;
         }
-        FBudgetActive = false;
         if (Failed) {
             for (TCarrelonCol* C : Made)
                 delete C;
@@ -286,35 +286,36 @@ void TCarrelon::SetRowCount(int N) {
     if (Gate && !BeginCountChange()) return;
     if (N < FOwnFixedRows) SetFixedRows(N);
     const int Old = GetRowCount();
-    UpdateInheritedRowCount(N);
     if (N > Old) {
-        FBudgetBase = static_cast<long long>(FAbsoluteCols.size()) * Old;
-        FSlotsMade = 0;
-        FBudgetActive = true;
+        bool Failed = !WithinBudget(GetAbsoluteColCount(), N);
         std::size_t Done = 0;  // columns grown completely
-        try {
-            for (; Done < FAbsoluteCols.size(); ++Done) {
-                TCarrelonCol* C = FAbsoluteCols[Done];
-                std::vector<TCarrelonCell*>& Slots = C->CellList();
-                Slots.reserve(N);
-                for (int r = Old; r < N; ++r)
-                    Slots.push_back(NewCell(C, r));
+        if (!Failed) {
+            try {
+                UpdateInheritedRowCount(N);
+                for (; Done < FAbsoluteCols.size(); ++Done) {
+                    TCarrelonCol* C = FAbsoluteCols[Done];
+                    std::vector<TCarrelonCell*>& Slots = C->CellList();
+                    Slots.reserve(N);
+                    for (int r = Old; r < N; ++r)
+                        Slots.push_back(NewCell(C, r));
+                }
+            } catch (const std::bad_alloc&) {
+                Failed = true;
+                // The cells made in this call go, in the failing column and every earlier one.
+                for (std::size_t a = 0; a <= Done && a < FAbsoluteCols.size(); ++a) {
+                    std::vector<TCarrelonCell*>& Slots = FAbsoluteCols[a]->CellList();
+                    for (std::size_t r = Old; r < Slots.size(); ++r)
+                        delete Slots[r];
+                    Slots.resize(Old);
+                }
             }
-        } catch (const std::bad_alloc&) {
-            // The cells made in this call go, in the failing column and every earlier one.
-            for (std::size_t a = 0; a <= Done && a < FAbsoluteCols.size(); ++a) {
-                std::vector<TCarrelonCell*>& Slots = FAbsoluteCols[a]->CellList();
-                for (std::size_t r = Old; r < Slots.size(); ++r)
-                    delete Slots[r];
-                Slots.resize(Old);
-                Slots.shrink_to_fit();
-            }
-            FBudgetActive = false;
+        }
+        if (Failed) {
             UpdateInheritedRowCount(Old);
             ShowOutOfMemory();
         }
-        FBudgetActive = false;
     } else {
+        UpdateInheritedRowCount(N);
         for (int r = Old - 1; r >= N; --r)
             DoDeleteRow(r);
     }
@@ -327,10 +328,6 @@ void TCarrelon::SetRowCount(int N) {
 }
 
 TCarrelonCell* TCarrelon::NewCell(TCarrelonCol* ACol, int ARow) {
-    if (FBudgetActive) {
-        if (FBudgetBase + FSlotsMade >= FCellBudget) throw std::bad_alloc();
-        ++FSlotsMade;
-    }
     return new TCarrelonCell(ACol, ARow);
 }
 

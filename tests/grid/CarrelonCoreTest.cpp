@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/Carrelon.h"
+#include "grid/CarrelonCellPool.h"
 #include "platform/graphics/Colors.h"
 #include "tests/support/GridFixture.h"
 
@@ -363,6 +364,34 @@ TEST_F(CarrelonCoreTest, OutOfMemoryRestoresRowCount) {
     Grid->SetRowCount(25);  // within the budget
     EXPECT_EQ(Grid->GetRowCount(), 25);
     ExpectModelSound();
+}
+
+TEST_F(CarrelonCoreTest, FailedAllocationMidwayFreesWhatWasMade) {
+    struct Case {
+        const char* Name;
+        long long FailAfter;
+        bool Rows;
+    };
+    for (Case c : {Case{"rows, first column", 3, true}, Case{"rows, third column", 25, true},
+                   Case{"columns, first new column", 2, false},
+                   Case{"columns, second new column", 13, false}}) {
+        Messages.clear();
+        Grid->SetColCount(4);
+        Grid->SetRowCount(10);
+        const long long Live = TCarrelonCell::LiveCount();
+        CarrelonCellPool().FailAfter(c.FailAfter);
+        if (c.Rows)
+            Grid->SetRowCount(20);
+        else
+            Grid->SetColCount(8);
+        CarrelonCellPool().FailAfter(-1);
+        EXPECT_EQ(Grid->GetRowCount(), 10) << c.Name;
+        EXPECT_EQ(Grid->GetColCount(), 4) << c.Name;
+        EXPECT_EQ(TCarrelonCell::LiveCount(), Live) << c.Name;
+        EXPECT_EQ(Messages, std::vector<AnsiString>{"Out of memory"}) << c.Name;
+        std::string Why;
+        EXPECT_TRUE(Grid->CheckModelInvariants(&Why)) << c.Name << ": " << Why;
+    }
 }
 
 TEST_F(CarrelonCoreTest, OutOfMemoryRestoresColCount) {
