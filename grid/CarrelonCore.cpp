@@ -99,12 +99,24 @@ TCarrelon::~TCarrelon() {
 void TCarrelon::DestroyModel() {
     if (FSelectedCells) FSelectedCells->List().Clear();
     // Each cell is freed once, at its top-left slot; a merge over hidden and visible columns
-    // has exactly one such slot, so nothing is freed twice or left behind.
-    for (TCarrelonCol* C : FAbsoluteCols) {
+    // has exactly one such slot, so nothing is freed twice or left behind. The slots of a
+    // freed cell are emptied first, so no later slot reads it.
+    ReindexColumns();
+    const int Abs = static_cast<int>(FAbsoluteCols.size());
+    for (int a = 0; a < Abs; ++a) {
+        TCarrelonCol* C = FAbsoluteCols[a];
         std::vector<TCarrelonCell*>& Slots = C->CellList();
         for (int r = 0; r < static_cast<int>(Slots.size()); ++r) {
             TCarrelonCell* Cell = Slots[r];
-            if (Cell != nullptr && Cell->Row == r && Cell->Col == C) delete Cell;
+            if (Cell == nullptr || Cell->Row != r || Cell->Col != C) continue;
+            const int A1 = std::min(Cell->GetEndColObject()->FAbsoluteIndex, Abs - 1);
+            const int R1 = Cell->ReadFEndRow();
+            for (int k = a; k <= A1; ++k) {
+                std::vector<TCarrelonCell*>& Other = FAbsoluteCols[k]->CellList();
+                for (int q = r; q <= R1 && q < static_cast<int>(Other.size()); ++q)
+                    if (Other[q] == Cell) Other[q] = nullptr;
+            }
+            delete Cell;
         }
     }
     for (TCarrelonCol* C : FAbsoluteCols) {
