@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include <QStandardItemModel>
+#include <cstdio>
 #include <memory>
 
 #include "grid/Carrelon.h"
@@ -21,7 +22,9 @@ std::size_t HeapInUse() {
 }
 
 AnsiString ShortText(int r, int c) {
-    return "r" + std::to_string(r) + "c" + std::to_string(c);
+    char Buffer[32];
+    const int N = std::snprintf(Buffer, sizeof Buffer, "r%dc%d", r, c);
+    return AnsiString(Buffer, static_cast<std::size_t>(N));
 }
 
 void BM_CarrelonEmptySlots(benchmark::State& State) {
