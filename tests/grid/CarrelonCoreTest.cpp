@@ -459,6 +459,16 @@ TEST_F(CarrelonCoreTest, FreedCellsLeaveNoPointerBehind) {
     EXPECT_FALSE(Grid->GetSelectedCells()->List().Contains(Doomed));
 }
 
+TEST_F(CarrelonCoreTest, RowHeights) {
+    Grid->SetRowHeights(2, -4);
+    EXPECT_EQ(Grid->GetRowHeights(2), 0);
+    EXPECT_NE(Grid->ReadFRowHeights(), nullptr);
+    Grid->SetRowHeights(2, Grid->GetDefaultRowHeight());
+    EXPECT_EQ(Grid->ReadFRowHeights(), nullptr) << "every row at the default again";
+    EXPECT_EQ(Grid->GetUpdateCount(), 0);
+    EXPECT_FALSE(Grid->FMuteRowHeightsChanged);
+}
+
 TEST_F(CarrelonCoreTest, RowAndColumnEmptiness) {
     Grid->SetColCount(3);
     Grid->SetRowCount(3);
