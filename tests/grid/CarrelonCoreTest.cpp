@@ -259,6 +259,20 @@ TEST_F(CarrelonCoreTest, NewColumnsGoBeforeHiddenColumnsThatFollowTheLastVisible
     ExpectModelSound();
 }
 
+TEST_F(CarrelonCoreTest, HidingAFixedColumnKeepsItFixedAmongAllColumns) {
+    Grid->SetColCount(5);
+    Grid->SetFixedCols(2);
+    Grid->GetCols(0)->Hide();
+    EXPECT_EQ(Grid->GetFixedCols(), 1);
+    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), 2);
+    EXPECT_TRUE(Grid->GetAbsoluteCells(0, 3)->GetFixed());
+    ExpectModelSound();
+    EXPECT_EQ(Grid->GetHiddenCols(0)->Show(), 0);
+    EXPECT_EQ(Grid->GetFixedCols(), 2);
+    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), 2);
+    ExpectModelSound();
+}
+
 TEST_F(CarrelonCoreTest, HiddenColumnWidthIsKeptAndShownAgain) {
     Grid->SetColCount(4);
     TCarrelonCol* C = Grid->GetCols(2);
@@ -345,6 +359,44 @@ TEST_F(CarrelonCoreTest, LoadedFiresNothingWithoutCurrentCell) {
     if (Grid->GetRow() == -1) {
         EXPECT_EQ(Clicks, 0);
     }
+}
+
+// A grid whose cells refuse to become current left of column MinCol.
+class TPickyGrid : public TCarrelon {
+public:
+    using TCarrelon::TCarrelon;
+    int MinCol = 0;
+    int Asked = 0;
+
+protected:
+    bool SelectCell(int ACol, int) override {
+        ++Asked;
+        return ACol >= MinCol;
+    }
+};
+
+TEST(CarrelonLoading, SelectCellWalkMovesToTheFirstAcceptedCell) {
+    TForm Form(nullptr);
+    auto* G = new TPickyGrid(&Form);
+    G->MinCol = 3;
+    G->SetLoadedEvents(TCarrelonLoadedEvents{leOnSelectCell});
+    G->BeginLoading();
+    G->EndLoading();
+    EXPECT_EQ(G->GetCol(), 3);
+    EXPECT_EQ(G->GetRow(), 1);
+    EXPECT_TRUE(G->GetSelectedCells()->Contains(G->GetCells(3, 1)));
+}
+
+TEST(CarrelonLoading, SelectCellWalkStopsAtTheLastCellWhenEveryCellRefuses) {
+    TForm Form(nullptr);
+    auto* G = new TPickyGrid(&Form);
+    G->MinCol = 1000;
+    G->SetLoadedEvents(TCarrelonLoadedEvents{leOnSelectCell});
+    G->BeginLoading();
+    G->EndLoading();
+    EXPECT_EQ(G->GetCol(), 1) << "left where the base grid put it";
+    EXPECT_EQ(G->GetRow(), 1);
+    EXPECT_LE(G->Asked, G->GetColCount() * G->GetRowCount() + 1);
 }
 
 TEST_F(CarrelonCoreTest, OutOfMemoryRestoresRowCount) {
