@@ -10,13 +10,31 @@ namespace carrelon {
 
 namespace {
 
-// The image behind a canvas, for reading pixels; nullptr when the device cannot be read.
-const QImage* ReadableImage(const TCanvasPrivate& D) {
-    if (D.Target.Image != nullptr) return D.Target.Image;
-    if (D.Target.Painter != nullptr && D.Target.Painter->device() != nullptr &&
-        D.Target.Painter->device()->devType() == QInternal::Image)
-        return static_cast<const QImage*>(D.Target.Painter->device());
-    return nullptr;
+// The pixels a canvas draws on and where its point (0, 0) lies in them. A painter tells the
+// image it really paints on (a widget's backing store, a bitmap); without one the canvas's own
+// image is read. Nothing when the device cannot be read or the painter scales or rotates.
+struct PixelSource {
+    const QImage* Image = nullptr;
+    QPoint Offset;
+    QColor At(int X, int Y) const { return Image->pixelColor(X + Offset.x(), Y + Offset.y()); }
+    bool Valid(int X, int Y) const { return Image->valid(X + Offset.x(), Y + Offset.y()); }
+    // The image's area in canvas coordinates.
+    QRect Area() const { return Image->rect().translated(-Offset); }
+};
+
+PixelSource ReadablePixels(const TCanvasPrivate& D) {
+    QPainter* P = D.Target.Painter;
+    if (P == nullptr && D.OwnPainter && D.OwnPainter->isActive()) P = D.OwnPainter.get();
+    if (P != nullptr && P->isActive() && P->paintEngine() != nullptr) {
+        QPaintDevice* Device = P->paintEngine()->paintDevice();
+        const QTransform T = P->deviceTransform();
+        if (Device != nullptr && Device->devType() == QInternal::Image &&
+            T.type() <= QTransform::TxTranslate)
+            return {static_cast<const QImage*>(Device), QPoint(qRound(T.dx()), qRound(T.dy()))};
+        return {};
+    }
+    if (D.Target.Image != nullptr) return {D.Target.Image, QPoint()};
+    return {};
 }
 
 Qt::BrushStyle ToQBrushStyle(TBrushStyle Style) {
@@ -425,9 +443,9 @@ void TCanvas::Polyline(const std::vector<TPoint>& Points) {
 }
 
 TColor TCanvas::GetPixels(int X, int Y) const {
-    const QImage* Image = ReadableImage(*D);
-    if (Image == nullptr || !Image->valid(X, Y)) return -1;
-    return FromQColor(QColor::fromRgb(Image->pixel(X, Y)));
+    const PixelSource Pixels = ReadablePixels(*D);
+    if (Pixels.Image == nullptr || !Pixels.Valid(X, Y)) return -1;
+    return FromQColor(Pixels.At(X, Y));
 }
 
 void TCanvas::SetPixels(int X, int Y, TColor Color) {
@@ -447,17 +465,14 @@ void TCanvas::FloodFill(int X, int Y, TColor Color, TFillStyle FillStyle) {
             .Color = Color,
             .BkColor = FBrush->GetColor()});
     QPainter* P = CanvasPainter(*this);
-    const QImage* Image = ReadableImage(*D);
-    if (P == nullptr || Image == nullptr) return;
+    const PixelSource Pixels = ReadablePixels(*D);
+    if (P == nullptr || Pixels.Image == nullptr) return;
     const TRect Clip = GetClipRect();
-    const QRect Area = ToQRect(Clip).intersected(Image->rect());
+    const QRect Area = ToQRect(Clip).intersected(Pixels.Area());
     if (!Area.contains(X, Y)) return;
 
-    const QRgb Key = ColorToRGB(Color);
-    auto Rgb = [&](int PX, int PY) {
-        const QRgb C = Image->pixel(PX, PY);
-        return static_cast<QRgb>(RGB(qRed(C), qGreen(C), qBlue(C)));
-    };
+    const TColor Key = ColorToRGB(Color);
+    auto Rgb = [&](int PX, int PY) { return FromQColor(Pixels.At(PX, PY)); };
     auto Fillable = [&](int PX, int PY) {
         return FillStyle == fsSurface ? Rgb(PX, PY) == Key : Rgb(PX, PY) != Key;
     };
@@ -568,10 +583,10 @@ void TCanvas::StretchDraw(const TRect& Rect, const TGraphic* Graphic) {
 void TCanvas::CopyRect(const TRect& Dest, const TCanvas* Source, const TRect& SourceRect) {
     Record({.Op = TCanvasOp::CopyRect, .Rect = Dest});
     if (Source == nullptr) return;
-    const QImage* Image = ReadableImage(*Source->D);
-    if (Image == nullptr) return;
+    const PixelSource Pixels = ReadablePixels(*Source->D);
+    if (Pixels.Image == nullptr) return;
     // Copy first: Source may be this very canvas.
-    const QImage Part = Image->copy(ToQRect(SourceRect));
+    const QImage Part = Pixels.Image->copy(ToQRect(SourceRect).translated(Pixels.Offset));
     if (QPainter* P = CanvasPainter(*this)) {
         P->setCompositionMode(QPainter::CompositionMode_Source);
         P->drawImage(ToQRect(Dest), Part);

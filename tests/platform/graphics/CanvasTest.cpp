@@ -290,3 +290,29 @@ TEST(Canvas, LentPainterKeepsItsClipThroughExclusions) {
     EXPECT_TRUE(Painter.hasClipping());  // the lender's state comes back
     EXPECT_EQ(Painter.clipRegion(), QRegion(0, 0, 10, 20));
 }
+
+TEST(Canvas, PixelsAndFloodFillWorkThroughATranslatedLentPainter) {
+    // As when a control paints in its window: the painter is moved to the client area.
+    QImage Image(40, 30, QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    QPainter Painter(&Image);
+    Painter.translate(10, 5);
+    TCanvas C;
+    TCanvasTarget T;
+    T.Painter = &Painter;
+    T.Bounds = QRect(0, 0, 30, 25);
+    AttachCanvas(C, T);
+    C.MoveTo(2, 20);
+    C.LineTo(22, 20);
+    C.LineTo(12, 4);
+    C.LineTo(2, 20);
+    EXPECT_EQ(C.GetPixels(2, 20), clBlack);
+    C.GetBrush()->SetColor(clRed);
+    C.FloodFill(12, 15, clBlack, fsBorder);
+    EXPECT_EQ(C.GetPixels(12, 15), clRed);
+    EXPECT_EQ(C.GetPixels(1, 1), clWhite);
+    DetachCanvas(C);
+    Painter.end();
+    EXPECT_EQ(Image.pixelColor(22, 20), QColor(Qt::red));  // 12 + 10, 15 + 5
+    EXPECT_EQ(Image.pixelColor(5, 5), QColor(Qt::white));
+}
