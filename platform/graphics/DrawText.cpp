@@ -200,6 +200,19 @@ TDrawTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, un
         }
     }
 
+    // An edit control shows no partly visible last line; with an ellipsis the last line shown
+    // ends in "..." when text was left out.
+    bool Cut = false;
+    if ((Format & DT_EDITCONTROL) && !(Format & (DT_CALCRECT | DT_SINGLELINE)) &&
+        L.LineHeight > 0) {
+        const std::size_t Fits =
+            static_cast<std::size_t>(std::max(1, Rect.Height() / L.LineHeight));
+        if (Lines.size() > Fits) {
+            Lines.resize(Fits);
+            Cut = true;
+        }
+    }
+
     QString Modified;
     bool ModifiedSet = false;
     int Y = Rect.Top;
@@ -214,12 +227,14 @@ TDrawTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, un
         QString Line = S.mid(R.Begin, R.End - R.Begin);
         int LineWidth = M.horizontalAdvance(Line);
         bool Ellipsized = false;
-        if ((Format & DT_END_ELLIPSIS) && LineWidth > Width && !Line.isEmpty()) {
+        const bool LastShown = Cut && &R == &Lines.back();
+        if ((Format & DT_END_ELLIPSIS) && ((LineWidth > Width && !Line.isEmpty()) || LastShown)) {
             Line = WithEllipsis(Line, M, Width);
             LineWidth = M.horizontalAdvance(Line);
             Ellipsized = true;
             if (!ModifiedSet) {
-                Modified = S.left(R.Begin) + Line + S.mid(R.End);
+                // The text as shown: nothing after the last line shown.
+                Modified = S.left(R.Begin) + Line + (LastShown ? QString() : S.mid(R.End));
                 ModifiedSet = true;
             }
         }

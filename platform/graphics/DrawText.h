@@ -52,6 +52,8 @@ struct TDrawTextLayout {
 //    broken between characters with DT_EDITCONTROL, else it overflows on a line of its own.
 //  - "&" marks a prefix (removed; "&&" draws one "&") unless DT_NOPREFIX.
 //  - DT_END_ELLIPSIS shortens a line wider than the rectangle to fit with "...".
+//  - DT_EDITCONTROL leaves out lines that would show only partly below the rectangle (the
+//    first line always shows); with DT_END_ELLIPSIS the last line shown then ends in "...".
 //  - DT_VCENTER and DT_BOTTOM place a single line; DT_CENTER and DT_RIGHT each line.
 //  - DT_CALCRECT reports the rectangle from Rect's top-left corner: the widest line by the
 //    height of all lines.

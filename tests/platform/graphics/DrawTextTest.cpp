@@ -202,3 +202,31 @@ TEST(DrawText, LongTextLaysOutQuickly) {
     DrawTextA(&C, Long, R, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING, &Shown);
     EXPECT_LT(Shown.size(), 100u);
 }
+
+TEST(DrawText, EditControlHidesAPartlyVisibleLastLine) {
+    TCanvas C;
+    const AnsiString Text = "one\r\ntwo\r\nthree";
+    const TRect R{0, 0, 200, 13 * 2 + 6};  // two and a half lines
+    const struct {
+        unsigned Format;
+        Lines Expected;
+    } Cases[] = {
+        {DT_WORDBREAK, {"one", "two", "three"}},
+        {DT_WORDBREAK | DT_EDITCONTROL, {"one", "two"}},
+        {DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS, {"one", "two..."}},
+        {DT_WORDBREAK | DT_EDITCONTROL | DT_CALCRECT, {"one", "two", "three"}},
+    };
+    for (const auto& T : Cases) {
+        Lines Got;
+        for (const TDrawnLine& L : LayoutText(&C, Text, R, T.Format).Lines)
+            Got.push_back(L.Text);
+        EXPECT_EQ(Got, T.Expected) << std::hex << T.Format;
+    }
+    AnsiString Shown;
+    TRect Draw = R;
+    DrawTextA(&C, Text, Draw, DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS | DT_MODIFYSTRING,
+              &Shown);
+    EXPECT_EQ(Shown, "one\r\ntwo...");
+    // A rectangle lower than one line still shows the first line.
+    EXPECT_EQ(LayoutText(&C, Text, {0, 0, 200, 5}, DT_WORDBREAK | DT_EDITCONTROL).Lines.size(), 1u);
+}
