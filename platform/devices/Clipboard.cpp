@@ -62,7 +62,14 @@ struct TClipboardPrivate {
     // What readers see: the batch being built, else the system clipboard.
     const QMimeData* Current() const {
         if (Pending && Modified) return Pending.get();
-        return QGuiApplication::clipboard()->mimeData();
+        return SystemClipboard() != nullptr ? SystemClipboard()->mimeData() : nullptr;
+    }
+
+    // Without a graphical application there is no system clipboard.
+    static QClipboard* SystemClipboard() {
+        return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr
+                   ? QGuiApplication::clipboard()
+                   : nullptr;
     }
 
     // The batch to add a format to; the first addition after Open empties the clipboard.
@@ -91,9 +98,9 @@ void TClipboard::Open() {
 void TClipboard::Close() {
     if (D->OpenCount == 0) return;
     if (--D->OpenCount > 0) return;
-    if (D->Modified) {
+    if (D->Modified && TClipboardPrivate::SystemClipboard() != nullptr) {
         // The clipboard takes ownership of the batch.
-        QGuiApplication::clipboard()->setMimeData(D->Pending.release());
+        TClipboardPrivate::SystemClipboard()->setMimeData(D->Pending.release());
     }
     D->Pending.reset();
     D->Emptied = false;

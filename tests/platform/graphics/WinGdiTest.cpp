@@ -115,3 +115,17 @@ TEST(WinGdi, DeviceCapsAndStateFunctions) {
     GetTextMetricsA(GetDC(nullptr), &M);  // a fresh context has the default font again
     EXPECT_EQ(M.tmHeight, 13);
 }
+
+TEST(WinGdi, CheckBoxImagesCutFromTheSheet) {
+    // The grid's way: copy the checked image out, then cut the sheet down to the first image.
+    std::unique_ptr<TBitmap> Unchecked = LoadBitmapA(nullptr, OBM_CHECKBOXES);
+    const int W = Unchecked->GetWidth() / 4, H = Unchecked->GetHeight() / 3;
+    TBitmap Checked;
+    Checked.SetSize(W, H);
+    Checked.GetCanvas()->CopyRect(Rect(0, 0, W, H), Unchecked->GetCanvas(), Rect(W, 0, 2 * W, H));
+    Unchecked->SetSize(W, H);
+    EXPECT_EQ(Unchecked->GetWidth(), 13);
+    EXPECT_EQ(Checked.GetCanvas()->GetPixels(6, 6), clBlack);
+    EXPECT_EQ(Unchecked->GetCanvas()->GetPixels(6, 6), clWhite);
+    EXPECT_EQ(Checked.GetCanvas()->GetPixels(0, 0), Unchecked->GetCanvas()->GetPixels(0, 0));
+}
