@@ -37,6 +37,11 @@ TEST(GridGeometry, InitialStateIsUsable) {
     EXPECT_EQ(G.GetTopRow(), 1);
     EXPECT_TRUE(G.GetOptions().Contains(goRangeSelect));
     EXPECT_EQ(G.GetGridLineWidth(), 1);
+    // A single 3-D border takes 2 pixels on each side; none takes nothing.
+    EXPECT_EQ(G.GetWidth(), 320);
+    EXPECT_EQ(G.GetClientWidth(), 316);
+    G.SetBorderStyle(bsNone);
+    EXPECT_EQ(G.GetClientWidth(), 320);
 }
 
 TEST(GridGeometry, CellRectAtEdgesAndWhenScrolled) {
