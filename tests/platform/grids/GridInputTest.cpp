@@ -180,6 +180,13 @@ TEST(GridMouse, TimedScrollStopsAtTheGridEdges) {
     G->MoveColRow(1, 1, true, true);
     G->TimedScroll({sdLeft, sdUp});
     EXPECT_EQ(G->GetSelection(), (TGridRect{1, 1, 1, 1}));
+    // An anchor written one column left of a target off screen: one step right reaches the
+    // target and shows it.
+    G->FAnchor = {11, 3};
+    G->TimedScroll({sdRight});
+    EXPECT_EQ(G->FAnchor, (TGridCoord{12, 3}));
+    EXPECT_FALSE(G->CellRect(12, 3).IsEmpty());
+    EXPECT_EQ(G->CellRect(12, 3).Width(), 50);
 }
 
 TEST(GridMouse, DraggingABoundarySizesColumnsAndRows) {
