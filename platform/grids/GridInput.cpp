@@ -29,76 +29,40 @@ void TCustomGrid::WndProc(TMessage& Message) {
     TCustomControl::WndProc(Message);
 }
 
-void TCustomGrid::WMVScroll(TMessage& Message) {
-    const int Code = static_cast<int>(Message.WParam & 0xFFFF);
-    const TGridAxisLayout V = VertLayout();
-    int Top = FTopLeft.Y;
-    switch (Code) {
+// The first scrollable slot a scroll-bar request asks for on one axis; -1 for none.
+int TCustomGrid::ScrollRequestTarget(const TGridAxisLayout& L, int Bar, const TMessage& Message) {
+    const int First = L.First();
+    switch (static_cast<int>(Message.WParam & 0xFFFF)) {
         case SB_LINEUP:
-            Top = std::max(Top - 1, FFixedRows);
-            break;
+            return std::max(First - 1, L.FixedCount());
         case SB_LINEDOWN:
-            Top = std::min(Top + 1, V.MaxFirst());
-            break;
+            return std::max(First, std::min(First + 1, L.MaxFirst()));
         case SB_PAGEUP:
-            Top = V.PageFirst(false);
-            break;
+            return L.PageFirst(false);
         case SB_PAGEDOWN:
-            Top = V.PageFirst(true);
-            break;
+            return L.PageFirst(true);
         case SB_TOP:
-            Top = FFixedRows;
-            break;
+            return L.FixedCount();
         case SB_BOTTOM:
-            Top = V.MaxFirst();
-            break;
+            return L.MaxFirst();
         case SB_THUMBTRACK:
-            if (!FOptions.Contains(goThumbTracking)) return;
-            Top = std::min(ScrollTrackPos(SB_VERT, Message), V.MaxFirst());
-            break;
+            if (!FOptions.Contains(goThumbTracking)) return -1;
+            [[fallthrough]];
         case SB_THUMBPOSITION:
-            Top = std::min(ScrollTrackPos(SB_VERT, Message), V.MaxFirst());
-            break;
+            return std::clamp(ScrollTrackPos(Bar, Message), L.FixedCount(), L.MaxFirst());
         default:
-            return;
+            return -1;
     }
-    MoveTopLeft(FTopLeft.X, Top);
+}
+
+void TCustomGrid::WMVScroll(TMessage& Message) {
+    const int Top = ScrollRequestTarget(VertLayout(), SB_VERT, Message);
+    if (Top >= 0) MoveTopLeft(FTopLeft.X, Top);
 }
 
 void TCustomGrid::WMHScroll(TMessage& Message) {
-    const int Code = static_cast<int>(Message.WParam & 0xFFFF);
-    const TGridAxisLayout H = HorzLayout();
-    int Left = FTopLeft.X;
-    switch (Code) {
-        case SB_LINELEFT:
-            Left = std::max(Left - 1, FFixedCols);
-            break;
-        case SB_LINERIGHT:
-            Left = std::min(Left + 1, H.MaxFirst());
-            break;
-        case SB_PAGELEFT:
-            Left = H.PageFirst(false);
-            break;
-        case SB_PAGERIGHT:
-            Left = H.PageFirst(true);
-            break;
-        case SB_LEFT:
-            Left = FFixedCols;
-            break;
-        case SB_RIGHT:
-            Left = H.MaxFirst();
-            break;
-        case SB_THUMBTRACK:
-            if (!FOptions.Contains(goThumbTracking)) return;
-            Left = std::min(ScrollTrackPos(SB_HORZ, Message), H.MaxFirst());
-            break;
-        case SB_THUMBPOSITION:
-            Left = std::min(ScrollTrackPos(SB_HORZ, Message), H.MaxFirst());
-            break;
-        default:
-            return;
-    }
-    MoveTopLeft(Left, FTopLeft.Y);
+    const int Left = ScrollRequestTarget(HorzLayout(), SB_HORZ, Message);
+    if (Left >= 0) MoveTopLeft(Left, FTopLeft.Y);
 }
 
 void TCustomGrid::WMTimer(TMessage& Message) {

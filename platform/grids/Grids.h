@@ -202,6 +202,7 @@ private:
     void CheckScrollBarsAfterPaint();
     void UpdateScrollRangeLater();
     int ScrollTrackPos(int Bar, const TMessage& Message) const;
+    int ScrollRequestTarget(const TGridAxisLayout& L, int Bar, const TMessage& Message);
     void InvalidateClientRect(const TRect& R);
     void SetSizingCursor(TCursor Cursor);
     void PaintXorLines();

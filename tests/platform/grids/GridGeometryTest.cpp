@@ -5,22 +5,14 @@
 #include "tests/platform/grids/GridTestSupport.h"
 
 using namespace carrelon;
+using carrelon::testing::MakeTestGrid;
 using carrelon::testing::TRecordingGrid;
 
 namespace {
 
-// 10 x 10 cells of 50 x 20 with 1-pixel lines, one fixed row and column, a 300 x 200 client
-// area, no border and no scroll bars: slot i starts at 51*i across and 21*i down.
+// 10 x 10 cells; geometry needs no window.
 std::unique_ptr<TRecordingGrid> MakeGrid() {
-    auto G = std::make_unique<TRecordingGrid>();
-    G->SetBorderStyle(bsNone);
-    G->SetScrollBars(ssNone);
-    G->SetColCount(10);
-    G->SetRowCount(10);
-    G->SetDefaultColWidth(50);
-    G->SetDefaultRowHeight(20);
-    G->SetBounds(0, 0, 300, 200);
-    return G;
+    return MakeTestGrid(10, 10, false);
 }
 
 }  // namespace

@@ -11,20 +11,9 @@ using namespace carrelon::testing;
 
 namespace {
 
-// 20 x 50 cells of 50 x 20 with 1-pixel lines, one fixed row and column, a 300 x 200 client
-// area with no border and no scroll bars: slot i starts at 51*i across and 21*i down; four
-// scrollable columns and eight scrollable rows are wholly visible.
+// 20 x 50 cells; four scrollable columns and eight scrollable rows are wholly visible.
 std::unique_ptr<TRecordingGrid> MakeGrid() {
-    auto G = std::make_unique<TRecordingGrid>();
-    G->SetBorderStyle(bsNone);
-    G->SetScrollBars(ssNone);
-    G->SetColCount(20);
-    G->SetRowCount(50);
-    G->SetDefaultColWidth(50);
-    G->SetDefaultRowHeight(20);
-    G->SetBounds(0, 0, 300, 200);
-    G->GetHandle();
-    return G;
+    return MakeTestGrid(20, 50);
 }
 
 // The middle of a slot on screen.

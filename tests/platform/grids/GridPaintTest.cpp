@@ -10,19 +10,6 @@ using namespace carrelon::testing;
 
 namespace {
 
-std::unique_ptr<TRecordingGrid> MakeGrid(int Cols, int Rows) {
-    auto G = std::make_unique<TRecordingGrid>();
-    G->SetBorderStyle(bsNone);
-    G->SetScrollBars(ssNone);
-    G->SetColCount(Cols);
-    G->SetRowCount(Rows);
-    G->SetDefaultColWidth(50);
-    G->SetDefaultRowHeight(20);
-    G->SetBounds(0, 0, 300, 200);
-    G->GetHandle();
-    return G;
-}
-
 // Which region a slot belongs to, in the order the grid paints them.
 int Region(const TCustomGrid& G, const TDrawCall& D) {
     const bool FC = D.Col < G.GetFixedCols(), FR = D.Row < G.GetFixedRows();
@@ -32,7 +19,7 @@ int Region(const TCustomGrid& G, const TDrawCall& D) {
 }  // namespace
 
 TEST(GridPaint, VisitsCornerFixedRowsFixedColumnsThenCells) {
-    auto G = MakeGrid(20, 50);
+    auto G = MakeTestGrid(20, 50);
     G->SetFixedCols(2);
     G->SetFixedRows(2);
     G->SetTopRow(10);
@@ -57,7 +44,7 @@ TEST(GridPaint, VisitsCornerFixedRowsFixedColumnsThenCells) {
 }
 
 TEST(GridPaint, DrawStateMarksFixedSelectedAndFocused) {
-    auto G = MakeGrid(6, 6);
+    auto G = MakeTestGrid(6, 6);
     G->SetSelection({2, 2, 3, 3});
     PaintNow(*G);
     for (const TDrawCall& D : G->Draws) {
@@ -70,7 +57,7 @@ TEST(GridPaint, DrawStateMarksFixedSelectedAndFocused) {
 }
 
 TEST(GridPaint, HiddenSlotsAreNotDrawn) {
-    auto G = MakeGrid(6, 1000);
+    auto G = MakeTestGrid(6, 1000);
     for (int r = 3; r < 900; ++r)
         G->SetRowHeights(r, 0);
     G->SetColWidths(2, 0);
@@ -85,7 +72,7 @@ TEST(GridPaint, HiddenSlotsAreNotDrawn) {
 }
 
 TEST(GridPaint, BackgroundBeyondTheCellsIsFilledWithColor) {
-    auto G = MakeGrid(2, 2);
+    auto G = MakeTestGrid(2, 2);
     G->SetColor(0x00FF00);
     QImage Image = G->GetHandle()->grab().toImage();
     // The grid ends at 101 x 41; right of it and below it the grid colour shows.

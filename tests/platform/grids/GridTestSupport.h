@@ -73,6 +73,21 @@ protected:
     void RowMoved(int From, int To) override { RowMoves.push_back({From, To}); }
 };
 
+// Cells of 50 x 20 with 1-pixel lines, one fixed row and column, a 300 x 200 client area with
+// no border and no scroll bars: slot i starts at 51*i across and 21*i down.
+inline std::unique_ptr<TRecordingGrid> MakeTestGrid(int Cols, int Rows, bool WithWindow = true) {
+    auto G = std::make_unique<TRecordingGrid>();
+    G->SetBorderStyle(bsNone);
+    G->SetScrollBars(ssNone);
+    G->SetColCount(Cols);
+    G->SetRowCount(Rows);
+    G->SetDefaultColWidth(50);
+    G->SetDefaultRowHeight(20);
+    G->SetBounds(0, 0, 300, 200);
+    if (WithWindow) G->GetHandle();
+    return G;
+}
+
 // Real Qt input on the grid's window, in client coordinates (the tests use no border).
 inline void SendMouse(TCustomGrid& G, QEvent::Type Type, int X, int Y,
                       Qt::KeyboardModifiers Mods = Qt::NoModifier,
