@@ -248,6 +248,39 @@ public:
     TCarrelonCell* CellByName(const AnsiString& Name) const;
     // ==== end of formulas ====================================================================
 
+    // ==== Painting (grid/Paint*.cpp, grid/Repaint.cpp, grid/Appearance.cpp) ================
+    // Client x of a column's left edge and y of a row's top edge; a slot scrolled out towards
+    // the start lies before the fixed boundary (possibly negative).
+    int GetX(int Index) const;
+    int GetY(int Index) const;
+    // The on-screen rectangle of a (merged) cell without its line strips; empty when every
+    // column of the cell is hidden.
+    TRect CalcCellRect(const TCarrelonCell* Cell) const;
+    // Widths of the line below a cell and of the line right of its end column, 0 where the
+    // options draw none.
+    int HorzLineWidth(bool Fixed) const;
+    int VertLineWidth(bool Fixed, const TCarrelonCol* EndColumn) const;
+    // Height of Text in the cell's columns with its font and wrapping, text borders included;
+    // 0 for no text, -1 when the cell's columns have no width.
+    int MeasureCellText(const TCarrelonCell* Cell, AnsiString Text);
+    // The text the open editor holds (the cell's text while none is open).
+    AnsiString EditorCurrentText() const;
+    // The row height that TextHeight("A"), BorderForText and the line width make.
+    int CalcDefaultRowHeight();
+
+    TColor GetFixedColor() const { return TCustomGrid::GetFixedColor(); }
+    void SetFixedColor(TColor Value);
+    void SetBorderForText(int Value);
+
+    void Invalidate() override;
+    void Update() override;
+
+    // Set by the editor while it (or an application-supplied control) is open, and by the
+    // mouse handling from a press to its release.
+    bool FEditorShowing = false;
+    bool FMouseButtonDown = false;
+    // ==== end of painting ====================================================================
+
     // Internal state shared with the other parts of the control.
     int FUpdateCount = 0;
     bool FPasting = false;
@@ -264,9 +297,46 @@ public:
 
 protected:
     void Loaded() override;
+    // ---- painting ----
+    void Paint() override;
+    void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
+    void DrawCellDesignTime(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
+    void DrawCellRunTime(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
+    void DrawSortIndicator(const TRect& Rect);
+    void WMEraseBkgnd(TMessage& Message) override;
+    void WMNCCalcSize(TMessage& Message) override;
+    void CMColorChanged(TMessage& Message) override;
+    void CMFontChanged(TMessage& Message) override;
     void SetBorderForTextField(int Value) { FBorderForText = Value; }
 
 private:
+    // ---- painting ----
+    // Clip exclusions already made in the current paint pass, so each is made once.
+    struct TPaintPass {
+        TRect Excluded[3];
+    };
+    void ExcludeFixedBands(int ACol, int ARow);
+    bool IsHeadingSlot(int ACol, int ARow) const;
+    TColor FixedLineColor(bool Heading) const;
+    void DrawCellText(TCanvas* C, TCarrelonCell* Cell, int ACol, int ARow, const TRect& R,
+                      const AnsiString& T, bool Heading, bool Highlight);
+    void DrawFixedEdges(TCanvas* C, int ACol, int ARow, const TRect& R, TGridDrawState AState,
+                        const TCarrelonCol* EndColumn, bool Heading, bool Highlight);
+    void DrawCellPicture(TCanvas* C, const TCarrelonCell* Cell, const TGraphic* G,
+                         const TRect& R);
+    void DrawCellCheckBox(TCanvas* C, const TCarrelonCell* Cell, const TRect& R);
+    void DrawNeighbourBorders(TCanvas* C, const TCarrelonCell* Cell, int ACol, int ARow,
+                              bool Fixed);
+    void FitRowsAfterLock();
+    void ApplyLineColourRule();
+    void ApplyFixedLineContrast(TColor Value);
+    void PushFontColour(TColor Colour);
+    void PushFontAttribute(const TFont& Font, int Attribute);
+    void DropOwnFonts();
+    void ResetCellColours(bool Selected);
+    TPaintPass FPaintPass;
+    bool FRedrawOff = false;  // the lock switched redraw off and must switch it on again
+    std::int32_t FLastWindowStyle = 0;
     bool Designing() const;
     bool Loading() const;
     // Enters the lock of a count setter: the editor gate, then one level up with redraw off

@@ -106,6 +106,11 @@ public:
     AnsiString GetA1Name() const;
     bool IsCurrentCell() const;
 
+    // The row height the cell's content needs: its text in its columns' width, its picture
+    // and the line below it; never less than DefaultRowHeight. EditorHeight (-1: none) is the
+    // height an open editor asks for.
+    int CalcHeight(int EditorHeight) const;
+
     // Repaints every visible slot of the cell (held back by the update lock).
     void Invalidate();
 

@@ -73,35 +73,8 @@ void TCarrelon::CellFreed(TCarrelonCell* Cell) {
 
 // ---- update lock --------------------------------------------------------------------------
 
-bool TCarrelon::CanRepaint() const {
-    return FUpdateCount == 0 && HandleAllocated() && GetVisible();
-}
-
 void TCarrelon::SetRedraw(bool On) {
     if (HandleAllocated()) Perform(WM_SETREDRAW, On ? 1 : 0, 0);
-}
-
-int TCarrelon::DisableControls() {
-    if (CheckEditorMode()) return FUpdateCount;
-    if (++FUpdateCount == 1 && GetVisible()) SetRedraw(false);
-    return FUpdateCount;
-}
-
-int TCarrelon::EnableControls() {
-    if (FUpdateCount == 0) return 0;
-    if (--FUpdateCount > 0) return FUpdateCount;
-    if (GetVisible() && HandleAllocated()) {
-        SetRedraw(true);
-        FSkipErase = true;
-        Invalidate();
-        CheckAlwaysShowEditor();
-    }
-    return 0;
-}
-
-bool TCarrelon::TryDisableControls() {
-    const int Before = FUpdateCount;
-    return DisableControls() > Before;
 }
 
 // ---- messages -----------------------------------------------------------------------------

@@ -25,6 +25,7 @@ TCustomGrid::TCustomGrid(TComponent* AOwner)
     // release), so the framework's own click events stay off.
     SetControlStyle({csCaptureMouse, csOpaque, csDoubleClicks});
     SetBounds(GetLeft(), GetTop(), 320, 120);
+    SetColor(clWindow);  // a grid has its own background, not its parent's
     SetTabStop(true);
 }
 

@@ -165,6 +165,9 @@ protected:
     int GridClientWidth() const;
     int GridClientHeight() const;
     TGridAxisLayout HorzLayout() const;
+    // The sizes and cumulative offsets of the columns and rows.
+    const TGridAxis& ColAxis() const { return FColAxis; }
+    const TGridAxis& RowAxis() const { return FRowAxis; }
     TGridAxisLayout VertLayout() const;
     // Shows a dotted inverting line across the grid at Pos (a horizontal one at y = Pos, a
     // vertical one at x = Pos); drawn again at the same place, it disappears. The line is kept

@@ -1,0 +1,65 @@
+// Pixel geometry the grid shares: the left edge of a column, the top edge of a row, a (merged)
+// cell's rectangle without its line strips, and the line widths that apply to a cell.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
+#include "grid/Carrelon.h"
+
+namespace carrelon {
+
+namespace {
+
+int ClampToInt(std::int64_t V) {
+    return static_cast<int>(std::clamp<std::int64_t>(V, INT_MIN, INT_MAX));
+}
+
+// Position of slot Index on screen for an axis whose first FixedCount slots are pinned and
+// whose scrollable part starts at First. Offsets are cumulative, so the cost does not grow
+// with the distance from the first slot.
+int AxisPosition(const TGridAxis& Axis, int FixedCount, int First, int Index) {
+    if (Index < FixedCount) return ClampToInt(Axis.Offset(std::max(Index, 0)));
+    const int n = Axis.Count();
+    const auto at = [&](int i) { return Axis.Offset(std::clamp(i, 0, n)); };
+    return ClampToInt(at(FixedCount) + at(Index) - at(First));
+}
+
+}  // namespace
+
+int TCarrelon::GetX(int Index) const {
+    return AxisPosition(ColAxis(), GetFixedCols(), GetLeftCol(), Index);
+}
+
+int TCarrelon::GetY(int Index) const {
+    return AxisPosition(RowAxis(), TCustomGrid::GetFixedRows(), TCustomGrid::GetTopRow(), Index);
+}
+
+int TCarrelon::HorzLineWidth(bool Fixed) const {
+    const int w = GetGridLineWidth();
+    if (w <= 0) return 0;
+    return FCarrelonOptions.Contains(Fixed ? cloFixedHorzLine : cloHorzLine) ? w : 0;
+}
+
+int TCarrelon::VertLineWidth(bool Fixed, const TCarrelonCol* EndColumn) const {
+    const int w = EndColumn->GetGridLineWidth();
+    if (w <= 0) return 0;
+    return FCarrelonOptions.Contains(Fixed ? cloFixedVertLine : cloVertLine) ? w : 0;
+}
+
+TRect TCarrelon::CalcCellRect(const TCarrelonCell* Cell) const {
+    const int startCol = Cell->GetStartCol();
+    const int endCol = Cell->GetEndCol();
+    if (startCol < 0 || endCol < 0) return {};
+    const int endRow = Cell->GetEndRow();
+    TRect R;
+    R.Left = GetX(startCol);
+    R.Top = GetY(Cell->Row);
+    R.Right = ClampToInt(std::int64_t{GetX(endCol)} + GetColWidths(endCol));
+    R.Bottom = ClampToInt(std::int64_t{GetY(endRow)} + GetRowHeights(endRow));
+    const bool fixed = Cell->Row < FOwnFixedRows || endCol < GetFixedCols();
+    R.Bottom -= HorzLineWidth(fixed);
+    R.Right -= VertLineWidth(fixed, FCols[endCol]);
+    return R;
+}
+
+}  // namespace carrelon

@@ -1,0 +1,82 @@
+// The one measure of the height a cell's content needs: its text wrapped in its columns' width,
+// its picture, and the line below it. Row fitting and the editor ask it.
+#include <algorithm>
+#include <cstdint>
+
+#include "grid/Carrelon.h"
+#include "grid/PaintSupport.h"
+#include "platform/graphics/DrawText.h"
+#include "platform/graphics/Pictures.h"
+
+namespace carrelon {
+
+// Height of Text drawn in this cell's columns with the cell's font and wrapping, borders
+// included; 0 for an empty text.
+int TCarrelon::MeasureCellText(const TCarrelonCell* Cell, AnsiString Text) {
+    if (Text.empty()) return 0;
+    // A final line break still starts a line of its own.
+    if (Text.size() > 1 && Text.ends_with("\r\n")) Text += ' ';
+    const int startCol = Cell->GetStartCol();
+    const int endCol = Cell->GetEndCol();
+    std::int64_t width = 0;
+    if (startCol >= 0)
+        for (int c = startCol; c <= endCol; ++c)
+            width += GetColWidths(c);
+    if (width == 0) return -1;
+    width -= 2 * static_cast<int>(FBorderForText);
+    if (endCol >= 0) width -= VertLineWidth(Cell->GetFixed(), FCols[endCol]);
+    width = std::clamp<std::int64_t>(width, 0, INT32_MAX);
+    TCanvas* C = GetCanvas();
+    paint::SelectCellFont(C, Cell->CalcFont());
+    unsigned flags = DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX;
+    if (Cell->GetWordWrap()) flags |= DT_WORDBREAK | DT_EDITCONTROL;
+    TRect R = Rect(0, 0, static_cast<int>(width), 0);
+    const int h = DrawTextA(C->GetHandle(), Text, R, flags);
+    return h + 2 * static_cast<int>(FBorderForText);
+}
+
+int TCarrelonCell::CalcHeight(int EditorHeight) const {
+    TCarrelon* G = GetGrid();
+    const int defaultHeight = G->GetDefaultRowHeight();
+    int h = 0;
+    if (G->FEditorShowing && IsCurrentCell()) {
+        // The open editor decides: the height it asks for, else what its text needs.
+        if (EditorHeight != -1) {
+            h = EditorHeight;
+        } else if (G->FEditControl) {
+            h = G->FEditControl->GetHeight();
+        } else {
+            h = G->MeasureCellText(this, G->EditorCurrentText());
+            if (h < 0) return defaultHeight;
+        }
+    } else {
+        h = G->MeasureCellText(this, GetText());
+        if (h < 0) return defaultHeight;  // every column of the cell is hidden or 0 wide
+        const TGraphic* Graphic = GetGraphic();
+        if (Graphic && !G->GetOptions().Contains(cloStretchImages)) {
+            const TTextLayout text = GetTextLayout();
+            const TTextLayout graphic = GetGraphicLayout();
+            const bool opposite =
+                (text == tlTop && graphic == tlBottom) || (text == tlBottom && graphic == tlTop);
+            if (h != 0 && opposite)
+                h += Graphic->GetHeight();
+            else
+                h = std::max(h, Graphic->GetHeight());
+        }
+    }
+    h += G->HorzLineWidth(GetFixed());
+    return std::max(h, defaultHeight);
+}
+
+}  // namespace carrelon
+
+namespace carrelon {
+
+AnsiString TCarrelon::EditorCurrentText() const {
+    const int c = GetCol();
+    const int r = GetRow();
+    if (!FModel || c < 0 || r < 0) return {};
+    return GetCells(c, r)->GetText();
+}
+
+}  // namespace carrelon

@@ -1,0 +1,67 @@
+// Small drawing helpers of the cell painter.
+#include "grid/PaintSupport.h"
+
+#include "platform/graphics/Pictures.h"
+#include "platform/graphics/WinGdi.h"
+
+namespace carrelon::paint {
+
+void FrameInward(TCanvas* C, TRect R, TColor Color, int Width) {
+    C->GetBrush()->SetColor(Color);
+    for (int i = 0; i < Width && !R.IsEmpty(); ++i) {
+        C->FrameRect(R);
+        R = Inflate(R, -1);
+    }
+}
+
+void FrameOutward(TCanvas* C, TRect R, TColor Color, int Width) {
+    C->GetBrush()->SetColor(Color);
+    for (int i = 0; i < Width; ++i) {
+        R = Inflate(R, 1);
+        C->FrameRect(R);
+    }
+}
+
+void SelectCellFont(TCanvas* C, const TFont* Font) {
+    TFont* Current = C->GetFont();
+    if (Current->GetHandle() != Font->GetHandle())
+        Current->Assign(Font);
+    else if (Current->GetColor() != Font->GetColor())
+        Current->SetColor(Font->GetColor());
+}
+
+void SetBold(TCanvas* C) {
+    TFont* F = C->GetFont();
+    if (!F->GetStyle().Contains(fsBold)) F->SetStyle(F->GetStyle() + fsBold);
+}
+
+void PrepareHeadingText(TCanvas* C, bool Highlight) {
+    if (GetDeviceCaps(C->GetHandle(), BITSPIXEL) < 16) SetBkMode(C->GetHandle(), TRANSPARENT);
+    if (Highlight) SetBold(C);
+}
+
+void StretchGraphic(TCanvas* C, const TGraphic* G, const TRect& R) {
+    if (const auto* Icon = dynamic_cast<const TIcon*>(G)) {
+        TBitmap B;
+        B.SetWidth(Icon->GetWidth());
+        B.SetHeight(Icon->GetHeight());
+        B.SetTransparent(true);
+        B.GetCanvas()->Draw(0, 0, Icon);
+        C->StretchDraw(R, &B);
+        return;
+    }
+    C->StretchDraw(R, G);
+}
+
+void DrawRaisedFixedEdges(TCanvas* C, TRect E, bool FixedVert, bool FixedHorz) {
+    unsigned far = 0;
+    if (FixedVert) far |= BF_RIGHT;
+    if (FixedHorz) far |= BF_BOTTOM;
+    DrawEdge(C->GetHandle(), E, BDR_RAISEDINNER, far);
+    unsigned near = 0;
+    if (FixedVert) near |= BF_LEFT;
+    if (FixedHorz) near |= BF_TOP;
+    DrawEdge(C->GetHandle(), E, BDR_RAISEDINNER, near);
+}
+
+}  // namespace carrelon::paint
