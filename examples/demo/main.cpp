@@ -1,10 +1,214 @@
-// Carrelon demo: a form with a formatted grid. Until the grid paints itself this only says what
-// it will become.
+// Carrelon demo: a form with a formatted grid - a merged title, fixed heading row and column,
+// fonts, colours, alignments, wrapped text, check boxes, a push button, borders, a picture and
+// numbers. With a display it opens a window; without one (or with --offscreen) it renders the
+// grid into demo-output/carrelon-demo.png and says where.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
 
-int main() {
-    std::puts("Carrelon demo: a form with a formatted, editable grid (fonts, colours, merged");
-    std::puts("cells, check boxes, buttons, pictures). It opens a window when a display exists,");
-    std::puts("else renders the grid to PNG in ./demo-output. The grid does not paint yet.");
+#include "grid/Carrelon.h"
+#include "platform/controls/AppHost.h"
+#include "platform/controls/Forms.h"
+#include "platform/graphics/Pictures.h"
+
+using namespace carrelon;
+
+namespace {
+
+constexpr int kProducts = 9;
+
+struct Product {
+    const char* Name;
+    const char* Region;
+    int Quarters[4];
+    bool InStock;
+    const char* Note;
+};
+
+const Product kData[kProducts] = {
+    {"Oak desk",
+     "North",
+     {120, 135, 150, 160},
+     true,
+     "Best seller; restock before the autumn fair."},
+    {"Walnut chair", "North", {310, 290, 305, 330}, true, "Steady."},
+    {"Lamp, brass", "South", {85, 60, 45, 30}, false, "Falling demand: consider a new finish."},
+    {"Bookcase", "South", {42, 48, 51, 66}, true, "Grows every quarter."},
+    {"Rug, wool", "East", {18, 22, 19, 25}, true, ""},
+    {"Mirror", "East", {70, 74, 69, 81}, false, "Supplier late; two crates on the way."},
+    {"Side table", "West", {95, 101, 99, 120}, true, "Bundle with the lamp in Q4."},
+    {"Cabinet", "West", {33, 29, 41, 38}, true, ""},
+    {"Stool", "Central", {140, 155, 149, 171}, true, "New colours from March."},
+};
+
+// A small bar chart drawn by hand, shown as the picture of the total cell.
+std::unique_ptr<TBitmap> MakeChart() {
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetSize(64, 40);
+    TCanvas* c = bmp->GetCanvas();
+    c->GetBrush()->SetColor(clWhite);
+    c->FillRect(Rect(0, 0, 64, 40));
+    const int heights[4] = {18, 24, 28, 34};
+    const TColor colours[4] = {0x00C08040, 0x0040A0E0, 0x0050B050, 0x003050D0};
+    for (int i = 0; i < 4; ++i) {
+        c->GetBrush()->SetColor(colours[i]);
+        c->FillRect(Rect(6 + i * 14, 38 - heights[i], 16 + i * 14, 38));
+    }
+    c->GetBrush()->SetColor(clGray);
+    c->FrameRect(Rect(0, 0, 64, 40));
+    return bmp;
+}
+
+// Makes the cell at (C0, R0) stand for the whole rectangle up to (C1, R1): the rectangle's
+// other cells give way to it.
+void Merge(TCarrelon& G, int C0, int R0, int C1, int R1) {
+    TCarrelonCell* Kept = G.GetCells(C0, R0);
+    for (int c = C0; c <= C1; ++c)
+        for (int r = R0; r <= R1; ++r) {
+            TCarrelonCell*& Slot = G.GetCols(c)->CellList()[r];
+            if (Slot != Kept) delete Slot;
+            Slot = Kept;
+        }
+    Kept->WriteFEndCol(G.GetCols(C1));
+    Kept->WriteFEndRow(R1);
+}
+
+void BuildSheet(TCarrelon& G, TGraphic* Chart) {
+    // One repaint, and rows fitted to their contents, when the sheet is complete.
+    G.DisableControls();
+    G.SetColCount(9);
+    G.SetRowCount(kProducts + 4);
+    G.SetFixedCols(1);
+    G.SetFixedRows(2);
+    G.SetColor(0x00FBF8F4);
+    G.SetFixedColor(0x00E8D8C8);
+    G.SetSortIndicator(true);
+    G.SetSortColumn(2);
+    G.SetSortIndicatorColor(0x00804020);
+    const int widths[9] = {34, 120, 70, 64, 64, 64, 64, 84, 330};
+    for (int c = 0; c < 9; ++c)
+        G.GetCols(c)->SetWidth(widths[c]);
+
+    // Title row, merged across the whole sheet.
+    Merge(G, 1, 0, 8, 0);
+    TCarrelonCell* Title = G.GetCells(1, 0);
+    Title->SetText("Carrelon - furniture sales by quarter");
+    TFont TitleFont;
+    TitleFont.SetName("DejaVu Sans");
+    TitleFont.SetSize(14);
+    TitleFont.SetStyle(TFontStyles{fsBold});
+    TitleFont.SetColor(clWhite);
+    Title->SetFont(&TitleFont);
+    Title->SetColor(0x00804020);
+    Title->SetTextAlignment(taCenter);
+    Title->SetTextLayout(tlCenter);
+
+    // Heading row.
+    const char* headings[9] = {"#",  "Product", "Region",   "Q1",   "Q2",
+                               "Q3", "Q4",      "In stock", "Notes"};
+    for (int c = 0; c < 9; ++c) {
+        TCarrelonCell* H = G.GetCells(c, 1);
+        H->SetText(headings[c]);
+        H->SetTextAlignment(c >= 3 && c <= 6 ? taRightJustify : taCenter);
+        H->GetFont()->SetStyle(TFontStyles{fsBold});
+    }
+
+    for (int i = 0; i < kProducts; ++i) {
+        const Product& p = kData[i];
+        const int r = i + 2;
+        G.GetCells(0, r)->SetText(std::to_string(i + 1));
+        G.GetCells(0, r)->SetTextAlignment(taCenter);
+        G.GetCells(1, r)->SetText(p.Name);
+        G.GetCells(2, r)->SetText(p.Region);
+        for (int q = 0; q < 4; ++q) {
+            TCarrelonCell* N = G.GetCells(3 + q, r);
+            N->SetValue(Variant(p.Quarters[q]));
+            N->SetTextAlignment(taRightJustify);
+            if (q > 0 && p.Quarters[q] < p.Quarters[q - 1]) N->GetFont()->SetColor(clRed);
+        }
+        TCarrelonCell* Stock = G.GetCells(7, r);
+        Stock->SetCheckBox(true);
+        Stock->SetCheckBoxChecked(p.InStock);
+        G.GetCells(8, r)->SetText(p.Note);
+        if (i % 2 == 1)
+            for (int c = 1; c < 9; ++c)
+                G.GetCells(c, r)->SetColor(0x00F0E8E0);
+    }
+
+    // Totals row: a merged label, the sums with a border, a button and the chart.
+    const int t = kProducts + 2;
+    Merge(G, 1, t, 2, t);
+    TCarrelonCell* Label = G.GetCells(1, t);
+    Label->SetText("Total");
+    Label->GetFont()->SetStyle(TFontStyles{fsBold});
+    Label->SetTextAlignment(taRightJustify);
+    for (int q = 0; q < 4; ++q) {
+        int sum = 0;
+        for (const Product& p : kData)
+            sum += p.Quarters[q];
+        TCarrelonCell* S = G.GetCells(3 + q, t);
+        S->SetValue(Variant(sum));
+        S->SetTextAlignment(taRightJustify);
+        S->GetFont()->SetStyle(TFontStyles{fsBold});
+        S->SetColor(0x00C0F0FF);
+        S->GetInnerBorder()->SetColor(0x0000A0E0);
+    }
+    TCarrelonCell* Button = G.GetCells(7, t);
+    Button->SetButton(true);
+    Button->SetText("Reorder");
+    TCarrelonCell* ChartCell = G.GetCells(8, t);
+    ChartCell->SetText("Quarter totals");
+    ChartCell->SetTextLayout(tlCenter);
+    ChartCell->SetGraphicAlignment(taRightJustify);
+    ChartCell->SetGraphic(Chart);
+
+    // A footnote across the sheet, word-wrapped, with an outer border.
+    const int f = t + 1;
+    Merge(G, 1, f, 8, f);
+    TCarrelonCell* Foot = G.GetCells(1, f);
+    Foot->SetText(
+        "Figures are units sold. Red numbers fell against the quarter before. The notes column "
+        "wraps its text inside the cell, and the row grows to fit it.");
+    Foot->GetFont()->SetStyle(TFontStyles{fsItalic});
+    Foot->GetOuterBorder()->SetColor(0x00804020);
+    Foot->GetOuterBorder()->SetWidth(2);
+    G.EnableControls();
+}
+
+bool WantOffscreen(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--offscreen") == 0) return true;
+    return !DisplayAvailable();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool offscreen = WantOffscreen(argc, argv);
+    TApplicationHost Host(argc, argv, offscreen);
+
+    auto Form = std::make_unique<TForm>(nullptr);
+    Form->SetCaption("Carrelon demo");
+    Form->SetBounds(100, 100, 900, 440);
+    auto* Grid = new TCarrelon(Form.get());
+    Grid->SetParent(Form.get());
+    Grid->SetBounds(0, 0, 900, 440);
+    Grid->SetAlign(alClient);
+    std::unique_ptr<TBitmap> Chart = MakeChart();
+    BuildSheet(*Grid, Chart.get());
+    Form->Show();
+
+    if (!offscreen) return Host.Run();
+    std::filesystem::create_directories("demo-output");
+    const std::string path = "demo-output/carrelon-demo.png";
+    if (!SaveControlImage(Grid, path)) {
+        std::fprintf(stderr, "Carrelon demo: could not write %s\n", path.c_str());
+        return 1;
+    }
+    std::printf("Carrelon demo: rendered the grid into %s\n",
+                std::filesystem::absolute(path).c_str());
     return 0;
 }
