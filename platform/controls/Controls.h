@@ -389,6 +389,9 @@ public:
 
     bool GetCtl3D() const { return FCtl3D; }
     void SetCtl3D(bool Value);
+    // An inner border inside the window frame, in pixels (part of the non-client area).
+    int GetBorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int Value);
     void DefineProperties(TFiler& Filer) override;
     // Streams the child controls that Root owns.
     void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
@@ -481,6 +484,7 @@ protected:
     bool FCtl3D = true;
     bool FParentCtl3D = true;
     int FAlignLevel = 0;
+    int FBorderWidth = 0;
     std::int32_t FWindowStyle = 0;
     std::int32_t FWindowExStyle = 0;
 

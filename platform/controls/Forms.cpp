@@ -279,7 +279,8 @@ struct TApplication::TPrivate {
         if (!T && QCoreApplication::instance() != nullptr) {
             T = new QTimer(QCoreApplication::instance());
             T->setSingleShot(true);
-            QObject::connect(T.data(), &QTimer::timeout, std::move(Fn));
+            QObject::connect(T.data(), &QTimer::timeout,
+                             [Fn = std::move(Fn)] { GuardedCall(Application(), Fn); });
         }
         return T.data();
     }

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/controls/MenusQt.h"
+#include "platform/controls/WindowWidget.h"
 
 namespace carrelon {
 
@@ -245,7 +246,7 @@ void BuildMenu(QMenu* Menu, TMenuItem* Parent, TMenuItem* Root) {
             A->setShortcut(QKeySequence(QString::fromStdString(Keys), QKeySequence::PortableText));
         // The item may be freed while the menu shows; only a live item is clicked.
         QObject::connect(A, &QAction::triggered, [Item, Root]() {
-            if (ContainsItem(Root, Item)) Item->Click();
+            if (ContainsItem(Root, Item)) GuardedCall(Item, [Item] { Item->Click(); });
         });
     }
 }

@@ -575,9 +575,20 @@ void TWinControl::HandleMovedExternally(int ALeft, int ATop) {
 }
 
 int TWinControl::GetBorderWidthNC() const {
-    if (FWindowExStyle & WS_EX_CLIENTEDGE) return 2;
-    if (FWindowStyle & WS_BORDER) return 1;
-    return 0;
+    int Frame = 0;
+    if (FWindowExStyle & WS_EX_CLIENTEDGE)
+        Frame = 2;
+    else if (FWindowStyle & WS_BORDER)
+        Frame = 1;
+    return Frame + FBorderWidth;
+}
+
+void TWinControl::SetBorderWidth(int Value) {
+    Value = std::clamp(Value, 0, 1 << 12);
+    if (FBorderWidth == Value) return;
+    FBorderWidth = Value;
+    FrameChanged();
+    Invalidate();
 }
 
 TRect TWinControl::GetClientRect() const {
@@ -683,8 +694,16 @@ void TWinControl::Update() {
 }
 
 void TWinControl::PaintFrame(QPainter& Painter) {
-    const int B = GetBorderWidthNC();
+    const int B = GetBorderWidthNC() - FBorderWidth;
     const QRect R(0, 0, FWidth, FHeight);
+    if (FBorderWidth > 0) {
+        // The inner border shows the control's colour.
+        const QRegion Ring = QRegion(R.adjusted(B, B, -B, -B)) -
+                             QRegion(R.adjusted(B + FBorderWidth, B + FBorderWidth,
+                                                -B - FBorderWidth, -B - FBorderWidth));
+        for (const QRect& Part : Ring)
+            Painter.fillRect(Part, ToQColor(ColorToRGB(FColor)));
+    }
     if (B == 2) {
         // A sunken edge: shadow and dark shadow above and left, highlight and light below.
         Painter.setPen(ToQColor(ColorToRGB(clBtnShadow)));

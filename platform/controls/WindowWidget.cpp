@@ -1,5 +1,6 @@
 #include "platform/controls/WindowWidget.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -85,6 +86,16 @@ std::u32string CharactersOf(const QKeyEvent* E) {
 }
 
 }  // namespace
+
+void GuardedCall(TObject* Sender, const std::function<void()>& Fn) {
+    try {
+        Fn();
+    } catch (const std::exception& E) {
+        Application()->HandleException(Sender, E);
+    } catch (...) {
+        Application()->HandleException(Sender, Exception("Unknown exception"));
+    }
+}
 
 TInputState& CurrentInputState() {
     static TInputState State;
@@ -358,6 +369,17 @@ QRect TWindowWidget::ClientRectInWidget() const {
 void TWindowWidget::LayoutChrome() {
     const QRect C = ClientRectInWidget();
     const std::int32_t Style = FControl != nullptr ? FControl->GetWindowStyle() : 0;
+    if (FInner) {
+        // A scrolling inner widget shows its own bars as the window style asks.
+        if (auto* Area = qobject_cast<QAbstractScrollArea*>(FInner.data())) {
+            Area->setVerticalScrollBarPolicy((Style & WS_VSCROLL) ? Qt::ScrollBarAsNeeded
+                                                                  : Qt::ScrollBarAlwaysOff);
+            Area->setHorizontalScrollBarPolicy((Style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
+                                                                    : Qt::ScrollBarAlwaysOff);
+        }
+        FInner->setGeometry(C);
+        return;
+    }
     const bool Show[2] = {(Style & WS_HSCROLL) != 0, (Style & WS_VSCROLL) != 0};
     for (int i = 0; i < 2; ++i) {
         if (Show[i] && !FScrollBars[i]) {
@@ -366,7 +388,9 @@ void TWindowWidget::LayoutChrome() {
             FScrollBars[i]->setFocusPolicy(Qt::NoFocus);
             const int Bar = i == 0 ? SB_HORZ : SB_VERT;
             QObject::connect(FScrollBars[i].get(), &QAbstractSlider::actionTriggered,
-                             [this, Bar](int Action) { HandleScrollAction(Bar, Action); });
+                             [this, Bar](int Action) {
+                                 GuardedCall(FControl, [&] { HandleScrollAction(Bar, Action); });
+                             });
             ApplyScrollInfo(Bar);
         }
         if (FScrollBars[i]) FScrollBars[i]->setVisible(Show[i]);
@@ -485,7 +509,8 @@ bool TWindowWidget::StopTimer(std::uintptr_t Id) {
 void TWindowWidget::timerEvent(QTimerEvent* Event) {
     for (const auto& [Id, QtId] : FTimers) {
         if (QtId == Event->timerId()) {
-            Send(WM_TIMER, static_cast<std::intptr_t>(Id), 0);
+            const std::uintptr_t TimerId = Id;
+            GuardedCall(FControl, [&] { Send(WM_TIMER, static_cast<std::intptr_t>(TimerId), 0); });
             return;
         }
     }
@@ -504,6 +529,12 @@ bool TWindowWidget::ForwardToInner(QEvent* Event) {
 }
 
 bool TWindowWidget::event(QEvent* Event) {
+    bool Result = true;
+    GuardedCall(FControl, [&] { Result = EventUnguarded(Event); });
+    return Result;
+}
+
+bool TWindowWidget::EventUnguarded(QEvent* Event) {
     if (Event->type() == PostedMessageEvent) {
         TMessage M = static_cast<TPostedMessage*>(Event)->Message;
         Send(M.Msg, M.WParam, M.LParam);
@@ -514,12 +545,25 @@ bool TWindowWidget::event(QEvent* Event) {
         if (!FPending.isEmpty() && FRedraw && !IsPaintLocked(this)) update(FPending);
         return true;
     }
+    // Input the inner widget ignored comes back up to its parent, this widget; it was handled.
+    if (FForwarding && Event->spontaneous() == false &&
+        (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease ||
+         Event->type() == QEvent::Wheel || Event->type() == QEvent::MouseButtonPress ||
+         Event->type() == QEvent::MouseButtonRelease || Event->type() == QEvent::MouseMove ||
+         Event->type() == QEvent::MouseButtonDblClick)) {
+        Event->accept();
+        return true;
+    }
     if (HandleInput(Event, false)) return true;
     return QWidget::event(Event);
 }
 
 bool TWindowWidget::eventFilter(QObject* Watched, QEvent* Event) {
-    if (Watched == FInner.data() && !FForwarding) return HandleInput(Event, true);
+    if (Watched == FInner.data() && !FForwarding) {
+        bool Result = true;
+        GuardedCall(FControl, [&] { Result = HandleInput(Event, true); });
+        return Result;
+    }
     return QWidget::eventFilter(Watched, Event);
 }
 
@@ -670,7 +714,8 @@ void TWindowWidget::HandleMouse(QMouseEvent* Event, QPoint WidgetPos) {
 void TWindowWidget::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     LayoutChrome();
-    if (FControl != nullptr) FControl->HandleResizedExternally(width(), height());
+    if (FControl != nullptr)
+        GuardedCall(FControl, [this] { FControl->HandleResizedExternally(width(), height()); });
 }
 
 void TWindowWidget::moveEvent(QMoveEvent* Event) {
@@ -680,7 +725,8 @@ void TWindowWidget::moveEvent(QMoveEvent* Event) {
 
 void TWindowWidget::focusInEvent(QFocusEvent* Event) {
     QWidget::focusInEvent(Event);
-    if (!GSyncingQtFocus && GFocus.data() != this) SetFocusWindow(this);
+    if (!GSyncingQtFocus && GFocus.data() != this)
+        GuardedCall(FControl, [this] { SetFocusWindow(this); });
 }
 
 void TWindowWidget::focusOutEvent(QFocusEvent* Event) {
@@ -699,12 +745,14 @@ void TWindowWidget::paintEvent(QPaintEvent* Event) {
     }
     FPending -= Region;
     QPainter Painter(this);
-    FControl->PaintFrame(Painter);
-    Painter.save();
-    Painter.translate(C.topLeft());
-    Painter.setClipRegion(Region.intersected(C).translated(-C.topLeft()));
-    FControl->PaintClientArea(Painter);
-    Painter.restore();
+    GuardedCall(FControl, [&] {
+        FControl->PaintFrame(Painter);
+        Painter.save();
+        Painter.translate(C.topLeft());
+        Painter.setClipRegion(Region.intersected(C).translated(-C.topLeft()));
+        FControl->PaintClientArea(Painter);
+        Painter.restore();
+    });
 }
 
 }  // namespace carrelon

@@ -67,6 +67,7 @@ public:
 
 protected:
     bool event(QEvent* Event) override;
+    bool EventUnguarded(QEvent* Event);
     bool eventFilter(QObject* Watched, QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
@@ -94,6 +95,10 @@ private:
     TScrollInfo FScroll[2];
     std::unique_ptr<QScrollBar> FScrollBars[2];
 };
+
+// Runs Fn for an event from the windowing system: an exception it raises goes to
+// Application()->HandleException instead of unwinding into Qt.
+void GuardedCall(TObject* Sender, const std::function<void()>& Fn);
 
 // Window registry: true while Handle names a live window.
 bool IsLiveWindow(HWND Handle);

@@ -223,3 +223,17 @@ TEST_F(TwoProbes, PressOnAnotherControlSendsCancelModeToTheActiveOne) {
     EXPECT_EQ(Senders[0], B);
     A->SetWindowProc(nullptr);
 }
+
+TEST_F(TwoProbes, ExceptionFromAHandlerOfRealInputGoesToTheApplication) {
+    std::string Seen;
+    Application()->OnException = [&](TObject* Sender, const std::exception& E) {
+        Seen = E.what();
+        EXPECT_EQ(Sender, A);
+    };
+    A->OnKeyDown = [](TObject*, Word&, TShiftState) { throw EConvertError("bad key"); };
+    PressKey(A, VK_F3);
+    EXPECT_EQ(Seen, "bad key");
+    // Sent messages pass the exception to the sender.
+    EXPECT_THROW(A->Perform(WM_KEYDOWN, VK_F3, 0), EConvertError);
+    Application()->OnException = nullptr;
+}

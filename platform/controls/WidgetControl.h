@@ -1,0 +1,43 @@
+// TWidgetControl: a windowed control whose work is done by a Qt widget filling its client area
+// (a line edit, a text edit, a combo box...). Input still passes the control's dispatch first;
+// what the control's handlers leave is handed to the widget as the default handling.
+#pragma once
+
+#include "platform/controls/Controls.h"
+
+class QWidget;
+
+namespace carrelon {
+
+class TWidgetControl : public TWinControl {
+public:
+    explicit TWidgetControl(TComponent* AOwner);
+    ~TWidgetControl() override;
+    AnsiString ClassName() const override { return "TWidgetControl"; }
+
+    void DefaultHandler(TMessage& Message) override;
+    // The widget draws its own scroll bars inside the client area.
+    TRect GetClientRect() const override;
+
+protected:
+    // Creates the Qt widget (called when the window is created).
+    virtual QWidget* CreateInnerWidget() = 0;
+    // Copies the control's stored properties into a new widget.
+    virtual void ApplyToWidget() {}
+    // Copies the widget's state into the control before the window goes.
+    virtual void SaveFromWidget() {}
+    // Types one character the control's handlers let through.
+    virtual void InsertCharacter(char32_t Ch);
+    QWidget* InnerWidget() const;
+
+    TWindowWidget* CreateWindowHandle(TWindowWidget* ParentWidget) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void WMMouseWheel(TMessage& Message) override;
+    void CMFontChanged(TMessage& Message) override;
+    void CMColorChanged(TMessage& Message) override;
+    void CMEnabledChanged(TMessage& Message) override;
+    void ApplyFontAndColor();
+};
+
+}  // namespace carrelon
