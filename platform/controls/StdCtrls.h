@@ -5,24 +5,14 @@
 
 #include <memory>
 
+#include "platform/controls/TextAlign.h"
 #include "platform/controls/WidgetControl.h"
 #include "platform/rtl/Lists.h"
 
-// The grid base class declares the scroll-bar and border styles; the controls use the same.
-#if __has_include("platform/grids/GridTypes.h")
+// The scroll-bar and border styles are the grid base class's; the controls use the same.
 #include "platform/grids/GridTypes.h"
-#else
-namespace carrelon {
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-enum TBorderStyle { bsNone, bsSingle };
-}  // namespace carrelon
-#endif
 
 namespace carrelon {
-
-// Horizontal alignment of text and vertical layout, shared by controls and cells.
-enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
-enum TTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom };
 
 // A single-line edit.
 class TCustomEdit : public TWidgetControl {

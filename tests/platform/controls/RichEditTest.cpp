@@ -3,8 +3,10 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "grid/CarrelonTypes.h"
 #include "platform/controls/RichEdit.h"
 #include "platform/controls/WinUser.h"
+#include "platform/grids/Grids.h"
 #include "tests/platform/controls/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
 
@@ -192,6 +194,9 @@ TEST_F(RichEditOnForm, UndoClearSelectionCutAndCopy) {
     Edit->Undo();
     EXPECT_EQ(Edit->GetText(), "adef");
 }
+
+// Cells and the editor share one alignment type (this file includes both declarations).
+static_assert(std::is_same_v<decltype(std::declval<TCustomRichEdit>().GetAlignment()), TAlignment>);
 
 TEST_F(RichEditOnForm, AlignmentAppliesToEveryParagraph) {
     Edit->SetText("a\r\nb");
