@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "formulas/ReferenceRewrite.h"
 #include "grid/CarrelonBorders.h"
 #include "grid/CarrelonCell.h"
 #include "grid/CarrelonCellProperties.h"
@@ -26,8 +27,14 @@
 namespace carrelon {
 
 class TBitmap;
+class TCarrelonFormulas;
 class TFont;
 class TPopupMenu;
+
+// Frees the grid's formula state, whose type the grid's header does not need to know.
+struct TCarrelonFormulasDeleter {
+    void operator()(TCarrelonFormulas* P) const;
+};
 
 class TCarrelon : public TCustomGrid, public TCarrelonEvents {
 public:
@@ -241,11 +248,34 @@ public:
     void SetSpreadsheetOptions(TCarrelonSpreadsheetOptions Value);
     // Evaluates the cell's formula into its value; true when the value changed.
     bool AnalyzeExpression(TCarrelonCell* Cell);
-    // Recalculates the formula cells after a change of Cell (nil: after a bulk change); true
-    // when some value changed.
-    bool Recalculate(TCarrelonCell* Cell);
-    // The cell named by an A1 name, or nil.
+    // Recalculates every formula cell of the visible grid but ExceptCell, in passes until no
+    // value changes; true when some value changed.
+    bool Recalculate(TCarrelonCell* ExceptCell);
+    // The cell of the visible grid named by an A1 name; a bad name raises EConvertError.
     TCarrelonCell* CellByName(const AnsiString& Name) const;
+    // The text of a spreadsheet heading slot (letters in row 0, numbers in column 0), else "".
+    AnsiString SpreadsheetHeadingText(int ACol, int ARow) const;
+    // Rewrites the references of every formula (all absolute columns, a merged cell once)
+    // through mappings of A1 column and row numbers; an empty mapping keeps that part. Cells
+    // whose start column is MovedCol use MovedColMap for columns instead. Raw writes: no
+    // recalculation, no events.
+    void RenumberFormulas(const TReferenceMap& ColMap, const TReferenceMap& RowMap,
+                          const TCarrelonCol* MovedCol = nullptr,
+                          const TReferenceMap& MovedColMap = nullptr);
+    // Moves every reference by one row and column so that it keeps naming its cell when
+    // headings are switched on (true) or off; raw writes.
+    void ShiftFormulasForHeadings(bool HeadingsOn);
+    // Keep the registry of formula cells: the cell calls the first when its formula is
+    // written, CellFreed the second.
+    void FormulaWritten(TCarrelonCell* Cell, bool HasFormula);
+    void FormulaCellFreed(TCarrelonCell* Cell);
+    TCarrelonFormulas& Formulas() const;
+
+private:
+    void InvalidateSpreadsheetHeadings();
+    mutable std::unique_ptr<TCarrelonFormulas, TCarrelonFormulasDeleter> FFormulas;
+
+public:
     // ==== end of formulas ====================================================================
 
     // ==== Painting (grid/Paint*.cpp, grid/Repaint.cpp, grid/Appearance.cpp) ================

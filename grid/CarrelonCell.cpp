@@ -85,6 +85,7 @@ AnsiString TCarrelonCell::ReadFFormula() const {
 }
 void TCarrelonCell::WriteFFormula(const AnsiString& V) {
     WriteEntry(&TCarrelonCellProperties::FFormula, V);
+    if (TCarrelon* G = GetGrid()) G->FormulaWritten(this, !V.empty());
 }
 AnsiString TCarrelonCell::ReadFHint() const {
     return FProperties ? FProperties->FHint : AnsiString();

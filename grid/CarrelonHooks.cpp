@@ -65,6 +65,7 @@ void TCarrelon::CheckSelection() {
 }
 
 void TCarrelon::CellFreed(TCarrelonCell* Cell) {
+    FormulaCellFreed(Cell);
     if (FSelectedCells && !FSelectedCells->List().Empty()) FSelectedCells->CellFreed(Cell);
     if (FHintCell == Cell) FHintCell = nullptr;
     if (FPushedButtonCell == Cell) FPushedButtonCell = nullptr;

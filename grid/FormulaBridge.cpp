@@ -1,32 +1,309 @@
-// The formula side of the grid: spreadsheet mode, headings, evaluation and recalculation. These
-// bodies keep the grid usable without the formula engine; the engine replaces them.
+// The formula side of the grid: spreadsheet mode and headings, evaluation of one cell into its
+// value, recalculation passes, and the rewriting of references for structural edits.
+#include <cmath>
+#include <limits>
+
+#include "formulas/A1Names.h"
+#include "formulas/CarrelonFormulas.h"
+#include "formulas/ReferenceRewrite.h"
 #include "grid/Carrelon.h"
+#include "platform/rtl/Currency.h"
+#include "platform/rtl/Random.h"
+#include "platform/rtl/Strings.h"
 
 namespace carrelon {
 
+void TCarrelonFormulasDeleter::operator()(TCarrelonFormulas* P) const {
+    delete P;
+}
+
+TCarrelonFormulas& TCarrelon::Formulas() const {
+    if (!FFormulas) FFormulas.reset(new TCarrelonFormulas(const_cast<TCarrelon&>(*this)));
+    return *FFormulas;
+}
+
+void TCarrelon::FormulaWritten(TCarrelonCell* Cell, bool HasFormula) {
+    if (HasFormula || FFormulas) Formulas().FormulaWritten(Cell, HasFormula);
+}
+
+void TCarrelon::FormulaCellFreed(TCarrelonCell* Cell) {
+    if (FFormulas) FFormulas->CellFreed(Cell);
+}
+
+namespace {
+
+// Keeps the engine's results for the length of one evaluation or recalculation.
+class TFormulaSession {
+public:
+    explicit TFormulaSession(TFormulaEngine& E) : FEngine(E) { FEngine.BeginSession(); }
+    ~TFormulaSession() { FEngine.EndSession(); }
+    TFormulaSession(const TFormulaSession&) = delete;
+    TFormulaSession& operator=(const TFormulaSession&) = delete;
+
+private:
+    TFormulaEngine& FEngine;
+};
+
+// Marks a call of an application handler, which may change any cell.
+class THandlerCall {
+public:
+    explicit THandlerCall(TFormulaEngine& E) : FEngine(E) { FEngine.BeginHandler(); }
+    ~THandlerCall() { FEngine.EndHandler(); }
+    THandlerCall(const THandlerCall&) = delete;
+    THandlerCall& operator=(const THandlerCall&) = delete;
+
+private:
+    TFormulaEngine& FEngine;
+};
+
+bool SameValue(const Variant& A, const Variant& B) {
+    return A.Type() == B.Type() && A == B;
+}
+
+// The cell value of an evaluation result.
+Variant ResultValue(const TFormulaResult& R) {
+    if (!R.Ok) return Variant(R.ErrorText);
+    if (R.Value.Kind == TFormulaValue::fvNA) return Variant(AnsiString("#VALUE!"));
+    const Extended x = R.Value.Number;
+    if (!std::isfinite(x) || std::fabs(x) > 1.7e308L) return Variant(AnsiString("#NUM!"));
+    switch (R.Type) {
+        case etDate:
+        case etTime:
+        case etDateTime:
+            // A date the calendar cannot show would break every later display of the cell.
+            if (x < MinDateTime || x > MaxDateTime) return Variant(AnsiString("#NUM!"));
+            return Variant(TDateTime(static_cast<double>(x)));
+        case etCurrency: {
+            Currency c;
+            if (!Currency::TryFromExtended(x, c)) return Variant(AnsiString("#NUM!"));
+            return Variant(c);
+        }
+        default:
+            return Variant(static_cast<double>(x));
+    }
+}
+
+AnsiString NormaliseHandlerText(const AnsiString& S) {
+    AnsiString t = TrimRight(S);
+    t = StringReplace(t, "\n\r", "\r\n", {rfReplaceAll});
+    return AdjustLineBreaks(t);
+}
+
+}  // namespace
+
 void TCarrelon::SetSpreadsheetEnabled(bool Value) {
+    if (Value == FSpreadsheetEnabled) return;
     FSpreadsheetEnabled = Value;
+    if (Value && !Loading() && !Designing()) Recalculate(nullptr);
+}
+
+void TCarrelon::ShiftFormulasForHeadings(bool HeadingsOn) {
+    if (!FFormulas) return;
+    const int d = HeadingsOn ? -1 : 1;
+    // Rewrite from a snapshot: writing formulas updates the registry.
+    std::vector<TCarrelonCell*> cells(FFormulas->FormulaCells().begin(),
+                                      FFormulas->FormulaCells().end());
+    AnsiString shifted;
+    for (TCarrelonCell* cell : cells) {
+        ShiftFormulaReferences(cell->ReadFFormula(), d, d, shifted, false);
+        cell->WriteFFormula(shifted);
+    }
+}
+
+void TCarrelon::InvalidateSpreadsheetHeadings() {
+    if (Designing() || !FModel) {
+        const int fixedRows = GetFixedRows(), rows = GetRowCount(), cols = GetColCount();
+        for (int r = 0; r < fixedRows && r < rows; ++r)
+            InvalidateCell(0, r);
+        for (int r = GetTopRow(); r <= std::min(GetTopRow() + GetVisibleRowCount(), rows - 1); ++r)
+            InvalidateCell(0, r);
+        for (int k = 1; k < GetFixedCols() && k < cols; ++k)
+            InvalidateCell(k, 0);
+        for (int k = GetLeftCol(); k <= std::min(GetLeftCol() + GetVisibleColCount(), cols - 1);
+             ++k)
+            InvalidateCell(k, 0);
+        return;
+    }
+    if (GetColCount() > 0) GetCols(0)->Invalidate();
+    if (GetRowCount() == 0) return;
+    for (int k = 1; k < GetFixedCols() && k < GetColCount(); ++k)
+        GetCells(k, 0)->Invalidate();
+    for (int k = GetLeftCol();
+         k <= std::min(GetLeftCol() + GetVisibleColCount(), GetColCount() - 1); ++k)
+        GetCells(k, 0)->Invalidate();
 }
 
 void TCarrelon::SetSpreadsheetHeaders(bool Value) {
-    if (Value && (GetFixedRows() == 0 || GetFixedCols() == 0)) return;
+    if (Value == FSpreadsheetHeaders) return;
+    if (Loading()) {
+        FSpreadsheetHeaders = Value;
+        return;
+    }
+    if (!Designing() && CheckEditorMode()) return;
+    if (Value) {
+        if (GetFixedCols() == 0) SetFixedCols(1);
+        if (GetFixedRows() == 0) SetFixedRows(1);
+        // Without a heading row and column there is nowhere to show the headings.
+        if (GetFixedCols() == 0 || GetFixedRows() == 0) return;
+        if (GetSortColumn() == 0) SetSortColumn(1);
+    }
     FSpreadsheetHeaders = Value;
+    InvalidateSpreadsheetHeadings();
+    if (!Designing()) ShiftFormulasForHeadings(Value);
 }
 
 void TCarrelon::SetSpreadsheetOptions(TCarrelonSpreadsheetOptions Value) {
+    if (Value == FSpreadsheetOptions) return;
+    const TCarrelonSpreadsheetOptions old = FSpreadsheetOptions;
     FSpreadsheetOptions = Value;
+    if (Loading()) return;
+    if (old.Contains(soExcelStyleHeadings) != Value.Contains(soExcelStyleHeadings)) {
+        InvalidateSpreadsheetHeadings();
+    } else if (old.Contains(soExcelStyleHeadingHighlight) !=
+               Value.Contains(soExcelStyleHeadingHighlight)) {
+        const int row = GetRow(), col = GetCol();
+        if (Designing() || !FModel) {
+            if (row >= 0) InvalidateCell(0, row);
+            if (col >= 0) InvalidateCell(col, 0);
+        } else {
+            if (row >= 0 && GetColCount() > 0) GetCells(0, row)->Invalidate();
+            if (col >= 0 && GetRowCount() > 0) GetCells(col, 0)->Invalidate();
+        }
+    }
 }
 
-bool TCarrelon::AnalyzeExpression(TCarrelonCell*) {
-    return false;
+bool TCarrelon::AnalyzeExpression(TCarrelonCell* Cell) {
+    if (!Cell) return false;
+    const AnsiString formula = Cell->ReadFFormula();
+    // A plain cell has nothing to evaluate; its value stays.
+    if (formula.empty()) return false;
+    TCarrelonFormulas& formulas = Formulas();
+    TFormulaEngine& engine = formulas.Engine();
+    TFormulaSession session(engine);
+
+    const Variant old = Cell->GetValue();
+    const bool unlocked = FUpdateCount == 0;
+
+    if (OnRecalculateCell) {
+        bool doCalculate = true;
+        Variant value = Cell->GetValue();
+        {
+            THandlerCall call(engine);
+            OnRecalculateCell(this, Cell->GetStartCol(), Cell->Row, doCalculate, value);
+        }
+        if (!SameValue(value, Cell->GetValue())) Cell->StoreValue(value);
+        if (!doCalculate) {
+            // The handler's value is shown, though no change is reported.
+            if (unlocked && !SameValue(old, Cell->GetValue())) Cell->Invalidate();
+            return false;
+        }
+    }
+
+    const bool errorBefore = Cell->ReadFError();
+    TFormulaResult result = engine.Evaluate(formula, Cell);
+    if (Cell->ReadFError() != errorBefore) engine.CellErrorChanged(Cell);
+    Cell->StoreValue(ResultValue(result));
+    bool changed = !SameValue(old, Cell->GetValue());
+
+    if (changed && OnCellRecalculated) {
+        const AnsiString shown = Cell->GetText();
+        AnsiString newText = shown;
+        {
+            THandlerCall call(engine);
+            OnCellRecalculated(this, Cell->GetStartCol(), Cell->Row, newText);
+        }
+        if (newText != shown) {
+            Cell->StoreValue(Variant(NormaliseHandlerText(newText)));
+            changed = !SameValue(old, Cell->GetValue());
+        }
+    }
+
+    if (changed && unlocked) {
+        // The old display text is formed only when the value changed: formatting numbers is
+        // the dearest part of an unchanged visit.
+        const Variant now = Cell->GetValue();
+        Cell->StoreValue(old);
+        const AnsiString oldText = Cell->GetText();
+        Cell->StoreValue(now);
+        if (Cell->GetText() != oldText && !ResizeRow(Cell->Row)) Cell->Invalidate();
+    }
+    return changed;
 }
 
-bool TCarrelon::Recalculate(TCarrelonCell*) {
-    return false;
+bool TCarrelon::Recalculate(TCarrelonCell* ExceptCell) {
+    if (!FModel) return false;
+    TCarrelonFormulas& formulas = Formulas();
+    TFormulaEngine& engine = formulas.Engine();
+    TFormulaSession session(engine);
+
+    Randomize();
+    const bool wasSeeding = formulas.Seeding();
+    const std::uint32_t oldBase = formulas.SeedBase();
+    formulas.BeginSeeding(static_cast<std::uint32_t>(RandSeed));
+    struct TSeedingGuard {
+        TCarrelonFormulas& F;
+        bool Was;
+        std::uint32_t Base;
+        ~TSeedingGuard() { F.EndSeeding(Was, Base); }
+    } seedingGuard{formulas, wasSeeding, oldBase};
+
+    bool result = false;
+    std::vector<TCarrelonFormulas::TVisit> visits;
+    // A formula that changes at every evaluation (a clock, a random number) must not keep the
+    // passes going for ever.
+    const std::size_t maxPasses = formulas.FormulaCells().size() + 2;
+    for (std::size_t pass = 0; pass < maxPasses; ++pass) {
+        formulas.CollectVisits(visits, ExceptCell);
+        engine.Reserve(visits.size());
+        const std::uint64_t removals = formulas.RemovalCount();
+        bool stable = true;
+        for (const auto& visit : visits) {
+            // A handler may have changed the grid since the visits were listed.
+            if (formulas.RemovalCount() != removals && !formulas.IsFormulaCell(visit.Cell))
+                continue;
+            if (visit.Row >= GetRowCount() || visit.Col >= GetColCount() ||
+                GetCells(visit.Col, visit.Row) != visit.Cell)
+                continue;
+            formulas.SetRandSeed(formulas.SeedOf(visit.Cell));
+            const bool changed = AnalyzeExpression(visit.Cell);
+            result = result || changed;
+            stable = stable && !changed;
+        }
+        if (stable) break;
+    }
+    if (result && OnRecalculated) {
+        THandlerCall call(engine);
+        OnRecalculated(this);
+    }
+    return result;
 }
 
-TCarrelonCell* TCarrelon::CellByName(const AnsiString&) const {
-    return nullptr;
+TCarrelonCell* TCarrelon::CellByName(const AnsiString& Name) const {
+    int col = 0, row = 0;
+    ParseCellName(Name, col, row);
+    const int h = FSpreadsheetHeaders ? 1 : 0;
+    return GetCells(col + h - 1, row + h - 1);
+}
+
+AnsiString TCarrelon::SpreadsheetHeadingText(int ACol, int ARow) const {
+    if (!FSpreadsheetHeaders) return {};
+    if (ARow == 0 && ACol > 0 && ACol < GetColCount())
+        return ColNumberToName(GetCols(ACol)->GetAbsoluteNumber());
+    if (ACol == 0 && ARow > 0) return std::to_string(ARow);
+    return {};
+}
+
+void TCarrelon::RenumberFormulas(const TReferenceMap& ColMap, const TReferenceMap& RowMap,
+                                 const TCarrelonCol* MovedCol, const TReferenceMap& MovedColMap) {
+    if (!FFormulas) return;
+    std::vector<TCarrelonCell*> cells(FFormulas->FormulaCells().begin(),
+                                      FFormulas->FormulaCells().end());
+    AnsiString rewritten;
+    for (TCarrelonCell* cell : cells) {
+        const TReferenceMap& cols = MovedCol && cell->Col == MovedCol ? MovedColMap : ColMap;
+        if (RenumberFormulaReferences(cell->ReadFFormula(), cols, RowMap, rewritten))
+            cell->WriteFFormula(rewritten);
+    }
 }
 
 }  // namespace carrelon

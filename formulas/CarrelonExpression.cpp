@@ -1,0 +1,21 @@
+#include "formulas/CarrelonExpression.h"
+
+#include "formulas/CarrelonFormulas.h"
+#include "grid/Carrelon.h"
+#include "platform/rtl/Exceptions.h"
+
+namespace carrelon {
+
+Extended TCarrelonExpression::Evaluate(const AnsiString& Text, TCarrelonCell* Cell,
+                                       TCarrelonExpressionType& ResultType) {
+    FErrorText.clear();
+    TFormulaResult r = FGrid->Formulas().Engine().Evaluate(Text, Cell);
+    if (!r.Ok) {
+        FErrorText = r.ErrorText;
+        throw Exception(FErrorText);
+    }
+    ResultType = r.Type;
+    return r.Value.Kind == TFormulaValue::fvNA ? FormulaNA : r.Value.Number;
+}
+
+}  // namespace carrelon

@@ -1,0 +1,156 @@
+#include "formulas/CarrelonFormulas.h"
+
+#include <algorithm>
+
+#include "grid/Carrelon.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Random.h"
+#include "platform/rtl/Variant.h"
+
+namespace carrelon {
+
+namespace {
+TCarrelonCell* CellOf(TFormulaCellId Id) {
+    return const_cast<TCarrelonCell*>(static_cast<const TCarrelonCell*>(Id));
+}
+}  // namespace
+
+TCarrelonFormulas::TCarrelonFormulas(TCarrelon& Grid) : FGrid(Grid), FEngine(*this) {}
+
+void TCarrelonFormulas::FormulaWritten(TCarrelonCell* Cell, bool HasFormula) {
+    if (HasFormula)
+        FCells.insert(Cell);
+    else if (FCells.erase(Cell) != 0)
+        ++FRemovals;
+    // A kept result may belong to the old formula text or to a cell read as plain.
+    FEngine.Invalidate();
+}
+
+void TCarrelonFormulas::CellFreed(TCarrelonCell* Cell) {
+    if (FCells.erase(Cell) != 0) {
+        ++FRemovals;
+        FEngine.Forget(Cell);
+        FEngine.Invalidate();
+    }
+}
+
+void TCarrelonFormulas::CollectVisits(std::vector<TVisit>& Visits, TCarrelonCell* ExceptCell) {
+    Visits.clear();
+    const int h = GetHeadingOffset();
+    const int rows = FGrid.GetRowCount(), cols = FGrid.GetColCount();
+    for (TCarrelonCell* cell : FCells) {
+        if (cell == ExceptCell) continue;
+        const int first = cell->GetStartCol();
+        if (first < 0) continue;  // every column of the cell is hidden
+        const int last = cell->GetEndCol();
+        const int endRow = std::min(cell->ReadFEndRow(), rows - 1);
+        for (int r = std::max(cell->Row, h); r <= endRow; ++r)
+            for (int k = std::max(first, h); k <= last && k < cols; ++k)
+                Visits.push_back({r, k, cell});
+    }
+    std::sort(Visits.begin(), Visits.end(), [](const TVisit& a, const TVisit& b) {
+        return a.Row != b.Row ? a.Row < b.Row : a.Col < b.Col;
+    });
+}
+
+void TCarrelonFormulas::BeginSeeding(std::uint32_t Base) {
+    FSeeding = true;
+    FBase = Base;
+}
+
+void TCarrelonFormulas::EndSeeding(bool WasSeeding, std::uint32_t OldBase) {
+    FSeeding = WasSeeding;
+    FBase = OldBase;
+}
+
+std::uint32_t TCarrelonFormulas::SeedOf(const TCarrelonCell* Cell) const {
+    // 32-bit wrap-around arithmetic.
+    return static_cast<std::uint32_t>(Cell->Row) * static_cast<std::uint32_t>(FGrid.GetColCount()) +
+           FBase + static_cast<std::uint32_t>(Cell->GetStartCol());
+}
+
+int TCarrelonFormulas::GetHeadingOffset() {
+    return FGrid.GetSpreadsheetHeaders() ? 1 : 0;
+}
+int TCarrelonFormulas::GetAbsoluteColCount() {
+    return FGrid.GetAbsoluteColCount();
+}
+int TCarrelonFormulas::GetRowCount() {
+    return FGrid.GetRowCount();
+}
+
+void TCarrelonFormulas::ReadSlot(int AbsCol, int Row, TFormulaSlot& Slot) {
+    TCarrelonCell* cell = FGrid.GetAbsoluteCells(AbsCol, Row);
+    Slot.Cell = cell;
+    Slot.Formula.clear();
+    Slot.IsHome = true;
+    TFormulaCellValue& v = Slot.Value;
+    v.Kind = TFormulaCellValue::cvEmpty;
+    if (!cell) return;
+    Slot.Formula = cell->ReadFFormula();
+    if (!Slot.Formula.empty()) return;
+    Slot.IsHome = cell->Row == Row && cell->Col->GetAbsoluteNumber() == AbsCol;
+    if (!Slot.IsHome) return;
+    const Variant value = cell->GetValue();
+    switch (value.Type()) {
+        case varEmpty:
+            return;
+        case varBoolean:
+            v.Kind = TFormulaCellValue::cvBoolean;
+            v.Number = value.AsBoolean() ? 1 : 0;
+            return;
+        case varString:
+        case varOleStr:
+        case varStrArg:
+            v.Kind = TFormulaCellValue::cvText;
+            v.Text = cell->GetText();
+            return;
+        case varDate:
+            v.Kind = TFormulaCellValue::cvDate;
+            v.Number = value.AsExtended();
+            return;
+        case varCurrency:
+            v.Kind = TFormulaCellValue::cvCurrency;
+            v.Number = value.AsExtended();
+            return;
+        default:
+            try {
+                v.Number = value.AsExtended();
+                v.Kind = TFormulaCellValue::cvNumber;
+            } catch (const Exception&) {
+                v.Kind = TFormulaCellValue::cvUnconvertible;
+            }
+    }
+}
+
+bool TCarrelonFormulas::GetCellError(TFormulaCellId Cell) {
+    return CellOf(Cell)->ReadFError();
+}
+
+void TCarrelonFormulas::SetCellError(TFormulaCellId Cell, bool Error) {
+    CellOf(Cell)->WriteFError(Error);
+}
+
+bool TCarrelonFormulas::GetCellSeed(TFormulaCellId Cell, std::uint32_t& Seed) {
+    if (!FSeeding) return false;
+    Seed = SeedOf(CellOf(Cell));
+    return true;
+}
+
+std::uint32_t TCarrelonFormulas::GetRandSeed() {
+    return static_cast<std::uint32_t>(RandSeed);
+}
+void TCarrelonFormulas::SetRandSeed(std::uint32_t Seed) {
+    RandSeed = static_cast<std::int32_t>(Seed);
+}
+Extended TCarrelonFormulas::GetNow() {
+    return Now().Val;
+}
+Extended TCarrelonFormulas::GetToday() {
+    return Date().Val;
+}
+Extended TCarrelonFormulas::GetRandom() {
+    return Random();
+}
+
+}  // namespace carrelon
