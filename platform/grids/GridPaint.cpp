@@ -97,6 +97,8 @@ void TCustomGrid::DrawXorLine(bool Horizontal, int Pos, int Width) {
 }
 
 void TCustomGrid::PaintXorLines() {
+    // Feedback lines belong to a drag; once the grid is back to normal none may linger.
+    if (FGridState == gsNormal) FXorLines.clear();
     if (FXorLines.empty()) return;
     TCanvas* C = GetCanvas();
     TPen Saved;

@@ -79,3 +79,26 @@ TEST(GridPaint, BackgroundBeyondTheCellsIsFilledWithColor) {
     EXPECT_EQ(Image.pixelColor(200, 10), QColor(0, 255, 0));
     EXPECT_EQ(Image.pixelColor(10, 100), QColor(0, 255, 0));
 }
+
+TEST(GridPaint, SizingLineShowsWhileDraggingOnly) {
+    auto G = MakeTestGrid(8, 8);
+    G->SetDefaultDrawing(true);
+    G->SetOptions(G->GetOptions() + goColSizing);
+    auto DarkAt = [&](const QImage& I, int X) {
+        for (int Y = 60; Y < 70; ++Y)
+            if (I.pixelColor(X, Y).lightness() < 64) return true;
+        return false;
+    };
+    EXPECT_FALSE(DarkAt(PaintNow(*G), 180));
+    Press(*G, 102, 10);
+    Drag(*G, 180, 10);
+    EXPECT_TRUE(DarkAt(PaintNow(*G), 180));
+    Release(*G, 180, 10);
+    EXPECT_FALSE(DarkAt(PaintNow(*G), 180));
+    EXPECT_EQ(G->GetColWidths(1), 128);
+    // A state reset behind the grid's back (a descendant's veto) takes the line away too.
+    Press(*G, 50, 10);
+    Drag(*G, 180, 10);
+    G->FGridState = gsNormal;
+    EXPECT_FALSE(DarkAt(PaintNow(*G), 180));
+}
