@@ -269,13 +269,19 @@ int DrawTextA(HDC DC, const AnsiString& Text, TRect& Rect, unsigned Format, Ansi
         return L.Result;
     }
     const bool Opaque = DC->GetBkMode() == OPAQUE;
-    DC->Record({.Op = TCanvasOp::DrawText,
-                .Rect = Rect,
-                .Text = Text,
-                .Flags = Format,
-                .Color = DC->GetTextColor(),
-                .BkColor = DC->GetBkColor(),
-                .Opaque = Opaque});
+    if (DC->GetRecorder() != nullptr) {
+        std::vector<TPoint> Origins;
+        for (const TDrawnLine& Line : L.Lines)
+            Origins.push_back({Line.X, Line.Y});
+        DC->Record({.Op = TCanvasOp::DrawText,
+                    .Rect = Rect,
+                    .Text = Text,
+                    .Flags = Format,
+                    .Color = DC->GetTextColor(),
+                    .BkColor = DC->GetBkColor(),
+                    .Opaque = Opaque,
+                    .Points = std::move(Origins)});
+    }
     QPainter* P = CanvasPainter(*DC);
     if (P == nullptr) return L.Result;
     const QFontMetrics M = CanvasFontMetrics(*DC);

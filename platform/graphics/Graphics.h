@@ -177,7 +177,7 @@ struct TCanvasRecord {
     AnsiString FontName{};
     int FontHeight = 0;
     TFontStyles FontStyle{};
-    std::vector<TPoint> Points{};  // polygon and polyline vertices
+    std::vector<TPoint> Points{};  // vertices; for DrawText each line's top-left corner
 };
 
 // An ordered log of what canvases drew; attach with TCanvas::SetRecorder.

@@ -184,6 +184,8 @@ TEST(DrawText, RecordsDrawingButNotMeasuring) {
     EXPECT_EQ(Log.Records[0].Flags, DT_CENTER | DT_SINGLELINE);
     EXPECT_EQ(Log.Records[0].Color, clRed);
     EXPECT_FALSE(Log.Records[0].Opaque);
+    ASSERT_EQ(Log.Records[0].Points.size(), 1u);  // where the line went
+    EXPECT_EQ(Log.Records[0].Points[0], Point((51 - C.TextWidth("x")) / 2, 2));
 }
 
 TEST(DrawText, LongTextLaysOutQuickly) {
