@@ -113,6 +113,8 @@ void TCarrelon::WMNCCalcSize(TMessage& Message) {
             if (h) wanted |= WS_HSCROLL;
             if (v) wanted |= WS_VSCROLL;
             if (wanted != style) {
+                // Recorded first: writing the style recalculates the frame again.
+                FLastWindowStyle = wanted;
                 SetWindowLongA(GetHandle(), GWL_STYLE, wanted);
                 style = wanted;
             }

@@ -306,6 +306,9 @@ bool ShowScrollBar(HWND Handle, int Bar, bool Show) {
     const std::int32_t New = Show ? (Old | Bits) : (Old & ~Bits);
     if (New == Old) return true;
     C->SetWindowStyle(New);
+    // The frame changed: the window recalculates its non-client area, as the system does.
+    TRect Proposed = C->GetBoundsRect();
+    C->Perform(WM_NCCALCSIZE, 0, reinterpret_cast<std::intptr_t>(&Proposed));
     // The client area changed size.
     const TRect R = C->GetClientRect();
     C->Perform(WM_SIZE, 0, MakeLParam(R.Width(), R.Height()));

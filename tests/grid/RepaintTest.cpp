@@ -1,4 +1,5 @@
 // The update lock, guarded painting, and the grid's reactions to colour and font changes.
+#include "platform/controls/WinUser.h"
 #include "platform/graphics/Graphics.h"
 #include "tests/grid/PaintTestSupport.h"
 #include "tests/support/ControlsTestSupport.h"
@@ -142,6 +143,27 @@ TEST_F(GridPaintTest, BorderForTextSetsTheDefaultRowHeight) {
     EXPECT_EQ(Grid->GetDefaultRowHeight(), 13 + 10 + 1);
     Grid->SetBorderForText(1000);  // a one-byte property
     EXPECT_EQ(Grid->GetBorderForText(), 255);
+}
+
+TEST_F(GridPaintTest, ScrollBarsComingAndGoingAreReported) {
+    std::vector<std::pair<bool, bool>> seen;
+    Grid->OnShowScrollBars = [&](TCarrelon*, bool& H, bool& V) { seen.emplace_back(H, V); };
+    Grid->SetRowCount(200);
+    test::ProcessPendingEvents();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(seen.back().second);
+    const size_t shown = seen.size();
+    Grid->SetRowCount(5);
+    test::ProcessPendingEvents();
+    ASSERT_GT(seen.size(), shown);
+    EXPECT_FALSE(seen.back().second);
+}
+
+TEST_F(GridPaintTest, ScrollBarHandlerCanRefuseABar) {
+    Grid->OnShowScrollBars = [&](TCarrelon*, bool&, bool& V) { V = false; };
+    Grid->SetRowCount(200);
+    test::ProcessPendingEvents();
+    EXPECT_EQ(GetWindowLongA(Grid->GetHandle(), GWL_STYLE) & WS_VSCROLL, 0);
 }
 
 class FontChangeTest : public GridPaintTest {
