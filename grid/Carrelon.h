@@ -22,6 +22,7 @@
 #include "grid/CarrelonTypes.h"
 #include "grid/Selection.h"
 #include "platform/grids/Grids.h"
+#include "platform/rtl/DateTime.h"
 #include "platform/rtl/Variant.h"
 
 namespace carrelon {
@@ -150,7 +151,7 @@ public:
     void SetExportTag(const AnsiString& Value) { FExportTag = Value; }
     int GetBorderForText() const { return FBorderForText; }
     bool GetWordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool Value) { FWordWrap = Value; }
+    void SetWordWrap(bool Value);
     bool GetHideSelection() const { return FHideSelection; }
     void SetHideSelection(bool Value) { FHideSelection = Value; }
     bool GetInplaceScrollBar() const { return FInplaceScrollBar; }
@@ -239,6 +240,90 @@ public:
     // Checks the model's invariants; on failure returns false and, when Why is given, says
     // what is wrong.
     bool CheckModelInvariants(std::string* Why = nullptr) const;
+
+    // ==== Selection and sizing ==============================================================
+    // Current cell, anchor and the selected list.
+    bool SetSelection(int ALeft, int ATop, int ARight, int ABottom);
+    void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show, bool ClearList);
+    void MoveAnchor(const TGridCoord& NewAnchor);
+    bool DoFocusCell(int ACol, int ARow, int NewLeftCol, int NewTopRow, bool MoveAnchor);
+    void SetCol(int Value);
+    void SetRow(int Value);
+    bool FocusCell(int ACol, int ARow);
+    bool FocusCellEx(int ACol, int ARow);
+
+    // Row and column fitting, sizes and lines.
+    bool DoResizeRow(int ARow, bool Increase, bool Decrease, int EditorHeight);
+    // Fits every row (each vertical-merge chain once); true when a height changed.
+    bool FitAllRows(bool Increase, bool Decrease);
+    bool AutoSizeRow(int ARow);
+    bool AutoSizeRows();
+    bool AutoSizeRowsEx(const std::vector<int>& Rows);
+    void DoAutoSizeColumn(int ACol, bool ByUser);
+    bool AutoSizeColumn(int ACol);
+    bool AutoSizeColumns();
+    bool AutoSizeColumnsEx(const std::vector<int>& Cols);
+    int GetDefaultRowHeight() const { return TCustomGrid::GetDefaultRowHeight(); }
+    void SetDefaultRowHeight(int Value);
+    int GetDefaultColWidth() const { return TCustomGrid::GetDefaultColWidth(); }
+    void SetDefaultColWidth(int Value);
+    int GetGridLineWidth() const { return TCustomGrid::GetGridLineWidth(); }
+    void SetGridLineWidth(int Value);
+
+    // Sizing and moving by mouse.
+    bool Sizing(int X, int Y);
+    int CalcSizedColWidth() const;
+    int CalcSizedRowHeight() const;
+
+    // Fired before every move of the current cell.
+    TSelectCellEvent OnSelectCell;
+    // Written by the mouse press, read by the timed scroll.
+    TDateTime FMouseDownTime = 0;
+    bool FDragWait = false;
+    // The direction of the last height change made by row fitting.
+    bool FRowShrinking = false;
+
+protected:
+    bool SelectCell(int ACol, int ARow) override;
+    void TimedScroll(TScrollDirections Direction) override;
+    void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos,
+                         int& SizingOfs) override;
+    void DrawSizingLine() override;
+    void DrawMove() override;
+    bool BeginColumnDrag(int& Origin, int& Destination, const TPoint& MousePt) override;
+    bool BeginRowDrag(int& Origin, int& Destination, const TPoint& MousePt) override;
+    bool EndColumnDrag(int& Origin, int& Destination, const TPoint& MousePt) override;
+    bool EndRowDrag(int& Origin, int& Destination, const TPoint& MousePt) override;
+    void WMSetCursor(TMessage& Message) override;
+    void CMDesignHitTest(TMessage& Message) override;
+
+private:
+    struct TRowFitScratch;
+    int HeadingOffset() const;
+    bool InsideGrid(int ACol, int ARow) const;
+    bool TargetOutsideFixed(int ACol, int ARow) const;
+    TGridCoord SelectionView() const;
+    TGridCoord ClampSelectionCoord(TGridCoord P) const;
+    bool MayStaySelected(const TCarrelonCell* Cell) const;
+    void CheckSelectionDropping(std::vector<TCarrelonCell*>* Dropped);
+    void ListSelectionRect(bool InvalidateAdded);
+    void UpdateListByStrips(const TGridRect& Old, const TGridRect& New, bool Repaint);
+    void ScrollToFixedBandTarget(int ACol, int ARow);
+    bool CanFocusCell(int ACol, int ARow);
+    bool LockDrawing();
+    void UnlockDrawing(bool Locked);
+    void ValidateClient();
+    void RepaintAfterScroll();
+    std::pair<int, int> RowFitRange(int ARow) const;
+    bool FitRowRange(int First, int Last, bool Increase, bool Decrease, int EditorHeight,
+                     TRowFitScratch& S);
+    int MeasureTextWidth(const TCarrelonCell* Cell, const AnsiString& Text);
+    bool AutoSizeColumnList(const std::vector<int>& Indexes);
+    // Set when SelectCell refused the move in progress.
+    bool FSelectVetoed = false;
+
+public:
+    // ==== end of selection and sizing =======================================================
 
     // ==== Formulas (the formula engine implements these in grid/FormulaBridge.cpp) ==========
     bool GetSpreadsheetEnabled() const { return FSpreadsheetEnabled; }

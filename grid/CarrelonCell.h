@@ -102,6 +102,7 @@ public:
     bool GetVisible() const;
     bool GetFixed() const;
     bool GetSelected() const;
+    void SetSelected(bool Value);
     bool IsEmpty() const;
     AnsiString GetA1Name() const;
     bool IsCurrentCell() const;

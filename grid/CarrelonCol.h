@@ -75,6 +75,7 @@ public:
     void SetGridLineColor(TColor C);
     int GetGridLineWidth() const;
     Byte ReadFGridLineWidth() const { return FGridLineWidth; }
+    void WriteFGridLineWidth(Byte W) { FGridLineWidth = W; }
     void SetGridLineWidth(int W);
 
     // Colours: clDefault inherits the grid's.

@@ -50,7 +50,7 @@ TCarrelon::TCarrelon(TComponent* AOwner) : TCustomGrid(AOwner) {
     FSelectionColor = clHighlight;
     FSelectionFontColor = clHighlightText;
 
-    SetDefaultRowHeight(2 * FBorderForText + GetGridLineWidth() + kDefaultTextHeight);
+    TCustomGrid::SetDefaultRowHeight(2 * FBorderForText + GetGridLineWidth() + kDefaultTextHeight);
 
     FPrintHeader = std::make_unique<TCarrelonPrintHeaderFooter>();
     FPrintFooter = std::make_unique<TCarrelonPrintHeaderFooter>();
@@ -569,7 +569,7 @@ void TCarrelon::SetRowHeights(int Index, int H) {
     // Every row is back at the default: setting the default again drops the per-row array.
     FMuteRowHeightsChanged = true;
     ++FUpdateCount;
-    SetDefaultRowHeight(D);
+    TCustomGrid::SetDefaultRowHeight(D);
     --FUpdateCount;
     FMuteRowHeightsChanged = false;
 }

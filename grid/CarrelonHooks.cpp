@@ -46,23 +46,7 @@ void TCarrelon::CreateRunTimeParts() {
     FUncheckedImage->SetSize(W, H);
 }
 
-// ---- sizing -------------------------------------------------------------------------------
-
-bool TCarrelon::ResizeRow(int) {
-    return false;
-}
-
 // ---- selection ----------------------------------------------------------------------------
-
-void TCarrelon::Initialize() {
-    RefillSelectedCells();
-}
-
-void TCarrelon::CheckSelection() {
-    if (FIniLoading || !FSelectedCells) return;
-    // The list may not keep cells outside the grid; a count change can move the current cell.
-    RefillSelectedCells();
-}
 
 void TCarrelon::CellFreed(TCarrelonCell* Cell) {
     FormulaCellFreed(Cell);

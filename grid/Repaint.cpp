@@ -43,12 +43,22 @@ void TCarrelon::FitRowsAfterLock() {
     FUpdateCount = 1;
     bool changed = false;
     try {
-        const int rows = GetRowCount();
-        for (int r = 0; r < rows; ++r)
-            changed = ResizeRow(r) || changed;
+        // Each chain of vertically merged rows is measured once.
+        changed = FitAllRows(FCarrelonOptions.Contains(cloAutoIncreaseRowHeights),
+                             FCarrelonOptions.Contains(cloAutoDecreaseRowHeights));
         if (changed && GetCol() >= TCustomGrid::GetFixedCols() &&
-            GetRow() >= TCustomGrid::GetFixedRows())
-            MoveColRow(GetCol(), GetRow(), false, true);
+            GetRow() >= TCustomGrid::GetFixedRows()) {
+            // Scrolled back into view without asking the application.
+            TSelectCellEvent Saved = std::move(OnSelectCell);
+            OnSelectCell = nullptr;
+            try {
+                MoveColRow(GetCol(), GetRow(), false, true);
+            } catch (...) {
+                OnSelectCell = std::move(Saved);
+                throw;
+            }
+            OnSelectCell = std::move(Saved);
+        }
     } catch (...) {
         FUpdateCount = 0;
         throw;

@@ -22,21 +22,21 @@ TCarrelonCell* TSelectedCellList::Item(int Index) const {
     return FSlots[FHead + static_cast<std::size_t>(Index)];
 }
 
-std::size_t TSelectedCellList::Bucket(const TCarrelonCell* Cell) const {
-    auto x = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(Cell));
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdULL;
-    x ^= x >> 33;
-    return static_cast<std::size_t>(x) & FIndexMask;
-}
-
 std::uint32_t TSelectedCellList::Find(const TCarrelonCell* Cell) const {
     if (FIndex.empty() || Cell == nullptr) return kNone;
-    for (std::size_t b = Bucket(Cell);; b = (b + 1) & FIndexMask) {
-        const std::uint32_t e = FIndex[b];
+    const std::uint32_t T = Tag(Cell);
+    for (std::size_t b = T & FIndexMask;; b = (b + 1) & FIndexMask) {
+        const std::uint64_t e = FIndex[b];
         if (e == 0) return kNone;
-        if (FSlots[e - 1] == Cell) return e - 1;
+        const auto Slot = static_cast<std::uint32_t>(e) - 1;
+        if ((e >> 32) == T && FSlots[Slot] == Cell) return Slot;
     }
+}
+
+void TSelectedCellList::Reserve(std::size_t Extra) {
+    if (FSlots.size() + Extra > FSlots.capacity())
+        FSlots.reserve(std::max(FSlots.size() + Extra, 2 * FSlots.capacity()));
+    if ((FLive + Extra) * 4 > FIndex.size() * 3) RebuildIndex(FLive + Extra);
 }
 
 bool TSelectedCellList::Add(TCarrelonCell* Cell) {
@@ -44,28 +44,43 @@ bool TSelectedCellList::Add(TCarrelonCell* Cell) {
     if (FSlots.size() >= kNone - 1) Compact();
     if (FSlots.size() >= kNone - 1) throw std::bad_alloc();
     GrowIndexIfNeeded();
-    std::size_t b = Bucket(Cell);
+    const std::uint32_t T = Tag(Cell);
+    std::size_t b = T & FIndexMask;
     for (;; b = (b + 1) & FIndexMask) {
-        const std::uint32_t e = FIndex[b];
+        const std::uint64_t e = FIndex[b];
         if (e == 0) break;
-        if (FSlots[e - 1] == Cell) return false;
+        if ((e >> 32) == T && FSlots[static_cast<std::uint32_t>(e) - 1] == Cell) return false;
     }
     ++FVersion;
     FSlots.push_back(Cell);
-    FIndex[b] = static_cast<std::uint32_t>(FSlots.size());
+    FIndex[b] = Entry(T, FSlots.size() - 1);
     ++FLive;
     return true;
 }
 
+void TSelectedCellList::AddRun(TCarrelonCell* const* Cells, std::size_t N,
+                               std::vector<TCarrelonCell*>* Added) {
+    Reserve(N);
+    // Bucket loads are cache misses on a large list; asking for them a few cells ahead lets
+    // them overlap.
+    constexpr std::size_t kAhead = 12;
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i + kAhead < N && Cells[i + kAhead] != nullptr)
+            __builtin_prefetch(&FIndex[Tag(Cells[i + kAhead]) & FIndexMask]);
+        if (Add(Cells[i]) && Added != nullptr) Added->push_back(Cells[i]);
+    }
+}
+
 bool TSelectedCellList::Remove(const TCarrelonCell* Cell) {
     if (FIndex.empty() || Cell == nullptr) return false;
-    std::size_t b = Bucket(Cell);
+    const std::uint32_t T = Tag(Cell);
+    std::size_t b = T & FIndexMask;
     for (;; b = (b + 1) & FIndexMask) {
-        const std::uint32_t e = FIndex[b];
+        const std::uint64_t e = FIndex[b];
         if (e == 0) return false;
-        if (FSlots[e - 1] == Cell) break;
+        if ((e >> 32) == T && FSlots[static_cast<std::uint32_t>(e) - 1] == Cell) break;
     }
-    const std::size_t Slot = FIndex[b] - 1;
+    const std::size_t Slot = static_cast<std::uint32_t>(FIndex[b]) - 1;
     ++FVersion;
     EraseIndex(b);
     FSlots[Slot] = nullptr;
@@ -115,7 +130,7 @@ void TSelectedCellList::Clear() {
         FIndexMask = 0;
         FSlots.shrink_to_fit();
     } else {
-        std::fill(FIndex.begin(), FIndex.end(), 0u);
+        std::fill(FIndex.begin(), FIndex.end(), std::uint64_t{0});
     }
 }
 
@@ -131,7 +146,7 @@ void TSelectedCellList::EraseIndex(std::size_t Hole) {
     // Backward-shift deletion: pull later entries of the probe run into the hole when their
     // home bucket does not lie between the hole and their position.
     for (std::size_t j = (Hole + 1) & FIndexMask; FIndex[j] != 0; j = (j + 1) & FIndexMask) {
-        const std::size_t Home = Bucket(FSlots[FIndex[j] - 1]);
+        const std::size_t Home = static_cast<std::size_t>(FIndex[j] >> 32) & FIndexMask;
         const bool Stays = Hole <= j ? (Hole < Home && Home <= j) : (Hole < Home || Home <= j);
         if (!Stays) {
             FIndex[Hole] = FIndex[j];
@@ -142,21 +157,23 @@ void TSelectedCellList::EraseIndex(std::size_t Hole) {
 }
 
 void TSelectedCellList::InsertIndex(std::uint32_t Slot) const {
-    std::size_t b = Bucket(FSlots[Slot]);
+    const std::uint32_t T = Tag(FSlots[Slot]);
+    std::size_t b = T & FIndexMask;
     while (FIndex[b] != 0)
         b = (b + 1) & FIndexMask;
-    FIndex[b] = Slot + 1;
+    FIndex[b] = Entry(T, Slot);
 }
 
+// The index stays at most 75 % full; the tags keep the longer probe runs cheap.
 void TSelectedCellList::GrowIndexIfNeeded() {
-    if ((FLive + 1) * 2 > FIndex.size()) RebuildIndex();
+    if ((FLive + 1) * 4 > FIndex.size() * 3) RebuildIndex(2 * (FLive + 1));
 }
 
-void TSelectedCellList::RebuildIndex() const {
+void TSelectedCellList::RebuildIndex(std::size_t ForCount) const {
     std::size_t Size = kMinIndexSize;
-    while (Size < (FLive + 1) * 2)
+    while (Size * 3 < ForCount * 4)
         Size *= 2;
-    FIndex.assign(Size, 0u);
+    FIndex.assign(Size, std::uint64_t{0});
     FIndexMask = Size - 1;
     for (std::size_t i = FHead; i < FSlots.size(); ++i)
         if (FSlots[i] != nullptr) InsertIndex(static_cast<std::uint32_t>(i));
@@ -169,7 +186,7 @@ void TSelectedCellList::Compact() const {
         if (FSlots[i] != nullptr) FSlots[Kept++] = FSlots[i];
     FSlots.resize(Kept);
     FHead = FDead = 0;
-    RebuildIndex();
+    RebuildIndex(FLive);
 }
 
 }  // namespace carrelon

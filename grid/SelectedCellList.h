@@ -29,6 +29,11 @@ public:
 
     // Appends the cell when it is not listed yet; true when it was appended.
     bool Add(TCarrelonCell* Cell);
+    // Makes room for Extra more cells, so that a large range grows without rehashing.
+    void Reserve(std::size_t Extra);
+    // Adds N cells in order, as Add does, fetching their buckets ahead; the cells that were
+    // appended go to Added when it is given.
+    void AddRun(TCarrelonCell* const* Cells, std::size_t N, std::vector<TCarrelonCell*>* Added);
     // Takes the cell out, keeping the order of the others; true when it was listed.
     bool Remove(const TCarrelonCell* Cell);
     void Clear();
@@ -44,7 +49,7 @@ public:
             ++FVersion;
             FSlots.resize(Kept);
             FLive = Kept;
-            RebuildIndex();
+            RebuildIndex(FLive);
         }
     }
 
@@ -62,10 +67,20 @@ private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
     std::uint32_t Find(const TCarrelonCell* Cell) const;  // slot number, or kNone
-    std::size_t Bucket(const TCarrelonCell* Cell) const;
+    // The 32 high bits of the cell's hash; its low bits (masked) are the home bucket.
+    static std::uint32_t Tag(const TCarrelonCell* Cell) {
+        auto x = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(Cell));
+        x ^= x >> 33;
+        x *= 0xff51afd7ed558ccdULL;
+        x ^= x >> 33;
+        return static_cast<std::uint32_t>(x >> 32);
+    }
+    static std::uint64_t Entry(std::uint32_t Tag, std::size_t Slot) {
+        return (static_cast<std::uint64_t>(Tag) << 32) | (Slot + 1);
+    }
     void InsertIndex(std::uint32_t Slot) const;
     void EraseIndex(std::size_t Bucket);
-    void RebuildIndex() const;
+    void RebuildIndex(std::size_t ForCount) const;
     void GrowIndexIfNeeded();
     // Drops the gaps left by removals; slot numbers change, so the index is rebuilt.
     void Compact() const;
@@ -78,8 +93,9 @@ private:
     mutable std::size_t FDead = 0;
     std::size_t FLive = 0;
     unsigned long long FVersion = 0;
-    // Open addressing with linear probing: each bucket holds a slot number + 1 (0 = empty).
-    mutable std::vector<std::uint32_t> FIndex;
+    // Open addressing with linear probing. A bucket holds the cell's tag (high half) and its
+    // slot number + 1 (low half, 0 = empty), so most probes never touch the cell list.
+    mutable std::vector<std::uint64_t> FIndex;
     mutable std::size_t FIndexMask = 0;
 };
 

@@ -3,8 +3,11 @@
 // bulk attribute setters work on this list.
 #pragma once
 
+#include <functional>
 #include <vector>
 
+#include "grid/CarrelonTypes.h"
+#include "grid/IndexCoverage.h"
 #include "grid/SelectedCellList.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
@@ -14,6 +17,9 @@ namespace carrelon {
 class TCarrelon;
 class TCarrelonCell;
 class TFont;
+
+// Asks whether the current cell may move to (ACol, ARow); CanSelect starts True.
+using TSelectCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
 
 class TCarrelonSelection : public TObject {
 public:
@@ -51,9 +57,14 @@ public:
     void SetFont(const TFont* Value);
     void SetReadOnly(bool Value);
     void SetWordWrap(bool Value);
+    void SetTextAlignment(TAlignment Value);
+    void SetTextLayout(TTextLayout Value);
+    void SetGraphicAlignment(TAlignment Value);
+    void SetGraphicLayout(TTextLayout Value);
     void SetButton(bool Value);
     void SetCheckBox(bool Value);
     void SetCheckBoxChecked(bool Value);
+    void SetCheckBoxAlignment(TAlignment Value);
 
     // For the grid: the raw list, changed without repaint or events.
     TSelectedCellList& List() { return FList; }
@@ -71,6 +82,9 @@ private:
 
     TCarrelon* FGrid;  // not owned
     TSelectedCellList FList;
+    // Rows and columns covered by listed cells, rebuilt when the list changed since.
+    mutable TIndexCoverage FCoveredRows, FCoveredCols;
+    mutable unsigned long long FCoverageVersion = ~0ULL;
 };
 
 }  // namespace carrelon

@@ -14,6 +14,8 @@ void GridPaintTest::SetUp() {
     Grid->SetParent(Form.get());
     Grid->SetBorderStyle(bsNone);
     Grid->SetBounds(0, 0, 600, 400);
+    // The tests give rows chosen heights; content must not refit them.
+    Grid->SetOptions(Grid->GetOptions() - cloAutoIncreaseRowHeights - cloAutoDecreaseRowHeights);
     Form->Show();
     test::ProcessPendingEvents();
 }

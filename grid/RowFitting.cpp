@@ -1,0 +1,192 @@
+// Fitting row heights to cell contents: a row is fitted together with every row that a
+// vertical merge chains to it, and cells spanning several rows get their shortfall on their
+// end row, smallest shortfall first.
+#include <algorithm>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "grid/Carrelon.h"
+#include "grid/ScopeExit.h"
+
+namespace carrelon {
+
+// Scratch space of one fit, reused across the ranges of a whole-grid fit.
+struct TCarrelon::TRowFitScratch {
+    std::vector<int> Need;
+    struct Span {
+        TCarrelonCell* Cell;
+        long long Need;  // 64-bit: a merge over many rows may pass the int range
+        long long Sum;
+    };
+    std::vector<Span> Spans;
+    std::vector<std::vector<int>> SpansByRow;  // spans covering each row of the range
+};
+
+// The rows First..Last that must be fitted with ARow: every vertical merge touching the range
+// widens it, until it is closed.
+std::pair<int, int> TCarrelon::RowFitRange(int ARow) const {
+    int First = ARow, Last = ARow;
+    int Lo = ARow, Hi = ARow;  // rows scanned so far
+    const int Cols = GetColCount();
+    const auto Scan = [&](int r) {
+        for (int c = 0; c < Cols; ++c) {
+            const TCarrelonCell* Cell = GetCells(c, r);
+            First = std::min(First, Cell->Row);
+            Last = std::max(Last, Cell->GetEndRow());
+        }
+    };
+    Scan(ARow);
+    while (First < Lo || Last > Hi) {
+        if (First < Lo)
+            Scan(--Lo);
+        else
+            Scan(++Hi);
+    }
+    return {First, Last};
+}
+
+bool TCarrelon::FitRowRange(int First, int Last, bool Increase, bool Decrease, int EditorHeight,
+                            TRowFitScratch& S) {
+    const int Cols = GetColCount();
+    const int N = Last - First + 1;
+    S.Need.assign(static_cast<std::size_t>(N), 0);
+    S.Spans.clear();
+
+    // Needs of the cells within one row, each cell measured once.
+    for (int r = First; r <= Last; ++r) {
+        int& Need = S.Need[static_cast<std::size_t>(r - First)];
+        for (int c = 0; c < Cols; ++c) {
+            TCarrelonCell* Cell = GetCells(c, r);
+            if (Cell->Row != r || Cell->GetEndRow() != r || Cell->GetStartCol() != c) continue;
+            const int h = Cell->GetButton() ? GetRowHeights(r) : Cell->CalcHeight(EditorHeight);
+            Need = std::max(Need, h);
+        }
+    }
+
+    // Cells spanning several rows, columns left to right and cells top to bottom.
+    for (int c = 0; c < Cols; ++c) {
+        for (int r = First; r <= Last;) {
+            TCarrelonCell* Cell = GetCells(c, r);
+            const int End = Cell->GetEndRow();
+            if (End > Cell->Row && Cell->GetStartCol() == c) {
+                long long Need;
+                if (Cell->GetButton()) {
+                    // A button keeps the height its rows have now.
+                    Need = 0;
+                    for (int k = Cell->Row; k <= End; ++k)
+                        Need += GetRowHeights(k);
+                } else {
+                    Need = Cell->CalcHeight(EditorHeight);
+                }
+                long long Sum = 0;
+                for (int k = std::max(Cell->Row, First); k <= End; ++k)
+                    Sum += S.Need[static_cast<std::size_t>(k - First)];
+                S.Spans.push_back({Cell, Need, Sum});
+            }
+            r = End + 1;
+        }
+    }
+
+    if (!S.Spans.empty()) {
+        // Give the smallest shortfall to its end row, then re-measure the others against the
+        // grown row, until none falls short. Shortfalls only shrink as rows grow.
+        if (S.SpansByRow.size() < static_cast<std::size_t>(N)) S.SpansByRow.resize(N);
+        for (int i = 0; i < N; ++i)
+            S.SpansByRow[static_cast<std::size_t>(i)].clear();
+        std::set<std::pair<long long, int>> Short;  // (shortfall, order of discovery)
+        for (int i = 0; i < static_cast<int>(S.Spans.size()); ++i) {
+            const auto& Sp = S.Spans[static_cast<std::size_t>(i)];
+            for (int k = std::max(Sp.Cell->Row, First); k <= Sp.Cell->GetEndRow(); ++k)
+                S.SpansByRow[static_cast<std::size_t>(k - First)].push_back(i);
+            if (Sp.Sum < Sp.Need) Short.insert({Sp.Need - Sp.Sum, i});
+        }
+        while (!Short.empty()) {
+            const auto [Gap, Index] = *Short.begin();
+            const int EndRow = S.Spans[static_cast<std::size_t>(Index)].Cell->GetEndRow();
+            // The end row's need stays within the cell's own need, an int.
+            S.Need[static_cast<std::size_t>(EndRow - First)] += static_cast<int>(Gap);
+            for (int j : S.SpansByRow[static_cast<std::size_t>(EndRow - First)]) {
+                auto& Sp = S.Spans[static_cast<std::size_t>(j)];
+                if (Sp.Sum < Sp.Need) Short.erase({Sp.Need - Sp.Sum, j});
+                Sp.Sum += Gap;
+                if (Sp.Sum < Sp.Need) Short.insert({Sp.Need - Sp.Sum, j});
+            }
+        }
+    }
+
+    bool Changed = false;
+    for (int r = First; r <= Last; ++r) {
+        int NewHeight = S.Need[static_cast<std::size_t>(r - First)];
+        const int Current = GetRowHeights(r);
+        if (!((Increase && Current < NewHeight) || (Decrease && Current > NewHeight))) continue;
+        bool CanResize = true;
+        if (OnResizeRow) OnResizeRow(this, r, NewHeight, CanResize);
+        if (!CanResize || NewHeight == GetRowHeights(r)) continue;
+        FRowShrinking = NewHeight < GetRowHeights(r);
+        SetRowHeights(r, NewHeight);
+        Changed = true;
+    }
+    return Changed;
+}
+
+bool TCarrelon::DoResizeRow(int ARow, bool Increase, bool Decrease, int EditorHeight) {
+    if (ARow < 0 || ARow >= GetRowCount()) return false;
+    const auto [First, Last] = RowFitRange(ARow);
+    TRowFitScratch S;
+    return FitRowRange(First, Last, Increase, Decrease, EditorHeight, S);
+}
+
+bool TCarrelon::FitAllRows(bool Increase, bool Decrease) {
+    // Ranges are closed under merges, so walking them top to bottom fits every row once.
+    TRowFitScratch S;
+    bool Changed = false;
+    for (int r = 0; r < GetRowCount();) {
+        const auto [First, Last] = RowFitRange(r);
+        if (FitRowRange(First, Last, Increase, Decrease, -1, S)) Changed = true;
+        r = std::max(Last, r) + 1;
+    }
+    return Changed;
+}
+
+bool TCarrelon::ResizeRow(int ARow) {
+    const bool Inc = GetOptions().Contains(cloAutoIncreaseRowHeights);
+    const bool Dec = GetOptions().Contains(cloAutoDecreaseRowHeights);
+    if (!Inc && !Dec) return false;
+    return DoResizeRow(ARow, Inc, Dec, -1);
+}
+
+bool TCarrelon::AutoSizeRow(int ARow) {
+    if (ARow < 0 || ARow >= GetRowCount() || CheckEditorMode()) return false;
+    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    return DoResizeRow(ARow, true, true, -1);
+}
+
+bool TCarrelon::AutoSizeRows() {
+    if (CheckEditorMode()) return false;
+    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    bool Changed;
+    {
+        ++FUpdateCount;
+        TScopeExit Lower([this] { --FUpdateCount; });
+        Changed = FitAllRows(true, true);
+    }
+    if (Changed) Invalidate();
+    return Changed;
+}
+
+bool TCarrelon::AutoSizeRowsEx(const std::vector<int>& Rows) {
+    if (Rows.empty() || CheckEditorMode()) return false;
+    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    bool Changed = false;
+    {
+        ++FUpdateCount;
+        TScopeExit Lower([this] { --FUpdateCount; });
+        for (int r : Rows)
+            if (r >= 1 && r < GetRowCount() && DoResizeRow(r, true, true, -1)) Changed = true;
+    }
+    if (Changed) Invalidate();
+    return Changed;
+}
+
+}  // namespace carrelon

@@ -1,0 +1,527 @@
+// The current cell, the anchor and the list of selected cells: moving them, keeping them
+// consistent with the options, and the selection events.
+#include <algorithm>
+#include <vector>
+
+#include "grid/Carrelon.h"
+#include "grid/ScopeExit.h"
+#include "platform/controls/WinUser.h"
+#include "platform/rtl/DateTime.h"
+
+namespace carrelon {
+
+namespace {
+constexpr double kDragDelay = 5.787037037037037e-6;  // half a second, in days
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+
+TGridCoord TCarrelon::SelectionView() const {
+    return ReadFTopLeft();
+}
+
+int TCarrelon::HeadingOffset() const {
+    return GetSpreadsheetHeaders() ? 1 : 0;
+}
+
+bool TCarrelon::TargetOutsideFixed(int ACol, int ARow) const {
+    return ACol >= TCustomGrid::GetFixedCols() && ARow >= TCustomGrid::GetFixedRows();
+}
+
+bool TCarrelon::LockDrawing() {
+    return HandleAllocated() && LockWindowUpdate(GetHandle());
+}
+
+void TCarrelon::UnlockDrawing(bool Locked) {
+    if (Locked) LockWindowUpdate(nullptr);
+}
+
+void TCarrelon::ValidateClient() {
+    if (HandleAllocated()) ValidateRect(GetHandle(), nullptr);
+}
+
+void TCarrelon::RepaintAfterScroll() {
+    FSkipErase = true;
+    Invalidate();
+}
+
+// Appends every cell of the base selection rectangle, columns outer and rows inner; a merged
+// cell is listed once. Invalidate: repaint each newly listed cell.
+void TCarrelon::ListSelectionRect(bool InvalidateAdded) {
+    const TGridRect R = TCustomGrid::GetSelection();
+    TSelectedCellList& L = FSelectedCells->List();
+    const long long Slots = (R.Right - R.Left + 1LL) * (R.Bottom - R.Top + 1LL);
+    if (Slots > 0) L.Reserve(static_cast<std::size_t>(std::min(Slots, 1LL << 26)));
+    for (int c = R.Left; c <= R.Right; ++c)
+        for (int r = R.Top; r <= R.Bottom; ++r) {
+            TCarrelonCell* Cell = GetCells(c, r);
+            if (L.Add(Cell) && InvalidateAdded) Cell->Invalidate();
+        }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Initialize and CheckSelection
+
+void TCarrelon::Initialize() {
+    TGridCoord Start{GetFixedCols(), GetFixedRows()};
+    if (GetOptions().Contains(cloSelectFixedCols)) Start.X = HeadingOffset();
+    if (GetOptions().Contains(cloSelectFixedRows)) Start.Y = HeadingOffset();
+    if (GetFixedRows() == GetRowCount() && !GetOptions().Contains(cloSelectFixedRows))
+        Start = {-1, -1};
+    WriteFCurrent(Start);
+    TGridCoord Anchor = Start;
+    if (GetOptions().Contains(cloRowSelect) && Anchor.X != -1) Anchor.X = GetColCount() - 1;
+    WriteFAnchor(Anchor);
+    if (Designing() || !FSelectedCells) return;
+    FSelectedCells->List().Clear();
+    if (GetRow() == -1) return;
+    const TGridRect R = TCustomGrid::GetSelection();
+    for (int c = R.Left; c <= R.Right; ++c)
+        FSelectedCells->List().Add(GetCells(c, R.Top));
+}
+
+// Clamps one coordinate by the rules shared by the current cell and the anchor.
+TGridCoord TCarrelon::ClampSelectionCoord(TGridCoord P) const {
+    const TCarrelonOptions O = GetOptions();
+    P.X = std::min(P.X, GetColCount() - 1);
+    P.Y = std::min(P.Y, GetRowCount() - 1);
+    if (P.X < GetFixedCols() && !O.Contains(cloSelectFixedCols)) P.X = GetFixedCols();
+    if (P.Y < GetFixedRows() && !O.Contains(cloSelectFixedRows)) {
+        if (GetFixedRows() == GetRowCount()) return {-1, -1};
+        P.Y = GetFixedRows();
+    }
+    return P;
+}
+
+// True when a cell may stay listed under cloMultiSelect.
+bool TCarrelon::MayStaySelected(const TCarrelonCell* Cell) const {
+    const TCarrelonOptions O = GetOptions();
+    const int Start = Cell->GetStartCol();
+    if (Start == -1) return false;
+    if (Cell->Row < GetFixedRows() && !O.Contains(cloSelectFixedRows)) return false;
+    if (Start < GetFixedCols() && !O.Contains(cloSelectFixedCols)) return false;
+    if (GetSpreadsheetHeaders() && (Cell->Row == 0 || Start == 0)) return false;
+    return true;
+}
+
+void TCarrelon::CheckSelection() {
+    CheckSelectionDropping(nullptr);
+}
+
+void TCarrelon::CheckSelectionDropping(std::vector<TCarrelonCell*>* Dropped) {
+    if (FIniLoading || !FSelectedCells) return;
+    if (ReadFCurrent().X == -1) {
+        Initialize();
+        return;
+    }
+    const TCarrelonOptions O = GetOptions();
+    TGridCoord Cur = ClampSelectionCoord(ReadFCurrent());
+    if (O.Contains(cloRowSelect) && Cur.X != -1) Cur.X = GetFixedCols();
+    WriteFCurrent(Cur);
+    TGridCoord Anchor = ClampSelectionCoord(ReadFAnchor());
+    if (!O.Contains(cloRangeSelect)) Anchor = Cur;
+    if (O.Contains(cloRowSelect) && Anchor.X != -1) Anchor.X = GetColCount() - 1;
+    WriteFAnchor(Anchor);
+
+    TSelectedCellList& L = FSelectedCells->List();
+    L.MarkChanged();  // extents of listed cells may have changed with the grid
+    std::vector<TCarrelonCell*> Before;
+    if (Dropped != nullptr) Before = L.Snapshot();
+
+    if (GetRow() == -1) {
+        L.Clear();
+    } else if (!O.Contains(cloMultiSelect)) {
+        L.Clear();
+        ListSelectionRect(false);
+    } else {
+        L.RemoveIf([&](TCarrelonCell* c) { return !MayStaySelected(c); });
+        if (!O.Contains(cloRowSelect)) {
+            L.Add(GetCells(GetCol(), GetRow()));
+        } else {
+            const TGridRect R = TCustomGrid::GetSelection();
+            std::vector<int> Rows;
+            L.ForEach([&](TCarrelonCell* c) {
+                if (c->Row > R.Bottom) Rows.push_back(c->Row);
+                if (c->GetEndRow() < R.Top) Rows.push_back(c->GetEndRow());
+            });
+            for (int r = R.Top; r <= R.Bottom; ++r)
+                Rows.push_back(r);
+            for (int r : Rows)
+                for (int c = GetFixedCols(); c < GetColCount(); ++c)
+                    L.Add(GetCells(c, r));
+        }
+    }
+    if (Dropped != nullptr)
+        for (TCarrelonCell* c : Before)
+            if (!L.Contains(c)) Dropped->push_back(c);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Moves
+
+bool TCarrelon::SetSelection(int ALeft, int ATop, int ARight, int ABottom) {
+    const int H = HeadingOffset();
+    if (ALeft < H || ARight >= GetColCount() || ATop < H || ABottom >= GetRowCount() ||
+        ARight < ALeft || ABottom < ATop)
+        return false;
+    if (CheckEditorMode()) return false;
+    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    TCustomGrid::SetSelection(TGridRect{ALeft, ATop, ARight, ABottom});
+    if (GetVisible()) ValidateClient();
+    {
+        // The rectangle is a range even without range selection, and replaces a multi-cell list.
+        const TCarrelonOptions Saved = GetOptions();
+        TScopeExit Restore([&] { FCarrelonOptions = Saved; });
+        FCarrelonOptions = (Saved - cloMultiSelect) + cloRangeSelect;
+        CheckSelection();
+    }
+    if (GetVisible()) Invalidate();
+    return true;
+}
+
+bool TCarrelon::InsideGrid(int ACol, int ARow) const {
+    return ACol >= 0 && ARow >= 0 && ACol < GetColCount() && ARow < GetRowCount();
+}
+
+void TCarrelon::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show, bool ClearList) {
+    if (!InsideGrid(ACol, ARow) || !FSelectedCells) return;
+    Update();
+    const bool Locked = LockDrawing();
+    const TGridCoord View = SelectionView();
+    const bool RowSelect = GetOptions().Contains(cloRowSelect);
+    TCarrelonCell* OldCurrent = nullptr;
+    if (!ClearList && !RowSelect && GetRow() != -1) OldCurrent = GetCells(GetCol(), GetRow());
+
+    FSelectVetoed = false;
+    {
+        ++FUpdateCount;
+        TScopeExit Lower([this] { --FUpdateCount; });
+        TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, Show);
+    }
+    UnlockDrawing(Locked);
+    ValidateClient();
+    // A refused move leaves current cell, anchor and list as they were.
+    if (FSelectVetoed) return;
+
+    const bool SameView = SelectionView() == View;
+    if (ClearList) {
+        if (SameView) FSelectedCells->Invalidate();
+        FSelectedCells->List().Clear();
+    } else if (OldCurrent != nullptr) {
+        OldCurrent->Invalidate();
+    }
+    if (GetRow() != -1) {
+        if (RowSelect) {
+            ListSelectionRect(SameView);
+        } else {
+            TCarrelonCell* Cell = GetCells(GetCol(), GetRow());
+            if (FSelectedCells->List().Add(Cell) && SameView) Cell->Invalidate();
+        }
+    }
+    if (!SameView) RepaintAfterScroll();
+}
+
+void TCarrelon::MoveAnchor(const TGridCoord& NewAnchor) {
+    if (!InsideGrid(NewAnchor.X, NewAnchor.Y) || !FSelectedCells) return;
+    if (!GetOptions().Contains(cloRangeSelect)) {
+        MoveCurrent(NewAnchor.X, NewAnchor.Y, true, TargetOutsideFixed(NewAnchor.X, NewAnchor.Y),
+                    true);
+        return;
+    }
+    bool CanSelect = true;
+    if (OnSelectRange) OnSelectRange(this, NewAnchor.X, NewAnchor.Y, CanSelect);
+    if (!CanSelect) return;
+
+    Update();
+    const TGridRect Old = TCustomGrid::GetSelection();
+    const TGridCoord View = SelectionView();
+    if (!TargetOutsideFixed(NewAnchor.X, NewAnchor.Y)) {
+        TGridCoord A = NewAnchor;
+        if (GetOptions().Contains(cloRowSelect)) A.X = GetColCount() - 1;
+        WriteFAnchor(A);
+    } else {
+        // One column short of the target; the base grid's own step to the right then lands on
+        // it with its anchor rules and scrolls it into view.
+        WriteFAnchor(TGridCoord{NewAnchor.X - 1, NewAnchor.Y});
+        const bool Locked = LockDrawing();
+        {
+            ++FUpdateCount;
+            TScopeExit Lower([this] { --FUpdateCount; });
+            TCustomGrid::TimedScroll(TScrollDirections{sdRight});
+        }
+        UnlockDrawing(Locked);
+        ValidateClient();
+    }
+    const TGridRect New = TCustomGrid::GetSelection();
+    const bool SameView = SelectionView() == View;
+    UpdateListByStrips(Old, New, SameView);
+    if (!SameView) RepaintAfterScroll();
+}
+
+namespace {
+long long Area(long long Width, long long Height) {
+    return Width > 0 && Height > 0 ? Width * Height : 0;
+}
+bool Overlaps(int First, int Last, int From, int To) {
+    return First <= To && Last >= From;
+}
+// Reserving beyond this is left to the list's own growth.
+constexpr long long kReserveCap = 1LL << 26;
+}  // namespace
+
+// Brings the list from rectangle Old to rectangle New by the strips that entered or left it. A
+// merged cell leaves only when its last slot on the shrinking side leaves the rectangle.
+void TCarrelon::UpdateListByStrips(const TGridRect& Old, const TGridRect& New, bool Repaint) {
+    TSelectedCellList& L = FSelectedCells->List();
+    const long long NewW = New.Right - New.Left + 1, NewH = New.Bottom - New.Top + 1;
+    const long long OldW = Old.Right - Old.Left + 1, OldH = Old.Bottom - Old.Top + 1;
+    // Slots of New outside Old: at most that many cells enter.
+    const long long Common =
+        Area(std::min(Old.Right, New.Right) - std::max(Old.Left, New.Left) + 1LL,
+             std::min(Old.Bottom, New.Bottom) - std::max(Old.Top, New.Top) + 1LL);
+    const long long Entering = NewW * NewH - Common;
+    if (Entering > 0) L.Reserve(static_cast<std::size_t>(std::min(Entering, kReserveCap)));
+
+    // Cells enter in batches, in strip order, so the list can fetch their buckets ahead.
+    std::vector<TCarrelonCell*> Batch, Added;
+    Batch.reserve(1024);
+    const auto Flush = [&] {
+        L.AddRun(Batch.data(), Batch.size(), Repaint ? &Added : nullptr);
+        Batch.clear();
+    };
+    const auto Add = [&](int c, int r) {
+        Batch.push_back(GetCells(c, r));
+        if (Batch.size() == 1024) Flush();
+    };
+    for (int c = Old.Right + 1; c <= New.Right; ++c)
+        for (int r = New.Top; r <= New.Bottom; ++r)
+            Add(c, r);
+    for (int r = Old.Bottom + 1; r <= New.Bottom; ++r)
+        for (int c = New.Left; c <= New.Right; ++c)
+            Add(c, r);
+    for (int c = Old.Left - 1; c >= New.Left; --c)
+        for (int r = New.Top; r <= New.Bottom; ++r)
+            Add(c, r);
+    for (int r = Old.Top - 1; r >= New.Top; --r)
+        for (int c = New.Left; c <= New.Right; ++c)
+            Add(c, r);
+    Flush();
+    for (TCarrelonCell* Cell : Added)
+        Cell->Invalidate();
+
+    const long long Leaving = Area(Old.Right - New.Right, OldH) +
+                              Area(Old.Bottom - New.Bottom, OldW) +
+                              Area(New.Left - Old.Left, OldH) + Area(New.Top - Old.Top, OldW);
+    if (Leaving == 0) return;
+    std::vector<TCarrelonCell*> Dropped;
+    if (Leaving > 4096 && Leaving * 4 > L.Count()) {
+        // Most of the list leaves: one pass over the list with the strip rules as a test on
+        // each cell's extent, instead of a lookup per slot.
+        L.RemoveIf([&](TCarrelonCell* Cell) {
+            const int s = Cell->GetStartCol();
+            if (s < 0) return false;
+            const int e = Cell->GetEndCol(), r0 = Cell->Row, r1 = Cell->GetEndRow();
+            const bool InOldRows = Overlaps(r0, r1, Old.Top, Old.Bottom);
+            const bool InOldCols = Overlaps(s, e, Old.Left, Old.Right);
+            const bool Leaves = (s > New.Right && s <= Old.Right && InOldRows) ||
+                                (r0 > New.Bottom && r0 <= Old.Bottom && InOldCols) ||
+                                (e < New.Left && e >= Old.Left && InOldRows) ||
+                                (r1 < New.Top && r1 >= Old.Top && InOldCols);
+            if (Leaves && Repaint) Dropped.push_back(Cell);
+            return Leaves;
+        });
+    } else {
+        const auto Drop = [&](TCarrelonCell* Cell) {
+            if (L.Remove(Cell) && Repaint) Dropped.push_back(Cell);
+        };
+        for (int c = New.Right + 1; c <= Old.Right; ++c)
+            for (int r = Old.Top; r <= Old.Bottom; ++r) {
+                TCarrelonCell* Cell = GetCells(c, r);
+                if (Cell->GetStartCol() == c) Drop(Cell);
+            }
+        for (int r = New.Bottom + 1; r <= Old.Bottom; ++r)
+            for (int c = Old.Left; c <= Old.Right; ++c) {
+                TCarrelonCell* Cell = GetCells(c, r);
+                if (Cell->Row == r) Drop(Cell);
+            }
+        for (int c = Old.Left; c <= New.Left - 1; ++c)
+            for (int r = Old.Top; r <= Old.Bottom; ++r) {
+                TCarrelonCell* Cell = GetCells(c, r);
+                if (Cell->GetEndCol() == c) Drop(Cell);
+            }
+        for (int r = Old.Top; r <= New.Top - 1; ++r)
+            for (int c = Old.Left; c <= Old.Right; ++c) {
+                TCarrelonCell* Cell = GetCells(c, r);
+                if (Cell->GetEndRow() == r) Drop(Cell);
+            }
+    }
+    for (TCarrelonCell* Cell : Dropped)
+        Cell->Invalidate();
+}
+
+bool TCarrelon::SelectCell(int ACol, int ARow) {
+    if (CheckEditorMode()) {
+        FSelectVetoed = true;
+        return false;
+    }
+    bool CanSelect = true;
+    if (OnSelectCell) OnSelectCell(this, ACol, ARow, CanSelect);
+    if (!CanSelect) {
+        FSelectVetoed = true;
+        FGridState = gsNormal;  // an ongoing drag selection ends
+    }
+    return CanSelect;
+}
+
+// Scrolls by hand to a target in a fixed band of a scrollable row or column, which the base
+// move leaves alone.
+void TCarrelon::ScrollToFixedBandTarget(int ACol, int ARow) {
+    if (ACol >= GetFixedCols() && ARow < GetFixedRows()) {
+        if (GetTopRow() == -1) return;
+        int t = GetTopRow();
+        while (t > ARow && t > GetFixedRows())
+            --t;
+        const int Vis = GetVisibleRowCount();
+        if (t + Vis - 1 < ARow) t = ARow - Vis + 1;
+        SetTopRow(t);
+    } else if (ACol < GetFixedCols() && ARow >= GetFixedRows()) {
+        int t = GetLeftCol();
+        while (t > ACol && t > GetFixedCols())
+            --t;
+        const int Vis = GetVisibleColCount();
+        if (t + Vis - 1 < ACol) t = ACol - Vis + 1;
+        SetLeftCol(t);
+    }
+}
+
+bool TCarrelon::DoFocusCell(int ACol, int ARow, int NewLeftCol, int NewTopRow, bool MoveAnchor) {
+    if (!InsideGrid(ACol, ARow) || !FSelectedCells) return false;
+    if (!MoveAnchor && OnSelectRange) {
+        bool CanSelect = true;
+        OnSelectRange(this, ACol, ARow, CanSelect);
+        if (!CanSelect) return false;
+    }
+    bool Locked = false;
+    if (HandleAllocated() && FUpdateCount == 0) {
+        Update();
+        Locked = LockDrawing();
+    }
+    ++FUpdateCount;
+    const TGridCoord View = SelectionView();
+    bool Result = false;
+    {
+        TScopeExit Lower([&] {
+            if (--FUpdateCount == 0) {
+                UnlockDrawing(Locked);
+                ValidateClient();
+            }
+        });
+        if (NewLeftCol != -1) SetLeftCol(NewLeftCol);
+        if (NewTopRow != -1) SetTopRow(NewTopRow);
+        if (NewLeftCol == -1 && NewTopRow == -1) ScrollToFixedBandTarget(ACol, ARow);
+        TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, TargetOutsideFixed(ACol, ARow));
+        Result = GetCol() == ACol && GetRow() == ARow;
+    }
+    const bool SameView = SelectionView() == View;
+    if (!Result) {
+        // A refused move may still have scrolled: show the new view.
+        if (FUpdateCount == 0 && !SameView) RepaintAfterScroll();
+        return false;
+    }
+    if (FUpdateCount == 0 && SameView) FSelectedCells->Invalidate();
+    FSelectedCells->List().Clear();
+    ListSelectionRect(false);
+    if (FUpdateCount == 0) {
+        if (SameView)
+            FSelectedCells->Invalidate();
+        else
+            RepaintAfterScroll();
+    }
+    Click();
+    return true;
+}
+
+void TCarrelon::SetCol(int Value) {
+    if (GetRow() == -1 || Value < 0 || Value >= GetColCount() || Value == GetCol()) return;
+    if (CheckEditorMode()) return;
+    DoFocusCell(Value, GetRow(), -1, -1, true);
+    CheckAlwaysShowEditor();
+}
+
+void TCarrelon::SetRow(int Value) {
+    if (GetRow() == -1 || Value < 0 || Value >= GetRowCount() || Value == GetRow()) return;
+    if (CheckEditorMode()) return;
+    DoFocusCell(GetCol(), Value, -1, -1, true);
+    CheckAlwaysShowEditor();
+}
+
+bool TCarrelon::CanFocusCell(int ACol, int ARow) {
+    if (ACol == GetCol() && ARow == GetRow()) return false;
+    const int H = HeadingOffset();
+    if (ACol < H || ACol >= GetColCount() || ARow < H || ARow >= GetRowCount()) return false;
+    if (ACol < GetFixedCols() && !GetOptions().Contains(cloSelectFixedCols)) return false;
+    if (ARow < GetFixedRows() && !GetOptions().Contains(cloSelectFixedRows)) return false;
+    return !CheckEditorMode();
+}
+
+bool TCarrelon::FocusCell(int ACol, int ARow) {
+    if (!CanFocusCell(ACol, ARow)) return false;
+    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    return DoFocusCell(ACol, ARow, -1, -1, true);
+}
+
+bool TCarrelon::FocusCellEx(int ACol, int ARow) {
+    if (!CanFocusCell(ACol, ARow)) return false;
+    TCarrelonCell* OldCell = GetRow() != -1 ? GetCells(GetCol(), GetRow()) : nullptr;
+    bool Locked = false;
+    if (FUpdateCount == 0) {
+        Update();
+        Locked = LockDrawing();
+    }
+    ++FUpdateCount;
+    const TGridCoord View = SelectionView();
+    {
+        TScopeExit Lower([&] {
+            if (--FUpdateCount == 0) {
+                UnlockDrawing(Locked);
+                ValidateClient();
+            }
+        });
+        ScrollToFixedBandTarget(ACol, ARow);
+        TCustomGrid::MoveColRow(ACol, ARow, true, TargetOutsideFixed(ACol, ARow));
+    }
+    TCarrelonCell* NewCell = GetRow() != -1 ? GetCells(GetCol(), GetRow()) : nullptr;
+    std::vector<TCarrelonCell*> Dropped;
+    CheckSelectionDropping(&Dropped);
+    if (FUpdateCount == 0) {
+        if (SelectionView() != View) {
+            RepaintAfterScroll();
+        } else {
+            // Cells the check took out of the list lose their highlight too.
+            for (TCarrelonCell* c : Dropped)
+                c->Invalidate();
+            if (NewCell != OldCell) {
+                if (OldCell != nullptr) OldCell->Invalidate();
+                if (NewCell != nullptr) NewCell->Invalidate();
+            }
+        }
+    }
+    Click();
+    CheckAlwaysShowEditor();
+    return GetCol() == ACol && GetRow() == ARow;
+}
+
+void TCarrelon::TimedScroll(TScrollDirections Direction) {
+    if (Now() - FMouseDownTime < kDragDelay) return;
+    FDragWait = false;
+    TGridCoord A = ReadFAnchor();
+    const TGridCoord Old = A;
+    if (Direction.Contains(sdLeft) && A.X > GetFixedCols()) --A.X;
+    if (Direction.Contains(sdRight) && A.X < GetColCount() - 1) ++A.X;
+    if (Direction.Contains(sdUp) && A.Y > GetFixedRows()) --A.Y;
+    if (Direction.Contains(sdDown) && A.Y < GetRowCount() - 1) ++A.Y;
+    if (A != Old) MoveAnchor(A);
+}
+
+}  // namespace carrelon

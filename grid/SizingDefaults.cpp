@@ -1,0 +1,109 @@
+// Default row height and column width, the grid line width and the grid-wide word wrap.
+#include <utility>
+#include <vector>
+
+#include "grid/Carrelon.h"
+#include "grid/ScopeExit.h"
+#include "platform/graphics/Graphics.h"
+
+namespace carrelon {
+
+void TCarrelon::SetDefaultRowHeight(int Value) {
+    if (Loading() || Designing()) {
+        TCustomGrid::SetDefaultRowHeight(Value);
+        return;
+    }
+    if (Value < 0 || Value == GetDefaultRowHeight()) return;
+    const std::vector<int>* Heights = RowHeightsArray();
+    if (Heights == nullptr) {
+        TCustomGrid::SetDefaultRowHeight(Value);
+        Invalidate();
+        return;
+    }
+    // Rows with content keep a larger height; every other row takes the new default. The base
+    // setter resets every row, so the rows that keep their height are put back.
+    const std::vector<int> Old = *Heights;
+    {
+        const bool Muted = FMuteRowHeightsChanged;
+        FMuteRowHeightsChanged = true;
+        ++FUpdateCount;
+        TScopeExit Restore([&] {
+            --FUpdateCount;
+            FMuteRowHeightsChanged = Muted;
+        });
+        TCustomGrid::SetDefaultRowHeight(Value);
+        for (int r = 0; r < static_cast<int>(Old.size()) && r < GetRowCount(); ++r) {
+            const int h = Old[static_cast<std::size_t>(r)];
+            if (h > Value && !RowIsEmpty(r)) TCustomGrid::SetRowHeights(r, h);
+        }
+    }
+    RowHeightsChanged();
+    Invalidate();
+}
+
+void TCarrelon::SetDefaultColWidth(int Value) {
+    if (Loading() || Designing()) {
+        TCustomGrid::SetDefaultColWidth(Value);
+        return;
+    }
+    if (Value < 0 || Value > 65535 || CheckEditorMode()) return;
+    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    // Width events wait until the grid has repainted; hidden columns keep their widths.
+    std::vector<std::pair<int, int>> Changed;
+    bool Any = false;
+    {
+        ++FUpdateCount;
+        TScopeExit Lower([this] { --FUpdateCount; });
+        TCustomGrid::SetDefaultColWidth(Value);
+        for (int c = 0; c < GetColCount(); ++c) {
+            TCarrelonCol* Column = GetCols(c);
+            const int Old = Column->GetWidth();
+            if (Old == Value) continue;
+            Column->WriteFWidth(Value);
+            AssignInheritedColWidths(c, Value);
+            Any = true;
+            if (OnColumnWidthChanged) Changed.emplace_back(c, Old);
+        }
+    }
+    if (Any) Invalidate();
+    for (const auto& [Index, Old] : Changed)
+        if (OnColumnWidthChanged) OnColumnWidthChanged(this, Index, Old, Value);
+}
+
+void TCarrelon::SetGridLineWidth(int Value) {
+    if (Value < 0 || Value > 255) return;
+    if (Loading()) {
+        TCustomGrid::SetGridLineWidth(Value);
+        return;
+    }
+    if (Value == GetGridLineWidth()) return;
+    TCustomGrid::SetGridLineWidth(Value);
+    if (!Designing()) {
+        for (TCarrelonCol* Column : FAbsoluteCols)
+            Column->WriteFGridLineWidth(255);  // inherit the grid's width again
+    }
+    GetCanvas()->SetFont(GetFont());
+    const int Height = GetCanvas()->TextHeight("A") + 2 * GetBorderForText() + Value;
+    if (Designing())
+        TCustomGrid::SetDefaultRowHeight(Height);
+    else
+        SetDefaultRowHeight(Height);
+}
+
+void TCarrelon::SetWordWrap(bool Value) {
+    FWordWrap = Value;
+    if (Designing()) return;
+    // The column setters make every cell of their rows inherit again. One lock around them
+    // all, so the rows are refitted once at the end.
+    const bool Locked = !Loading() && TryDisableControls();
+    for (TCarrelonCol* Column : FAbsoluteCols) {
+        Column->SetWordWrap(Value);
+        Column->SetFixedWordWrap(Value);
+    }
+    if (Locked)
+        EnableControls();
+    else if (!Loading())
+        Invalidate();
+}
+
+}  // namespace carrelon
