@@ -148,18 +148,27 @@ AnsiString TCarrelon::GetAbout() const {
 
 // ---- base-grid counts ---------------------------------------------------------------------
 
+namespace {
+// Runs Change with Event detached, restoring it on every exit: the base grid's count setters
+// scroll, and the application must not hear of that intermediate top-left.
+template <typename F>
+void WithoutEvent(TNotifyEvent& Event, F&& Change) {
+    TNotifyEvent Saved = std::move(Event);
+    Event = nullptr;
+    try {
+        Change();
+    } catch (...) {
+        Event = std::move(Saved);
+        throw;
+    }
+    Event = std::move(Saved);
+}
+}  // namespace
+
 void TCarrelon::UpdateInheritedColCount(int N) {
     const TGridCoord Anchor = FAnchor;
     const TGridCoord TopLeft = FTopLeft;
-    TNotifyEvent Saved = std::move(OnTopLeftChanged);
-    OnTopLeftChanged = nullptr;
-    try {
-        TCustomGrid::SetColCount(N);
-    } catch (...) {
-        OnTopLeftChanged = std::move(Saved);
-        throw;
-    }
-    OnTopLeftChanged = std::move(Saved);
+    WithoutEvent(OnTopLeftChanged, [&] { TCustomGrid::SetColCount(N); });
     FAnchor = {std::min(Anchor.X, N - 1), Anchor.Y};
     FTopLeft = {std::min(TopLeft.X, N - 1), TopLeft.Y};
 }
@@ -167,15 +176,7 @@ void TCarrelon::UpdateInheritedColCount(int N) {
 void TCarrelon::UpdateInheritedRowCount(int N) {
     const TGridCoord Anchor = FAnchor;
     const TGridCoord TopLeft = FTopLeft;
-    TNotifyEvent Saved = std::move(OnTopLeftChanged);
-    OnTopLeftChanged = nullptr;
-    try {
-        TCustomGrid::SetRowCount(N);
-    } catch (...) {
-        OnTopLeftChanged = std::move(Saved);
-        throw;
-    }
-    OnTopLeftChanged = std::move(Saved);
+    WithoutEvent(OnTopLeftChanged, [&] { TCustomGrid::SetRowCount(N); });
     FAnchor = {Anchor.X, std::min(Anchor.Y, N - 1)};
     FTopLeft = {TopLeft.X, std::min(TopLeft.Y, N - 1)};
 }
