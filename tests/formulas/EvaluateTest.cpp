@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "FakeFormulaGrid.h"
 #include "formulas/FormulaErrors.h"
 #include "platform/rtl/Locale.h"
+#include "tests/support/FakeFormulaGrid.h"
 
 namespace carrelon {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "FakeFormulaGrid.h"
 #include "platform/rtl/Locale.h"
+#include "tests/support/FakeFormulaGrid.h"
 
 namespace carrelon {
 namespace {

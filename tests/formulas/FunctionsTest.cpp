@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "FakeFormulaGrid.h"
 #include "formulas/Functions.h"
 #include "platform/rtl/DateTime.h"
+#include "tests/support/FakeFormulaGrid.h"
 
 namespace carrelon {
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/rtl/Random.h"
 #include "tests/support/GridFixture.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 namespace {
 
 class Recalculation : public GridFixture {
@@ -291,4 +291,4 @@ TEST_F(Recalculation, LongChainRecalculatesWithoutCrash) {
 }
 
 }  // namespace
-}  // namespace carrelon::testing
+}  // namespace carrelon::test

@@ -9,7 +9,7 @@
 #include "platform/rtl/Locale.h"
 #include "tests/support/GridFixture.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 namespace {
 
 class CarrelonCellTest : public GridFixture {
@@ -368,4 +368,4 @@ TEST_F(CarrelonCellTest, WidePictureWidensTheFirstVisibleColumn) {
 }
 
 }  // namespace
-}  // namespace carrelon::testing
+}  // namespace carrelon::test

@@ -5,7 +5,7 @@
 #include "grid/Carrelon.h"
 #include "tests/support/GridFixture.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 namespace {
 
 class CarrelonColTest : public GridFixture {};
@@ -93,4 +93,4 @@ TEST(CarrelonPrintSettings, MarginsAndDistanceKeepTheirRanges) {
 }
 
 }  // namespace
-}  // namespace carrelon::testing
+}  // namespace carrelon::test

@@ -8,7 +8,7 @@
 #include "platform/graphics/Colors.h"
 #include "tests/support/GridFixture.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 namespace {
 
 class CarrelonCoreTest : public GridFixture {};
@@ -575,4 +575,4 @@ TEST_F(CarrelonCoreTest, IsCurrentCellCoversEveryMergedSlot) {
 }
 
 }  // namespace
-}  // namespace carrelon::testing
+}  // namespace carrelon::test

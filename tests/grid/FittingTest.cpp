@@ -7,12 +7,12 @@
 
 #include "grid/Carrelon.h"
 #include "platform/graphics/Graphics.h"
-#include "tests/grid/GridTestHelpers.h"
+#include "tests/support/GridFixture.h"
 
 namespace carrelon {
 namespace {
 
-using test::MergeForTest;
+using test::MakeMergedCell;
 using test::TTestGrid;
 
 std::unique_ptr<TTestGrid> MakeGrid(int Cols, int Rows) {
@@ -43,8 +43,8 @@ std::vector<int> Heights(const TCarrelon* G, int First, int Last) {
 // first, and the other is measured again against the grown row.
 TEST(RowFitting, SmallestShortfallFirst) {
     auto G = MakeGrid(4, 6);
-    MergeForTest(G.get(), 1, 1, 1, 2);  // A: rows 1..2
-    MergeForTest(G.get(), 2, 2, 2, 3);  // B: rows 2..3
+    MakeMergedCell(G.get(), 1, 1, 1, 2);  // A: rows 1..2
+    MakeMergedCell(G.get(), 2, 2, 2, 3);  // B: rows 2..3
     TCarrelonCell* A = G->GetCells(1, 1);
     TCarrelonCell* B = G->GetCells(2, 2);
     A->SetText(Lines(3));
@@ -62,8 +62,8 @@ TEST(RowFitting, SmallestShortfallFirst) {
 
 TEST(RowFitting, RowInsideChainedMergesFitsTheWholeChain) {
     auto G = MakeGrid(4, 8);
-    MergeForTest(G.get(), 1, 1, 1, 2);
-    MergeForTest(G.get(), 2, 2, 2, 4);
+    MakeMergedCell(G.get(), 1, 1, 1, 2);
+    MakeMergedCell(G.get(), 2, 2, 2, 4);
     G->GetCells(3, 4)->SetText(Lines(3));  // row 4, reached only through the chain
     const int Need = G->GetCells(3, 4)->CalcHeight(-1);
     EXPECT_TRUE(G->AutoSizeRow(1));
@@ -102,9 +102,9 @@ TEST(RowFitting, AutoSizeRowsExNeverFitsRowZero) {
 TEST(RowFitting, WholeGridFitMatchesRowByRow) {
     auto Build = [] {
         auto G = MakeGrid(5, 12);
-        MergeForTest(G.get(), 1, 1, 2, 3);
-        MergeForTest(G.get(), 3, 3, 3, 6);
-        MergeForTest(G.get(), 1, 8, 1, 9);
+        MakeMergedCell(G.get(), 1, 1, 2, 3);
+        MakeMergedCell(G.get(), 3, 3, 3, 6);
+        MakeMergedCell(G.get(), 1, 8, 1, 9);
         G->GetCells(1, 1)->SetText(Lines(6));
         G->GetCells(3, 3)->SetText(Lines(9));
         G->GetCells(4, 5)->SetText(Lines(2));
@@ -127,7 +127,7 @@ TEST(RowFitting, WholeGridFitMatchesRowByRow) {
 TEST(RowFitting, EndOfLockFitsEachMergedChainOnce) {
     auto G = MakeGrid(4, 8);
     G->SetOptions(G->GetOptions() + cloAutoIncreaseRowHeights);
-    MergeForTest(G.get(), 1, 1, 1, 3);
+    MakeMergedCell(G.get(), 1, 1, 1, 3);
     std::vector<int> Asked;
     G->OnResizeRow = [&](TCarrelon*, int ARow, int&, bool& CanResize) {
         Asked.push_back(ARow);

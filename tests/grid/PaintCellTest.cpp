@@ -4,10 +4,10 @@
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/WinGdi.h"
-#include "tests/grid/PaintTestSupport.h"
 #include "tests/support/GridFixture.h"
+#include "tests/support/PaintTestSupport.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 namespace {
 
 // The default grid: 5 x 5, one fixed row and column, columns 64 and rows 18 pixels wide and
@@ -328,4 +328,4 @@ TEST_F(GridPaintTest, DesignerShowsLinesHeadingsAndIndicatorFromProperties) {
 }
 
 }  // namespace
-}  // namespace carrelon::testing
+}  // namespace carrelon::test

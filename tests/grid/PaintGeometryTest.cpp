@@ -1,9 +1,9 @@
 // Column and row positions, cell rectangles and the height a cell's content needs.
 #include "platform/graphics/Pictures.h"
-#include "tests/grid/PaintTestSupport.h"
 #include "tests/support/GridFixture.h"
+#include "tests/support/PaintTestSupport.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 namespace {
 
 TEST_F(GridPaintTest, PositionsFollowScrollingAndSizes) {
@@ -131,4 +131,4 @@ TEST_F(CalcHeightTest, OpenEditorDecidesTheHeight) {
 }
 
 }  // namespace
-}  // namespace carrelon::testing
+}  // namespace carrelon::test

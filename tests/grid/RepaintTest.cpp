@@ -1,10 +1,10 @@
 // The update lock, guarded painting, and the grid's reactions to colour and font changes.
 #include "platform/controls/WinUser.h"
 #include "platform/graphics/Graphics.h"
-#include "tests/grid/PaintTestSupport.h"
 #include "tests/support/ControlsTestSupport.h"
+#include "tests/support/PaintTestSupport.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 namespace {
 
 TEST_F(GridPaintTest, NestedLockSwitchesRedrawOnceAndRepaintsOnce) {
@@ -222,4 +222,4 @@ TEST_F(FontChangeTest, ColourIsPushedAndTheRowHeightFollowsASizeChangedWithIt) {
 }
 
 }  // namespace
-}  // namespace carrelon::testing
+}  // namespace carrelon::test

@@ -7,13 +7,13 @@
 
 #include "grid/Carrelon.h"
 #include "platform/rtl/DateTime.h"
-#include "tests/grid/GridTestHelpers.h"
+#include "tests/support/GridFixture.h"
 
 namespace carrelon {
 namespace {
 
 using test::Listed;
-using test::MergeForTest;
+using test::MakeMergedCell;
 using test::TTestGrid;
 using Slots = std::vector<std::pair<int, int>>;
 
@@ -82,7 +82,7 @@ protected:
     void SetUp() override {
         G = MakeGrid(6, 6);
         G->SetOptions(G->GetOptions() + cloRangeSelect);
-        MergeForTest(G.get(), 2, 2, 3, 3);
+        MakeMergedCell(G.get(), 2, 2, 3, 3);
         ASSERT_TRUE(G->CheckModelInvariants());
         G->FocusCell(1, 1);
     }
@@ -142,7 +142,7 @@ TEST_F(RangeSelection, WithoutRangeSelectAnchorMoveIsAPlainMove) {
 
 TEST(Selection, RemoveFiresDeselectedOnlyForListedCells) {
     auto G = MakeGrid(6, 6);
-    MergeForTest(G.get(), 2, 2, 3, 3);
+    MakeMergedCell(G.get(), 2, 2, 3, 3);
     G->FocusCell(1, 1);
     std::vector<std::pair<int, int>> Events;
     G->OnCellDeselected = [&](TObject*, int ACol, int ARow) { Events.emplace_back(ACol, ARow); };
@@ -178,7 +178,7 @@ TEST(Selection, CellSelectedSetterSkipsHeadingsAndHiddenCells) {
 
 TEST(Selection, RectOfMixedListIsTheBoundingBox) {
     auto G = MakeGrid(6, 8);
-    MergeForTest(G.get(), 2, 5, 4, 6);
+    MakeMergedCell(G.get(), 2, 5, 4, 6);
     G->FocusCell(1, 1);
     G->GetSelectedCells()->Add(G->GetCells(3, 6));
     EXPECT_EQ(G->GetSelectedCells()->GetRect(), (TRect{1, 1, 4, 6}));

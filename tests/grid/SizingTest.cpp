@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "grid/Carrelon.h"
-#include "tests/grid/GridTestHelpers.h"
+#include "tests/support/GridFixture.h"
 
 namespace carrelon {
 namespace {
 
-using test::MergeForTest;
+using test::MakeMergedCell;
 using test::TTestGrid;
 
 // A grid of 6 columns of 64 pixels and 10 rows, one fixed row and column, 400 x 300 pixels.
@@ -65,7 +65,7 @@ TEST(Sizing, MergedCellsAndNonResizableColumnsBlockTheBoundary) {
     auto G = MakeSizedGrid();
     G->SetRowCount(10);
     G->SetFixedRows(2);
-    MergeForTest(G.get(), 1, 0, 2, 0);                   // row 0 spans columns 1..2
+    MakeMergedCell(G.get(), 1, 0, 2, 0);                 // row 0 spans columns 1..2
     EXPECT_EQ(GrabAt(G.get(), 128, 5).State, gsNormal);  // inside the merge in row 0
     EXPECT_EQ(GrabAt(G.get(), 128, 25).Index, 1);        // row 1 ends there
     EXPECT_EQ(GrabAt(G.get(), 192, 5).Index, 2);         // the merge's own end
@@ -83,7 +83,7 @@ TEST(Sizing, RowBoundaryInFixedColumnsAndVerticalMerges) {
     EXPECT_EQ(GrabAt(G.get(), 10, 2 * H).Index, 1);
     EXPECT_EQ(GrabAt(G.get(), 100, 2 * H).State, gsNormal);  // not in the fixed columns
     G->SetFixedCols(2);
-    MergeForTest(G.get(), 0, 1, 0, 2);
+    MakeMergedCell(G.get(), 0, 1, 0, 2);
     EXPECT_EQ(GrabAt(G.get(), 10, 2 * H).State, gsNormal);  // inside the merge
     EXPECT_EQ(GrabAt(G.get(), 70, 2 * H).Index, 1);
 }

@@ -1,6 +1,6 @@
 #include "tests/support/GridFixture.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 
 void GridFixture::SetUp() {
     FSavedHandler = SetMessageDlgHandler(
@@ -38,4 +38,12 @@ TCarrelonCell* MakeMergedCell(TCarrelon* Grid, int A0, int R0, int A1, int R1) {
     return Kept;
 }
 
-}  // namespace carrelon::testing
+std::vector<std::pair<int, int>> Listed(const TCarrelon* Grid) {
+    std::vector<std::pair<int, int>> Out;
+    const TCarrelonSelection* S = Grid->GetSelectedCells();
+    for (int i = 0; i < S->GetCount(); ++i)
+        Out.emplace_back(S->GetCells(i)->GetStartCol(), S->GetCells(i)->Row);
+    return Out;
+}
+
+}  // namespace carrelon::test

@@ -1,17 +1,18 @@
-// A form with a TCarrelon on it, for the grid tests of every part of the control. Message
-// boxes are recorded instead of shown.
+// Grid test support: a form with a TCarrelon on it (message boxes recorded instead of shown), a
+// grid that opens its protected state, and merged cells built directly on the model.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "grid/Carrelon.h"
 #include "platform/controls/Forms.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 
 class GridFixture : public ::testing::Test {
 protected:
@@ -29,9 +30,28 @@ private:
     TMessageDlgHandler FSavedHandler;
 };
 
+// A grid whose protected selection and sizing state the tests can reach.
+class TTestGrid : public TCarrelon {
+public:
+    using TCarrelon::BeginColumnDrag;
+    using TCarrelon::BeginRowDrag;
+    using TCarrelon::CalcSizingState;
+    using TCarrelon::EndColumnDrag;
+    using TCarrelon::EndRowDrag;
+    using TCarrelon::FGridState;
+    using TCarrelon::FSizingIndex;
+    using TCarrelon::FSizingPos;
+    using TCarrelon::SelectCell;
+    using TCarrelon::TCarrelon;
+    using TCarrelon::TimedScroll;
+};
+
 // Makes the cell at (absolute column A0, row R0) cover the rectangle up to (A1, R1): the other
 // cells of the rectangle are freed and their slots take the kept cell. For building merged
 // layouts in tests without the merge operations.
 TCarrelonCell* MakeMergedCell(TCarrelon* Grid, int A0, int R0, int A1, int R1);
 
-}  // namespace carrelon::testing
+// The listed cells as (StartCol, Row) pairs, in list order.
+std::vector<std::pair<int, int>> Listed(const TCarrelon* Grid);
+
+}  // namespace carrelon::test

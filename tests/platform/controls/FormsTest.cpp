@@ -5,7 +5,7 @@
 
 #include "platform/controls/Menus.h"
 #include "platform/controls/MenusQt.h"
-#include "tests/platform/controls/ControlsTestProbe.h"
+#include "tests/support/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
 
 using namespace carrelon;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/controls/WinUser.h"
-#include "tests/platform/controls/ControlsTestProbe.h"
+#include "tests/support/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
 
 using namespace carrelon;

@@ -4,7 +4,7 @@
 
 #include "platform/controls/WinUser.h"
 #include "platform/graphics/Pictures.h"
-#include "tests/platform/controls/ControlsTestProbe.h"
+#include "tests/support/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
 
 using namespace carrelon;

@@ -7,7 +7,7 @@
 #include "platform/controls/RichEdit.h"
 #include "platform/controls/WinUser.h"
 #include "platform/grids/Grids.h"
-#include "tests/platform/controls/ControlsTestProbe.h"
+#include "tests/support/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
 
 using namespace carrelon;

@@ -4,7 +4,7 @@
 #include <random>
 
 #include "platform/controls/Streaming.h"
-#include "tests/platform/controls/ControlsTestProbe.h"
+#include "tests/support/ControlsTestProbe.h"
 
 using namespace carrelon;
 

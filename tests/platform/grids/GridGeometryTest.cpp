@@ -2,11 +2,11 @@
 // visible counts, the per-row height array.
 #include <gtest/gtest.h>
 
-#include "tests/platform/grids/GridTestSupport.h"
+#include "tests/support/RecordingGrid.h"
 
 using namespace carrelon;
-using carrelon::testing::MakeTestGrid;
-using carrelon::testing::TRecordingGrid;
+using carrelon::test::MakeTestGrid;
+using carrelon::test::TRecordingGrid;
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <QElapsedTimer>
 
-#include "tests/platform/grids/GridTestSupport.h"
+#include "tests/support/RecordingGrid.h"
 
 using namespace carrelon;
-using namespace carrelon::testing;
+using namespace carrelon::test;
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <set>
 
-#include "tests/platform/grids/GridTestSupport.h"
+#include "tests/support/RecordingGrid.h"
 
 using namespace carrelon;
-using namespace carrelon::testing;
+using namespace carrelon::test;
 
 namespace {
 

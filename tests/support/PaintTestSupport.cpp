@@ -1,11 +1,11 @@
-#include "tests/grid/PaintTestSupport.h"
+#include "tests/support/PaintTestSupport.h"
 
 #include <QImage>
 
 #include "platform/graphics/CanvasQt.h"
 #include "tests/support/ControlsTestSupport.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 
 void GridPaintTest::SetUp() {
     Form = std::make_unique<TForm>(nullptr);
@@ -59,4 +59,4 @@ TColor GridPaintTest::PixelAt(int X, int Y) const {
     return FromQColor(QColor::fromRgb(Image->pixel(X, Y)));
 }
 
-}  // namespace carrelon::testing
+}  // namespace carrelon::test

@@ -12,7 +12,7 @@
 #include "platform/controls/WindowWidget.h"
 #include "platform/grids/Grids.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 
 struct TDrawCall {
     int Col;
@@ -125,4 +125,4 @@ inline QImage PaintNow(TRecordingGrid& G) {
     return G.GetHandle()->grab().toImage();
 }
 
-}  // namespace carrelon::testing
+}  // namespace carrelon::test

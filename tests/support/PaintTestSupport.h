@@ -12,7 +12,7 @@
 #include "platform/controls/Messages.h"
 #include "platform/graphics/Graphics.h"
 
-namespace carrelon::testing {
+namespace carrelon::test {
 
 // A grid that counts its paint passes and the redraw switches it is sent.
 class TCountingGrid : public TCarrelon {
@@ -54,4 +54,4 @@ protected:
     std::unique_ptr<QImage> Image;
 };
 
-}  // namespace carrelon::testing
+}  // namespace carrelon::test
