@@ -4,9 +4,9 @@
 #include <limits>
 
 #include "formulas/A1Names.h"
-#include "formulas/CarrelonFormulas.h"
 #include "formulas/ReferenceRewrite.h"
 #include "grid/Carrelon.h"
+#include "grid/CarrelonFormulas.h"
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/Strings.h"

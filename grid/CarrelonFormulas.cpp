@@ -1,4 +1,4 @@
-#include "formulas/CarrelonFormulas.h"
+#include "grid/CarrelonFormulas.h"
 
 #include <algorithm>
 

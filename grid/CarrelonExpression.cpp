@@ -1,7 +1,7 @@
-#include "formulas/CarrelonExpression.h"
+#include "grid/CarrelonExpression.h"
 
-#include "formulas/CarrelonFormulas.h"
 #include "grid/Carrelon.h"
+#include "grid/CarrelonFormulas.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace carrelon {

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "formulas/CarrelonExpression.h"
 #include "formulas/ReferenceRewrite.h"
 #include "grid/Carrelon.h"
+#include "grid/CarrelonExpression.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Random.h"
