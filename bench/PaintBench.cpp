@@ -48,9 +48,11 @@ struct CarrelonFrame {
         Grid->SetBounds(0, 0, kWidth, kHeight);
         for (int c = 0; c < kCols; ++c)
             Grid->GetCols(c)->SetWidth(190);
+        Grid->DisableControls();
         for (int r = 0; r < Rows; ++r)
             for (int c = 0; c < kCols; ++c)
-                Grid->GetCells(c, r)->StoreValue(Variant(CellText(c, r)));
+                Grid->GetCells(c, r)->SetText(CellText(c, r));
+        Grid->EnableControls();
         Form->Show();
         Target.SetSize(kWidth, kHeight);
     }

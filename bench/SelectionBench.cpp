@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 
 using namespace carrelon;
 
@@ -27,7 +27,7 @@ void BM_ShiftSelectMillionByTen(benchmark::State& State) {
         State.PauseTiming();
         G->FocusCell(1, 1);
         State.ResumeTiming();
-        G->MoveAnchor(TGridCoord{kCols, kRows});
+        TCarrelonPrivate::Of(G.get()).MoveAnchor(TGridCoord{kCols, kRows});
         benchmark::DoNotOptimize(G->GetSelectedCells()->GetCount());
     }
     State.counters["cells"] = G->GetSelectedCells()->GetCount();
@@ -40,9 +40,9 @@ void BM_ShrinkMillionByTen(benchmark::State& State) {
     for (auto _ : State) {
         State.PauseTiming();
         G->FocusCell(1, 1);
-        G->MoveAnchor(TGridCoord{kCols, kRows});
+        TCarrelonPrivate::Of(G.get()).MoveAnchor(TGridCoord{kCols, kRows});
         State.ResumeTiming();
-        G->MoveAnchor(TGridCoord{1, 1});
+        TCarrelonPrivate::Of(G.get()).MoveAnchor(TGridCoord{1, 1});
         benchmark::DoNotOptimize(G->GetSelectedCells()->GetCount());
     }
 }
@@ -52,7 +52,7 @@ BENCHMARK(BM_ShrinkMillionByTen)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_ContainsInLargeSelection(benchmark::State& State) {
     auto G = MakeGrid();
     G->FocusCell(1, 1);
-    G->MoveAnchor(TGridCoord{kCols, kRows});
+    TCarrelonPrivate::Of(G.get()).MoveAnchor(TGridCoord{kCols, kRows});
     int r = 1;
     for (auto _ : State) {
         benchmark::DoNotOptimize(G->GetCells(5, r)->GetSelected());

@@ -2,7 +2,7 @@
 // border properties that take back the overrides columns and cells carry.
 #include <algorithm>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/PaintSupport.h"
 #include "platform/controls/Messages.h"
 
@@ -47,15 +47,15 @@ void TwinRows(int Twin, int FixedRows, int RowCount, int& First, int& Last) {
 
 }  // namespace
 
-int TCarrelon::CalcDefaultRowHeight() {
-    TCanvas* C = GetCanvas();
-    C->GetFont()->Assign(GetFont());
-    return C->TextHeight("A") + 2 * FBorderForText + GetGridLineWidth();
+int TCarrelonPrivate::CalcDefaultRowHeight() {
+    TCanvas* C = q->GetCanvas();
+    C->GetFont()->Assign(q->GetFont());
+    return C->TextHeight("A") + 2 * FBorderForText + q->GetGridLineWidth();
 }
 
 // Keeps the lines visible when the background takes their colour.
-void TCarrelon::ApplyLineColourRule() {
-    const TColor rgb = ColorToRGB(GetColor());
+void TCarrelonPrivate::ApplyLineColourRule() {
+    const TColor rgb = ColorToRGB(q->GetColor());
     if (rgb != ColorToRGB(FGridLineColor)) return;
     FGridLineColor = rgb == ColorToRGB(clSilver) ? clGray : clSilver;
 }
@@ -63,13 +63,13 @@ void TCarrelon::ApplyLineColourRule() {
 void TCarrelon::CMColorChanged(TMessage& Message) {
     const TComponentState state = GetComponentState();
     if (state.Contains(csDesigning)) {
-        if (!state.Contains(csLoading)) ApplyLineColourRule();
-    } else if (!state.Contains(csLoading) && !FIniLoading) {
-        ApplyLineColourRule();
+        if (!state.Contains(csLoading)) d->ApplyLineColourRule();
+    } else if (!state.Contains(csLoading) && !d->FIniLoading) {
+        d->ApplyLineColourRule();
         // The new colour shows everywhere outside the fixed area.
         const int count = GetAbsoluteColCount();
-        for (int a = FAbsoluteFixedCols; a < count; ++a)
-            FAbsoluteCols[a]->SetColor(clDefault);
+        for (int a = d->FAbsoluteFixedCols; a < count; ++a)
+            d->FAbsoluteCols[a]->SetColor(clDefault);
     }
     TCustomGrid::CMColorChanged(Message);
 }
@@ -78,14 +78,14 @@ void TCarrelon::CMColorChanged(TMessage& Message) {
 // Attribute < 0 passes the colour, else that attribute of Font. A column font set explicitly
 // takes it; one only read is dropped; in a twin without a column font each cell font in use
 // takes it.
-void TCarrelon::PushFontAttribute(const TFont& Font, int Attribute) {
+void TCarrelonPrivate::PushFontAttribute(const TFont& Font, int Attribute) {
     const auto apply = [&](TFont& F) {
         if (Attribute < 0)
             F.SetColor(Font.GetColor());
         else
             CopyAttribute(F, Font, Attribute);
     };
-    const int rows = GetRowCount();
+    const int rows = q->GetRowCount();
     for (TCarrelonCol* Col : FCols) {
         for (int twin = 0; twin < 2; ++twin) {
             auto& attr = Col->FAttr[twin];
@@ -108,13 +108,13 @@ void TCarrelon::PushFontAttribute(const TFont& Font, int Attribute) {
     }
 }
 
-void TCarrelon::PushFontColour(TColor) {
-    PushFontAttribute(*GetFont(), -1);
+void TCarrelonPrivate::PushFontColour(TColor) {
+    PushFontAttribute(*q->GetFont(), -1);
 }
 
 // Frees every own font of the visible columns and their cells, so all follow the grid again.
-void TCarrelon::DropOwnFonts() {
-    const int rows = GetRowCount();
+void TCarrelonPrivate::DropOwnFonts() {
+    const int rows = q->GetRowCount();
     for (TCarrelonCol* Col : FCols) {
         for (auto& attr : Col->FAttr) {
             attr.Font.reset();
@@ -131,7 +131,7 @@ void TCarrelon::DropOwnFonts() {
 }
 
 void TCarrelon::CMFontChanged(TMessage& Message) {
-    if (FIniLoading) {
+    if (d->FIniLoading) {
         TCustomGrid::CMFontChanged(Message);
         return;
     }
@@ -141,13 +141,13 @@ void TCarrelon::CMFontChanged(TMessage& Message) {
     const bool runTime = !designing && !loading;
     const TFont* Font = GetFont();
 
-    if (Font->GetColor() != FFontShadow->GetColor()) {
+    if (Font->GetColor() != d->FFontShadow->GetColor()) {
         if (runTime) {
-            PushFontColour(Font->GetColor());
+            d->PushFontColour(Font->GetColor());
             // A size changed together with the colour still needs the new row height.
-            const int h = CalcDefaultRowHeight();
+            const int h = d->CalcDefaultRowHeight();
             if (h != GetDefaultRowHeight()) {
-                const bool locked = TryDisableControls();
+                const bool locked = d->TryDisableControls();
                 TCustomGrid::SetDefaultRowHeight(h);
                 if (locked)
                     EnableControls();
@@ -155,30 +155,30 @@ void TCarrelon::CMFontChanged(TMessage& Message) {
                     Invalidate();
             }
         }
-        FFontShadow->Assign(Font);
+        d->FFontShadow->Assign(Font);
         TCustomGrid::CMFontChanged(Message);
         return;
     }
 
-    const bool locked = runTime && TryDisableControls();
+    const bool locked = runTime && d->TryDisableControls();
     if (!loading) {
-        const int h = CalcDefaultRowHeight();
+        const int h = d->CalcDefaultRowHeight();
         if (h != GetDefaultRowHeight()) TCustomGrid::SetDefaultRowHeight(h);
     }
     if (runTime) {
-        const TFont& Old = *FFontShadow;
+        const TFont& Old = *d->FFontShadow;
         const bool differs[4] = {
             Font->GetSize() != Old.GetSize(), Font->GetStyle() != Old.GetStyle(),
             Font->GetName() != Old.GetName(), Font->GetCharset() != Old.GetCharset()};
         const int count = static_cast<int>(std::count(differs, differs + 4, true));
         // Nothing among name, size, style and charset changed: every own font stays.
         if (count == 1)
-            PushFontAttribute(*Font,
-                              static_cast<int>(std::find(differs, differs + 4, true) - differs));
+            d->PushFontAttribute(*Font,
+                                 static_cast<int>(std::find(differs, differs + 4, true) - differs));
         else if (count > 1)
-            DropOwnFonts();
+            d->DropOwnFonts();
     }
-    FFontShadow->Assign(Font);
+    d->FFontShadow->Assign(Font);
     if (locked)
         EnableControls();
     else if (runTime)
@@ -187,7 +187,7 @@ void TCarrelon::CMFontChanged(TMessage& Message) {
 }
 
 // Keeps the fixed lines visible against the fixed cells.
-void TCarrelon::ApplyFixedLineContrast(TColor Value) {
+void TCarrelonPrivate::ApplyFixedLineContrast(TColor Value) {
     const TColor rgb = ColorToRGB(Value);
     if (rgb != ColorToRGB(FFixedGridLineColor)) return;
     FFixedGridLineColor = rgb == 0 ? clGray : clBlack;
@@ -198,28 +198,28 @@ void TCarrelon::SetFixedColor(TColor Value) {
     const bool loading = state.Contains(csLoading);
     if (state.Contains(csDesigning)) {
         if (Value == GetFixedColor()) return;
-        ApplyFixedLineContrast(Value);
+        d->ApplyFixedLineContrast(Value);
         TCustomGrid::SetFixedColor(Value);
-        if (!loading) FSortIndicatorColor = Value;
+        if (!loading) d->FSortIndicatorColor = Value;
         return;
     }
     const bool same = Value == GetFixedColor();
     if (!loading) {
-        ApplyFixedLineContrast(Value);
-        FSortIndicatorColor = Value;
+        d->ApplyFixedLineContrast(Value);
+        d->FSortIndicatorColor = Value;
     }
     TCustomGrid::SetFixedColor(Value);
-    if (loading || !FModel) return;
+    if (loading || !d->FModel) return;
     // Every fixed area shows the new colour: the fixed columns whole, the fixed rows of the
     // other columns.
     const int rows = GetRowCount();
     const int count = GetAbsoluteColCount();
     for (int a = 0; a < count; ++a) {
-        TCarrelonCol* Col = FAbsoluteCols[a];
-        const bool fixedCol = a < FAbsoluteFixedCols;
+        TCarrelonCol* Col = d->FAbsoluteCols[a];
+        const bool fixedCol = a < d->FAbsoluteFixedCols;
         if (fixedCol) Col->FAttr[0].Color = clDefault;
         Col->FAttr[1].Color = clDefault;
-        const int last = fixedCol ? rows : std::min(FOwnFixedRows, rows);
+        const int last = fixedCol ? rows : std::min(d->FOwnFixedRows, rows);
         for (int r = 0; r < last; ++r) {
             TCarrelonCell* Cell = Col->GetCells(r);
             if (Cell->Row == r) Cell->WriteFColor(clDefault);
@@ -229,8 +229,8 @@ void TCarrelon::SetFixedColor(TColor Value) {
 }
 
 // Takes back every cell's own selected colour (Selected) or selected font colour.
-void TCarrelon::ResetCellColours(bool Selected) {
-    const int rows = GetRowCount();
+void TCarrelonPrivate::ResetCellColours(bool Selected) {
+    const int rows = q->GetRowCount();
     for (TCarrelonCol* Col : FAbsoluteCols) {
         for (int r = 0; r < rows; ++r) {
             TCarrelonCell* Cell = Col->GetCells(r);
@@ -244,12 +244,12 @@ void TCarrelon::ResetCellColours(bool Selected) {
 }
 
 void TCarrelon::SetSelectionColor(TColor Value) {
-    FSelectionColor = Value;
+    d->FSelectionColor = Value;
     const TComponentState state = GetComponentState();
     if (state.Contains(csLoading)) return;
     if (state.Contains(csDesigning)) {
         const int row = GetRow();
-        if (FCarrelonOptions.Contains(cloRowSelect)) {
+        if (d->FCarrelonOptions.Contains(cloRowSelect)) {
             const int last = std::min(GetLeftCol() + GetVisibleColCount(), GetColCount() - 1);
             for (int c = GetLeftCol(); c <= last; ++c)
                 InvalidateCell(c, row);
@@ -258,31 +258,31 @@ void TCarrelon::SetSelectionColor(TColor Value) {
         }
         return;
     }
-    if (!FModel) return;
-    ResetCellColours(true);
-    FSelectedCells->Invalidate();
+    if (!d->FModel) return;
+    d->ResetCellColours(true);
+    d->FSelectedCells->Invalidate();
 }
 
 void TCarrelon::SetSelectionFontColor(TColor Value) {
-    FSelectionFontColor = Value;
+    d->FSelectionFontColor = Value;
     const TComponentState state = GetComponentState();
-    if (state.Contains(csLoading) || state.Contains(csDesigning) || !FModel) return;
-    ResetCellColours(false);
-    FSelectedCells->Invalidate();
+    if (state.Contains(csLoading) || state.Contains(csDesigning) || !d->FModel) return;
+    d->ResetCellColours(false);
+    d->FSelectedCells->Invalidate();
 }
 
 void TCarrelon::SetBorderForText(int Value) {
     Value = std::clamp(Value, 0, 255);  // a one-byte property
-    if (Value == FBorderForText) return;
-    FBorderForText = Value;
+    if (Value == d->FBorderForText) return;
+    d->FBorderForText = Value;
     const TComponentState state = GetComponentState();
     if (state.Contains(csLoading)) return;
     if (state.Contains(csDesigning)) {
-        TCustomGrid::SetDefaultRowHeight(CalcDefaultRowHeight());
+        TCustomGrid::SetDefaultRowHeight(d->CalcDefaultRowHeight());
         return;
     }
-    const bool locked = TryDisableControls();
-    SetDefaultRowHeight(CalcDefaultRowHeight());
+    const bool locked = d->TryDisableControls();
+    SetDefaultRowHeight(d->CalcDefaultRowHeight());
     if (locked)
         EnableControls();
     else
@@ -294,14 +294,14 @@ void TCarrelon::SetBorderForText(int Value) {
 namespace carrelon {
 
 void TCarrelon::SetGridLineColor(TColor Value) {
-    if (Value == FGridLineColor) return;
-    FGridLineColor = Value;
+    if (Value == d->FGridLineColor) return;
+    d->FGridLineColor = Value;
     Invalidate();
 }
 
 void TCarrelon::SetFixedGridLineColor(TColor Value) {
-    if (Value == FFixedGridLineColor) return;
-    FFixedGridLineColor = Value;
+    if (Value == d->FFixedGridLineColor) return;
+    d->FFixedGridLineColor = Value;
     Invalidate();
 }
 

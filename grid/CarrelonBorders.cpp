@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 
 namespace carrelon {
 

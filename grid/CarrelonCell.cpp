@@ -2,8 +2,8 @@
 // extents of a merged range.
 #include "grid/CarrelonCell.h"
 
-#include "grid/Carrelon.h"
 #include "grid/CarrelonCellPool.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/CarrelonTextRules.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
@@ -29,7 +29,7 @@ TCarrelonCell::TCarrelonCell(TCarrelonCol* ACol, int ARow) : Col(ACol), Row(ARow
 
 TCarrelonCell::~TCarrelonCell() {
     TCarrelon* G = GetGrid();
-    if (G != nullptr) G->CellFreed(this);
+    if (G != nullptr) TCarrelonPrivate::Of(G).CellFreed(this);
     if (FProperties) {
         if (FProperties->FFont) FProperties->FFont->OnChange = nullptr;
         if (FProperties->FObject != nullptr && G != nullptr &&
@@ -40,6 +40,10 @@ TCarrelonCell::~TCarrelonCell() {
 
 TCarrelon* TCarrelonCell::GetGrid() const {
     return Col != nullptr ? Col->GetGrid() : nullptr;
+}
+
+TCarrelonPrivate& TCarrelonCell::GridPrivate() const {
+    return TCarrelonPrivate::Of(Col->GetGrid());
 }
 
 bool TCarrelonCell::InFixedRows() const {
@@ -85,7 +89,7 @@ AnsiString TCarrelonCell::ReadFFormula() const {
 }
 void TCarrelonCell::WriteFFormula(const AnsiString& V) {
     WriteEntry(&TCarrelonCellProperties::FFormula, V);
-    if (TCarrelon* G = GetGrid()) G->FormulaWritten(this, !V.empty());
+    if (GetGrid() != nullptr) GridPrivate().FormulaWritten(this, !V.empty());
 }
 AnsiString TCarrelonCell::ReadFHint() const {
     return FProperties ? FProperties->FHint : AnsiString();
@@ -252,7 +256,7 @@ bool TCarrelonCell::GetVisible() const {
 bool TCarrelonCell::GetFixed() const {
     TCarrelon* G = GetGrid();
     return ReadFEndRow() < G->GetFixedRows() ||
-           GetEndColObject()->GetAbsoluteNumber() < G->GetAbsoluteFixedCols();
+           GetEndColObject()->GetAbsoluteNumber() < GridPrivate().FAbsoluteFixedCols;
 }
 
 bool TCarrelonCell::GetSelected() const {
@@ -283,7 +287,7 @@ AnsiString TCarrelonCell::GetA1Name() const {
 
 void TCarrelonCell::Invalidate() {
     TCarrelon* G = GetGrid();
-    if (!G->CanRepaint()) return;
+    if (!GridPrivate().CanRepaint()) return;
     const int First = GetStartCol();
     if (First < 0) return;
     const int Last = GetEndCol();
@@ -301,9 +305,9 @@ void TCarrelonCell::Invalidate() {
 }
 
 void TCarrelonCell::Remeasure() {
-    TCarrelon* G = GetGrid();
-    if (G->GetUpdateCount() != 0 || !GetVisible()) return;
-    if (!G->ResizeRow(Row)) Invalidate();
+    TCarrelonPrivate& P = GridPrivate();
+    if (P.FUpdateCount != 0 || !GetVisible()) return;
+    if (!P.ResizeRow(Row)) Invalidate();
 }
 
 // ---- value, text, formula -----------------------------------------------------------------
@@ -335,7 +339,8 @@ void TCarrelonCell::SetText(const AnsiString& S) {
             AnsiString New = GetText();
             if (Old != New) G->OnCellTextChanged(G, GetStartCol(), Row, Old, New);
         }
-        if (G->GetUpdateCount() == 0 && !G->ResizeRow(Row)) Invalidate();
+        TCarrelonPrivate& P = GridPrivate();
+        if (P.FUpdateCount == 0 && !P.ResizeRow(Row)) Invalidate();
     }
     if (G->GetSpreadsheetEnabled()) G->Recalculate(this);
 }
@@ -370,7 +375,7 @@ void TCarrelonCell::SetFormula(const AnsiString& F) {
     TCarrelon* G = GetGrid();
     if (G->GetSpreadsheetEnabled()) {
         if (!T.empty()) {
-            G->AnalyzeExpression(this);
+            GridPrivate().AnalyzeExpression(this);
         } else {
             FValue.Clear();
             Remeasure();
@@ -383,7 +388,7 @@ void TCarrelonCell::SetFormula(const AnsiString& F) {
 }
 
 bool TCarrelonCell::Recalculate() {
-    return GetGrid()->AnalyzeExpression(this);
+    return GridPrivate().AnalyzeExpression(this);
 }
 
 // ---- effective attributes -----------------------------------------------------------------
@@ -451,7 +456,7 @@ void TCarrelonCell::SetReadOnly(bool Value) {
         if (Value)
             G->SetEditorMode(false);
         else
-            G->CheckAlwaysShowEditor();
+            GridPrivate().CheckAlwaysShowEditor();
     }
 }
 
@@ -540,10 +545,7 @@ void TCarrelonCell::SetCheckBox(bool Value) {
         WriteFButton(triInherit);
         if (GetButton()) WriteFButton(triFalse);
     }
-    if (IsCurrentCell()) {
-        TCarrelon* G = GetGrid();
-        if (G->EditorReaction(Value)) return;
-    }
+    if (IsCurrentCell() && GridPrivate().EditorReaction(Value)) return;
     Invalidate();
 }
 
@@ -554,10 +556,7 @@ void TCarrelonCell::SetButton(bool Value) {
         WriteFCheckBox(triInherit);
         if (GetCheckBox()) WriteFCheckBox(triFalse);
     }
-    if (IsCurrentCell()) {
-        TCarrelon* G = GetGrid();
-        if (G->EditorReaction(Value)) return;
-    }
+    if (IsCurrentCell() && GridPrivate().EditorReaction(Value)) return;
     Invalidate();
 }
 
@@ -610,8 +609,8 @@ std::shared_ptr<TFont> TCarrelonCell::GetFont() {
 
 void TCarrelonCell::FontChanged() {
     WriteFFontUsed(true);
-    TCarrelon* G = GetGrid();
-    if (G->GetUpdateCount() == 0 && !G->ResizeRow(Row)) Invalidate();
+    TCarrelonPrivate& P = GridPrivate();
+    if (P.FUpdateCount == 0 && !P.ResizeRow(Row)) Invalidate();
 }
 
 void TCarrelonCell::SetFont(const TFont* F) {

@@ -1,5 +1,10 @@
 // TCarrelonCell: the content of one cell slot, or of every slot of a merged range. Attributes
-// the cell does not set itself come from its column (the fixed-rows twin above FixedRows).
+// the cell does not set itself come from its column (the fixed-rows twin above FixedRows),
+// and the column's unset colours from the grid.
+//
+// The public part is what an application uses. The raw record access (ReadF... / WriteF...)
+// and the cell's placement fields are the control's own: they are private, and the control's
+// classes that need them are friends. Cells are made and freed only by the grid's model.
 #pragma once
 
 #include <memory>
@@ -14,40 +19,61 @@ namespace carrelon {
 
 class TCarrelon;
 class TCarrelonCol;
+class TCarrelonPrivate;
 class TFont;
 class TGraphic;
 class TPicture;
 
 class TCarrelonCell : public TObject {
 public:
-    TCarrelonCell(TCarrelonCol* ACol, int ARow);
-    ~TCarrelonCell() override;
     AnsiString ClassName() const override { return "TCarrelonCell"; }
-
-    // Cells are many and small: they come from a pool of fixed-size blocks.
-    static void* operator new(std::size_t Size);
-    static void operator delete(void* P, std::size_t Size) noexcept;
 
     TCarrelon* GetGrid() const;
 
-    // Value, text and formula.
+    // ==== Placement ============================================================================
+    // The top row and the last row of the cell.
+    int GetRow() const { return Row; }
+    int GetEndRow() const { return ReadFEndRow(); }
+    // The start column object (leftmost absolute column of the cell) and the end column object
+    // (the start column for a single column).
+    TCarrelonCol* GetCol() const { return Col; }
+    TCarrelonCol* GetEndColObject() const;
+    // Visible indexes of the first and last column, skipping hidden columns inward; -1 when
+    // every column of the cell is hidden.
+    int GetStartCol() const;
+    int GetEndCol() const;
+    bool IsMerged() const;
+    bool GetVisible() const;
+    // In the fixed rows or the fixed columns.
+    bool GetFixed() const;
+    bool IsCurrentCell() const;
+    // The A1 name of the top-left slot; empty for a heading while SpreadsheetHeaders is on.
+    AnsiString GetA1Name() const;
+
+    // ==== Value, text and formula ==============================================================
     Variant GetValue() const { return FValue.Get(); }
+    // A string value sets the text; a value whose text cannot be formed is refused quietly.
     void SetValue(const Variant& V);
-    // Stores V as the value without any of SetValue's reactions (for recalculation, loads).
-    void StoreValue(const Variant& V) { FValue.Assign(V); }
-    bool ValueIsUnassigned() const { return FValue.IsUnassigned(); }
+    // The display text of the value.
     AnsiString GetText() const;
     void SetText(const AnsiString& S);
+    // The formula without its "=", upper-cased; empty for none.
+    AnsiString GetFormula() const { return ReadFFormula(); }
     void SetFormula(const AnsiString& F);
+    // Evaluates the formula again; true when the value changed.
     bool Recalculate();
+    // No value, no formula and no picture.
+    bool IsEmpty() const;
 
-    // Effective attributes.
+    // ==== Attributes ===========================================================================
+    // Each getter gives the effective value: the cell's own, else the column's.
     TColor GetColor() const;
     void SetColor(TColor Value);
     TColor GetSelectedColor() const;
     void SetSelectedColor(TColor Value);
     TColor GetSelectedFontColor() const;
     void SetSelectedFontColor(TColor Value);
+    // Own values are 0..65534.
     int GetMaxLength() const;
     void SetMaxLength(int Value);
     bool GetReadOnly() const;
@@ -62,6 +88,7 @@ public:
     void SetGraphicAlignment(TAlignment Value);
     TTextLayout GetGraphicLayout() const;
     void SetGraphicLayout(TTextLayout Value);
+    // A check box and a button exclude each other: turning one on turns the other off.
     bool GetCheckBox() const;
     void SetCheckBox(bool Value);
     bool GetButton() const;
@@ -70,50 +97,63 @@ public:
     void SetCheckBoxChecked(bool Value);
     TAlignment GetCheckBoxAlignment() const;
     void SetCheckBoxAlignment(TAlignment Value);
+    AnsiString GetHint() const { return ReadFHint(); }
+    void SetHint(const AnsiString& Value) { WriteFHint(Value); }
+    // The object an application attached; replacing it never frees the previous one.
+    TObject* GetObject() const { return ReadFObject(); }
+    void SetObject(TObject* Value) { WriteFObject(Value); }
 
-    // Fonts. CalcFont never allocates; GetFont makes an own font on first use.
+    // ==== Font, picture and borders ============================================================
+    // The effective font, without making an own one.
     TFont* CalcFont() const;
+    // The cell's own font, made from the effective one on first use; it stays valid for its
+    // holder after the cell drops it.
     std::shared_ptr<TFont> GetFont();
     void SetFont(const TFont* F);
-    bool FontUsed();
-
-    // Picture.
+    // The picture's graphic, or nil.
     TGraphic* GetGraphic() const;
+    // Stores a copy of the graphic; a picture wider than the cell widens its first visible
+    // column. Nil removes the picture.
     void SetGraphic(TGraphic* G);
-    TPicture* ReadFPicture() const;
-    void WriteFPicture(std::unique_ptr<TPicture> P);
-
-    // Borders: created on first access and kept for the cell's life.
+    TPicture* GetPicture() const { return ReadFPicture(); }
+    // Created on first access and kept for the cell's life.
     TCarrelonCellInnerBorder* GetInnerBorder();
     TCarrelonCellOuterBorder* GetOuterBorder();
-    TCarrelonCellInnerBorder* ReadFInnerBorder() const;
-    TCarrelonCellOuterBorder* ReadFOuterBorder() const;
-    void WriteFInnerBorder(std::unique_ptr<TCarrelonCellInnerBorder> B);
-    void WriteFOuterBorder(std::unique_ptr<TCarrelonCellOuterBorder> B);
 
-    // Extents of a merged range: visible indexes (-1 when every column of it is hidden), the
-    // last row, and the end column object (never nil; the start column for a single column).
-    int GetStartCol() const;
-    int GetEndCol() const;
-    int GetEndRow() const { return ReadFEndRow(); }
-    TCarrelonCol* GetEndColObject() const;
-    bool IsMerged() const;
-
-    bool GetVisible() const;
-    bool GetFixed() const;
+    // ==== Selection and repaint ================================================================
     bool GetSelected() const;
     void SetSelected(bool Value);
-    bool IsEmpty() const;
-    AnsiString GetA1Name() const;
-    bool IsCurrentCell() const;
+    // Repaints every visible slot of the cell (held back by the update lock).
+    void Invalidate();
+
+private:
+    friend class TCarrelon;
+    friend class TCarrelonPrivate;
+    friend class TCarrelonCol;
+    friend class TCarrelonSelection;
+    friend class TCarrelonCellOuterBorder;
+    friend class TCarrelonFormulas;
+    friend class TCarrelonTestAccess;
+
+    TCarrelonCell(TCarrelonCol* ACol, int ARow);
+    ~TCarrelonCell() override;
+
+    // Cells are many and small: they come from a pool of fixed-size blocks.
+    static void* operator new(std::size_t Size);
+    static void operator delete(void* P, std::size_t Size) noexcept;
+    // Live cells made from the pool (tests use it to find leaks in the normal build too).
+    static long long LiveCount();
+
+    // Stores V as the value without any of SetValue's reactions (for recalculation, loads).
+    void StoreValue(const Variant& V) { FValue.Assign(V); }
+    bool ValueIsUnassigned() const { return FValue.IsUnassigned(); }
 
     // The row height the cell's content needs: its text in its columns' width, its picture
     // and the line below it; never less than DefaultRowHeight. EditorHeight (-1: none) is the
     // height an open editor asks for.
     int CalcHeight(int EditorHeight) const;
-
-    // Repaints every visible slot of the cell (held back by the update lock).
-    void Invalidate();
+    // Drops an own font that was only read, never changed; true when the font stays.
+    bool FontUsed();
 
     // Raw record access. Writing a default value may free the record; writing nil into an
     // owned object frees it.
@@ -123,6 +163,12 @@ public:
     void WriteFHint(const AnsiString& V);
     TFont* ReadFFont() const;
     void WriteFFont(std::shared_ptr<TFont> F);
+    TPicture* ReadFPicture() const;
+    void WriteFPicture(std::unique_ptr<TPicture> P);
+    TCarrelonCellInnerBorder* ReadFInnerBorder() const;
+    TCarrelonCellOuterBorder* ReadFOuterBorder() const;
+    void WriteFInnerBorder(std::unique_ptr<TCarrelonCellInnerBorder> B);
+    void WriteFOuterBorder(std::unique_ptr<TCarrelonCellOuterBorder> B);
     TObject* ReadFObject() const;
     void WriteFObject(TObject* O);
     TCarrelonCol* ReadFEndCol() const;
@@ -165,16 +211,11 @@ public:
     void WriteFError(bool V);
 
     bool HasProperties() const { return FProperties != nullptr; }
-    const TCarrelonCellProperties* Properties() const { return FProperties.get(); }
     void CreateProperties();
     void CheckProperties();
 
-    // Live cells made from the pool (tests use it to find leaks in the normal build too).
-    static long long LiveCount();
-
-    TCarrelonCol* Col;  // start column: leftmost absolute column of the cell
-
-private:
+    // The grid's private part.
+    TCarrelonPrivate& GridPrivate() const;
     bool InFixedRows() const;
     // Writes a raw entry, creating the record for a non-default value and freeing it again
     // when a default leaves it all-default.
@@ -184,10 +225,9 @@ private:
     void FontChanged();
     void BindFont();
 
+    TCarrelonCol* Col;  // start column: leftmost absolute column of the cell
     std::unique_ptr<TCarrelonCellProperties> FProperties;
     TCarrelonCellValue FValue;
-
-public:
     int Row;  // top row (declared last: the fields pack into 40 bytes)
 };
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/CarrelonTextRules.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
@@ -15,7 +15,7 @@ TCarrelonCol::Attributes::~Attributes() = default;
 
 TCarrelonCol::TCarrelonCol(TCarrelon* AGrid)
     : FGrid(AGrid),
-      FCreationNumber(AGrid->FColumnCounter++),
+      FCreationNumber(TCarrelonPrivate::Of(AGrid).FColumnCounter++),
       FGridLineColor(clDefault),
       FWidth(static_cast<Word>(std::clamp(AGrid->GetDefaultColWidth(), 0, 65535))) {
     FAttr[0].WordWrap = FAttr[1].WordWrap = AGrid->GetWordWrap();
@@ -23,7 +23,7 @@ TCarrelonCol::TCarrelonCol(TCarrelon* AGrid)
     FCells.reserve(Rows);
     try {
         for (int r = 0; r < Rows; ++r)
-            FCells.push_back(AGrid->NewCell(this, r));
+            FCells.push_back(TCarrelonPrivate::Of(AGrid).NewCell(this, r));
     } catch (...) {
         for (TCarrelonCell* c : FCells)
             delete c;
@@ -57,20 +57,24 @@ void TCarrelonCol::ReleaseCells() {
     FCells.clear();
 }
 
+TCarrelonPrivate& TCarrelonCol::GridPrivate() const {
+    return TCarrelonPrivate::Of(FGrid);
+}
+
 // ---- placement ----------------------------------------------------------------------------
 
 int TCarrelonCol::GetCol() const {
-    FGrid->ReindexColumns();
+    GridPrivate().ReindexColumns();
     return FVisibleIndex;
 }
 
 int TCarrelonCol::GetAbsoluteNumber() const {
-    FGrid->ReindexColumns();
+    GridPrivate().ReindexColumns();
     return FAbsoluteIndex;
 }
 
 int TCarrelonCol::GetHiddenNumber() const {
-    FGrid->ReindexColumns();
+    GridPrivate().ReindexColumns();
     return FHiddenIndex;
 }
 
@@ -121,7 +125,7 @@ void TCarrelonCol::SetWidth(int W) {
     FWidth = static_cast<Word>(W);
     if (!FVisible) return;
     const int Index = GetCol();
-    FGrid->AssignInheritedColWidths(Index, W);
+    GridPrivate().AssignInheritedColWidths(Index, W);
     if (FGrid->OnColumnWidthChanged) FGrid->OnColumnWidthChanged(FGrid, Index, Old, W);
 }
 
@@ -172,8 +176,8 @@ void TCarrelonCol::SetGridLineWidth(int W) {
 
 TColor TCarrelonCol::GetColor() const {
     if (FAttr[0].Color != clDefault) return FAttr[0].Color;
-    return GetAbsoluteNumber() < FGrid->GetAbsoluteFixedCols() ? FGrid->GetFixedColor()
-                                                               : FGrid->GetColor();
+    return GetAbsoluteNumber() < GridPrivate().FAbsoluteFixedCols ? FGrid->GetFixedColor()
+                                                                  : FGrid->GetColor();
 }
 
 TColor TCarrelonCol::GetFixedColor() const {
@@ -214,7 +218,7 @@ void TCarrelonCol::EditorReaction(bool Fixed, bool CloseEditor) {
     if (CloseEditor)
         FGrid->SetEditorMode(false);
     else
-        FGrid->CheckAlwaysShowEditor();
+        GridPrivate().CheckAlwaysShowEditor();
 }
 
 void TCarrelonCol::DoSetColor(bool Fixed, TColor Value) {
@@ -238,7 +242,7 @@ void TCarrelonCol::DoSetGraphicAlignment(bool Fixed, TAlignment Value) {
 void TCarrelonCol::DoSetTextGraphicLayout(bool Text, bool Fixed, TTextLayout Value) {
     const TCarrelonOptions O = FGrid->GetOptions();
     const bool MayRemeasure =
-        FVisible && FGrid->GetUpdateCount() == 0 &&
+        FVisible && GridPrivate().FUpdateCount == 0 &&
         (O.Contains(cloAutoIncreaseRowHeights) || O.Contains(cloAutoDecreaseRowHeights));
     bool Due = false;
     if (MayRemeasure)
@@ -253,7 +257,7 @@ void TCarrelonCol::DoSetTextGraphicLayout(bool Text, bool Fixed, TTextLayout Val
         else
             c->WriteFGraphicLayout(0);
     });
-    if (Due && FGrid->TryDisableControls()) {
+    if (Due && GridPrivate().TryDisableControls()) {
         FGrid->EnableControls();
     } else {
         Invalidate();
@@ -268,7 +272,7 @@ void TCarrelonCol::DoSetWordWrap(bool Fixed, bool Value) {
         if (Own != triInherit && (Own == triTrue) != Value) Differed = true;
         c->WriteFWordWrap(triInherit);
     });
-    if (FVisible && Differed && FGrid->TryDisableControls()) FGrid->EnableControls();
+    if (FVisible && Differed && GridPrivate().TryDisableControls()) FGrid->EnableControls();
 }
 
 void TCarrelonCol::DoSetMaxLength(bool Fixed, int Value) {
@@ -362,7 +366,7 @@ TFont* TCarrelonCol::GetFixedFont() {
 void TCarrelonCol::DoSetFont(bool Fixed, const TFont* F) {
     Attributes& A = FAttr[Fixed];
     A.FontSet = true;
-    const bool Locked = FGrid->TryDisableControls();
+    const bool Locked = GridPrivate().TryDisableControls();
     int First = Fixed ? 0 : std::min(FGrid->GetFixedRows(), CellCount());
     int Last = Fixed ? std::min(FGrid->GetFixedRows(), CellCount()) - 1 : CellCount() - 1;
     for (int r = First; r <= Last; ++r) {
@@ -387,7 +391,7 @@ void TCarrelonCol::DoFontChanged(bool Fixed) {
     TFont* Font = A.Font.get();
     TFont* Shadow = A.FontShadow.get();
     const bool ColorSame = Shadow == nullptr || Shadow->GetColor() == Font->GetColor();
-    const bool Locked = FVisible && ColorSame && FGrid->TryDisableControls();
+    const bool Locked = FVisible && ColorSame && GridPrivate().TryDisableControls();
     int First = Fixed ? 0 : std::min(FGrid->GetFixedRows(), CellCount());
     int Last = Fixed ? std::min(FGrid->GetFixedRows(), CellCount()) - 1 : CellCount() - 1;
     if (Shadow != nullptr) {
@@ -410,7 +414,7 @@ void TCarrelonCol::DoFontChanged(bool Fixed) {
 // ---- repaint ------------------------------------------------------------------------------
 
 void TCarrelonCol::Invalidate() {
-    if (!FVisible || !FGrid->CanRepaint()) return;
+    if (!FVisible || !GridPrivate().CanRepaint()) return;
     const int Index = GetCol();
     if (Index > FGrid->GetLeftCol() + FGrid->GetVisibleColCount()) return;
     FGrid->InvalidateCol(Index);

@@ -1,5 +1,9 @@
-// TCarrelonCol: one column. It holds one cell pointer per row, its width and limits, and the
-// default cell attributes twice: for the scrollable rows and for the fixed rows (the twin).
+// TCarrelonCol: one column. It holds one cell per row, its width and limits, and the default
+// cell attributes twice: for the scrollable rows and for the fixed rows (the twin).
+//
+// The public part is what an application uses; the slot list and the raw fields are the
+// control's own (private, with the control's classes as friends). Columns are made and freed
+// only by the grid's model.
 #pragma once
 
 #include <functional>
@@ -14,6 +18,7 @@ namespace carrelon {
 
 class TCarrelon;
 class TCarrelonCell;
+class TCarrelonPrivate;
 class TFont;
 
 // Text comparison used by sorting; returns <0, 0 or >0.
@@ -21,8 +26,6 @@ using TCarrelonCompareProc = std::function<int(const AnsiString& S1, const AnsiS
 
 class TCarrelonCol : public TObject {
 public:
-    explicit TCarrelonCol(TCarrelon* AGrid);
-    ~TCarrelonCol() override;
     AnsiString ClassName() const override { return "TCarrelonCol"; }
 
     TCarrelon* GetGrid() const { return FGrid; }
@@ -33,12 +36,8 @@ public:
     int GetHiddenNumber() const;
     int GetCreationNumber() const { return FCreationNumber; }
 
-    // Cell slots, one per row.
+    // The cell in row i; a bad index raises the list's index error.
     TCarrelonCell* GetCells(int i) const;
-    int CellCount() const { return static_cast<int>(FCells.size()); }
-    // The slot list itself, for the grid's structural work.
-    std::vector<TCarrelonCell*>& CellList() { return FCells; }
-    const std::vector<TCarrelonCell*>& CellList() const { return FCells; }
 
     AnsiString GetA1Name() const;
     TCarrelonCompareProc GetCompareProc() const;
@@ -49,8 +48,6 @@ public:
     int Show();
     bool GetVisible() const { return FVisible; }
     void SetVisible(bool V);
-    // Marks the column without moving it between lists (the grid's structural code does that).
-    void WriteFVisible(bool V) { FVisible = V; }
 
     bool GetMovable() const { return FMovable; }
     void SetMovable(bool V) { FMovable = V; }
@@ -66,24 +63,17 @@ public:
     void SetMinWidth(int W);
     int GetMaxWidth() const { return FMaxWidth; }
     void SetMaxWidth(int W);
-    // Stores the width without clamping or event (the grid's loading of streamed widths).
-    void WriteFWidth(int W);
 
-    // Lines.
+    // Lines: clDefault and 255 inherit the grid's colour and width.
     TColor GetGridLineColor() const;
-    TColor ReadFGridLineColor() const { return FGridLineColor; }
     void SetGridLineColor(TColor C);
     int GetGridLineWidth() const;
-    Byte ReadFGridLineWidth() const { return FGridLineWidth; }
-    void WriteFGridLineWidth(Byte W) { FGridLineWidth = W; }
     void SetGridLineWidth(int W);
 
     // Colours: clDefault inherits the grid's.
     TColor GetColor() const;
-    TColor ReadFColor() const { return FAttr[0].Color; }
     void SetColor(TColor C) { DoSetColor(false, C); }
     TColor GetFixedColor() const;
-    TColor ReadFFixedColor() const { return FAttr[1].Color; }
     void SetFixedColor(TColor C) { DoSetColor(true, C); }
 
     // Fonts: CalcFont never allocates; GetFont makes the column's own font on first access.
@@ -93,12 +83,8 @@ public:
     TFont* GetFixedFont();
     void SetFont(const TFont* F) { DoSetFont(false, F); }
     void SetFixedFont(const TFont* F) { DoSetFont(true, F); }
-    bool GetFontSet() const { return FAttr[0].FontSet; }
-    bool GetFixedFontSet() const { return FAttr[1].FontSet; }
-    TFont* ReadFFont() const { return FAttr[0].Font.get(); }
-    TFont* ReadFFixedFont() const { return FAttr[1].Font.get(); }
 
-    // The twin attributes.
+    // The twin attributes: assigning one resets the cells' own values in the rows it governs.
     int GetMaxLength() const { return FAttr[0].MaxLength; }
     void SetMaxLength(int V) { DoSetMaxLength(false, V); }
     int GetFixedMaxLength() const { return FAttr[1].MaxLength; }
@@ -148,6 +134,32 @@ public:
 
 private:
     friend class TCarrelon;
+    friend class TCarrelonPrivate;
+    friend class TCarrelonTestAccess;
+
+    explicit TCarrelonCol(TCarrelon* AGrid);
+    ~TCarrelonCol() override;
+
+    // The grid's private part.
+    TCarrelonPrivate& GridPrivate() const;
+    int CellCount() const { return static_cast<int>(FCells.size()); }
+    // The slot list itself, for the grid's structural work.
+    std::vector<TCarrelonCell*>& CellList() { return FCells; }
+    const std::vector<TCarrelonCell*>& CellList() const { return FCells; }
+    // Marks the column without moving it between lists (the grid's structural code does that).
+    void WriteFVisible(bool V) { FVisible = V; }
+    // Stores the width without clamping or event (the grid's loading of streamed widths).
+    void WriteFWidth(int W);
+    TColor ReadFGridLineColor() const { return FGridLineColor; }
+    Byte ReadFGridLineWidth() const { return FGridLineWidth; }
+    void WriteFGridLineWidth(Byte W) { FGridLineWidth = W; }
+    TColor ReadFColor() const { return FAttr[0].Color; }
+    TColor ReadFFixedColor() const { return FAttr[1].Color; }
+    // The font was assigned or changed (its twin's font-set flag).
+    bool GetFontSet() const { return FAttr[0].FontSet; }
+    bool GetFixedFontSet() const { return FAttr[1].FontSet; }
+    TFont* ReadFFont() const { return FAttr[0].Font.get(); }
+    TFont* ReadFFixedFont() const { return FAttr[1].Font.get(); }
 
     // One twin of the column's cell defaults; index 0 is the scrollable rows, 1 the fixed rows.
     struct Attributes {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <new>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonFormulas.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/CarrelonTextRules.h"
 #include "platform/controls/Messages.h"
 #include "platform/graphics/Colors.h"
@@ -20,83 +21,89 @@ constexpr std::uint64_t kBaseOptionsAdded = 0x08C0;
 constexpr int kDefaultTextHeight = 13;
 }  // namespace
 
-TCarrelon::TCarrelon(TComponent* AOwner) : TCustomGrid(AOwner) {
-    FOwnFixedRows = TCustomGrid::GetFixedRows();
-    FSortIndicatorColor = GetFixedColor();
+TCarrelonPrivate::TCarrelonPrivate(TCarrelon* AGrid) : q(AGrid) {}
+
+TCarrelonPrivate::~TCarrelonPrivate() = default;
+
+TCarrelon::TCarrelon(TComponent* AOwner)
+    : TCustomGrid(AOwner), d(std::make_unique<TCarrelonPrivate>(this)) {
+    d->FOwnFixedRows = TCustomGrid::GetFixedRows();
+    d->FSortIndicatorColor = GetFixedColor();
     SetDefaultDrawing(false);
 
-    FFontShadow = std::make_unique<TFont>();
-    FFontShadow->Assign(GetFont());
-    FAbsoluteFixedCols = GetFixedCols();
-    FExportTag = "CarrelonTag";
-    FPrintMargins = std::make_unique<TCarrelonPrintMargins>();
-    FWordWrap = true;
-    FBorderForText = 2;
+    d->FFontShadow = std::make_unique<TFont>();
+    d->FFontShadow->Assign(GetFont());
+    d->FAbsoluteFixedCols = GetFixedCols();
+    d->FExportTag = "CarrelonTag";
+    d->FPrintMargins = std::make_unique<TCarrelonPrintMargins>();
+    d->FWordWrap = true;
+    d->FBorderForText = 2;
 
-    FCarrelonOptions = TCarrelonOptions::FromInt(CarrelonDefaultOptions.Options);
+    d->FCarrelonOptions = TCarrelonOptions::FromInt(CarrelonDefaultOptions.Options);
     TCustomGrid::SetOptions(TGridOptions::FromInt(
         (TCustomGrid::GetOptions().ToInt() & kBaseOptionsKept) | kBaseOptionsAdded));
 
-    FEditorOptions = TCarrelonEditorOptions::FromInt(CarrelonDefaultOptions.EditorOptions);
-    FEditControlOptions =
+    d->FEditorOptions = TCarrelonEditorOptions::FromInt(CarrelonDefaultOptions.EditorOptions);
+    d->FEditControlOptions =
         TCarrelonEditControlOptions::FromInt(CarrelonDefaultOptions.EditControlOptions);
-    FSpreadsheetOptions =
+    d->FSpreadsheetOptions =
         TCarrelonSpreadsheetOptions::FromInt(CarrelonDefaultOptions.SpreadsheetOptions);
-    FPrintOptions = TCarrelonPrintOptions::FromInt(CarrelonDefaultOptions.PrintOptions);
-    FGridLineColor = clSilver;
-    FFixedGridLineColor = clBlack;
-    FEditColor = TControl::GetColor();
-    FEditFontColor = GetFont()->GetColor();
-    FSelectionColor = clHighlight;
-    FSelectionFontColor = clHighlightText;
+    d->FPrintOptions = TCarrelonPrintOptions::FromInt(CarrelonDefaultOptions.PrintOptions);
+    d->FGridLineColor = clSilver;
+    d->FFixedGridLineColor = clBlack;
+    d->FEditColor = TControl::GetColor();
+    d->FEditFontColor = GetFont()->GetColor();
+    d->FSelectionColor = clHighlight;
+    d->FSelectionFontColor = clHighlightText;
 
-    TCustomGrid::SetDefaultRowHeight(2 * FBorderForText + GetGridLineWidth() + kDefaultTextHeight);
+    TCustomGrid::SetDefaultRowHeight(2 * d->FBorderForText + GetGridLineWidth() +
+                                     kDefaultTextHeight);
 
-    FPrintHeader = std::make_unique<TCarrelonPrintHeaderFooter>();
-    FPrintFooter = std::make_unique<TCarrelonPrintHeaderFooter>();
+    d->FPrintHeader = std::make_unique<TCarrelonPrintHeaderFooter>();
+    d->FPrintFooter = std::make_unique<TCarrelonPrintHeaderFooter>();
 
-    if (!Designing()) CreateModel();
+    if (!d->Designing()) d->CreateModel();
 }
 
-void TCarrelon::CreateModel() {
-    FVirtualView = true;
+void TCarrelonPrivate::CreateModel() {
+    q->FVirtualView = true;
     FCompareProc = CarrelonAnsiCompareStr;
     CreateRunTimeParts();
     FModel = true;
-    const int N = GetColCount();
+    const int N = q->GetColCount();
     FCols.reserve(N);
     FAbsoluteCols.reserve(N);
     for (int i = 0; i < N; ++i) {
-        auto C = std::make_unique<TCarrelonCol>(this);
-        FCols.push_back(C.get());
-        FAbsoluteCols.push_back(C.release());
+        TCarrelonCol* C = new TCarrelonCol(q);
+        FCols.push_back(C);
+        FAbsoluteCols.push_back(C);
     }
     MarkColumnsMoved();
-    FSelectedCells = std::make_unique<TCarrelonSelection>(this);
+    FSelectedCells.reset(new TCarrelonSelection(q));
     RefillSelectedCells();
 }
 
-void TCarrelon::RefillSelectedCells() {
+void TCarrelonPrivate::RefillSelectedCells() {
     if (!FSelectedCells) return;
     TSelectedCellList& L = FSelectedCells->List();
     L.Clear();
-    if (GetRow() < 0) return;
-    const TGridRect S = GetSelection();
-    for (int c = std::max(S.Left, 0); c <= S.Right && c < GetColCount(); ++c)
-        for (int r = std::max(S.Top, 0); r <= S.Bottom && r < GetRowCount(); ++r)
+    if (q->GetRow() < 0) return;
+    const TGridRect S = q->GetSelection();
+    for (int c = std::max(S.Left, 0); c <= S.Right && c < q->GetColCount(); ++c)
+        for (int r = std::max(S.Top, 0); r <= S.Bottom && r < q->GetRowCount(); ++r)
             L.Add(FCols[c]->CellList()[r]);
 }
 
 TCarrelon::~TCarrelon() {
     Destroying();
-    FFontShadow.reset();
-    FPrintMargins.reset();
-    FPrintHeader.reset();
-    FPrintFooter.reset();
-    if (FModel) DestroyModel();
+    d->FFontShadow.reset();
+    d->FPrintMargins.reset();
+    d->FPrintHeader.reset();
+    d->FPrintFooter.reset();
+    if (d->FModel) d->DestroyModel();
 }
 
-void TCarrelon::DestroyModel() {
+void TCarrelonPrivate::DestroyModel() {
     if (FSelectedCells) FSelectedCells->List().Clear();
     // Each cell is freed once, at its top-left slot; a merge over hidden and visible columns
     // has exactly one such slot, so nothing is freed twice or left behind. The slots of a
@@ -134,12 +141,12 @@ void TCarrelon::DestroyModel() {
     FModel = false;
 }
 
-bool TCarrelon::Designing() const {
-    return GetComponentState().Contains(csDesigning);
+bool TCarrelonPrivate::Designing() const {
+    return q->GetComponentState().Contains(csDesigning);
 }
 
-bool TCarrelon::Loading() const {
-    return GetComponentState().Contains(csLoading);
+bool TCarrelonPrivate::Loading() const {
+    return q->GetComponentState().Contains(csLoading);
 }
 
 AnsiString TCarrelon::GetAbout() const {
@@ -165,87 +172,85 @@ void WithoutEvent(TNotifyEvent& Event, F&& Change) {
 }
 }  // namespace
 
-void TCarrelon::UpdateInheritedColCount(int N) {
-    const TGridCoord Anchor = FAnchor;
-    const TGridCoord TopLeft = FTopLeft;
-    WithoutEvent(OnTopLeftChanged, [&] { TCustomGrid::SetColCount(N); });
-    FAnchor = {std::min(Anchor.X, N - 1), Anchor.Y};
-    FTopLeft = {std::min(TopLeft.X, N - 1), TopLeft.Y};
+void TCarrelonPrivate::UpdateInheritedColCount(int N) {
+    const TGridCoord Anchor = q->FAnchor;
+    const TGridCoord TopLeft = q->FTopLeft;
+    WithoutEvent(q->OnTopLeftChanged, [&] { q->TCustomGrid::SetColCount(N); });
+    q->FAnchor = {std::min(Anchor.X, N - 1), Anchor.Y};
+    q->FTopLeft = {std::min(TopLeft.X, N - 1), TopLeft.Y};
 }
 
-void TCarrelon::UpdateInheritedRowCount(int N) {
-    const TGridCoord Anchor = FAnchor;
-    const TGridCoord TopLeft = FTopLeft;
-    WithoutEvent(OnTopLeftChanged, [&] { TCustomGrid::SetRowCount(N); });
-    FAnchor = {Anchor.X, std::min(Anchor.Y, N - 1)};
-    FTopLeft = {TopLeft.X, std::min(TopLeft.Y, N - 1)};
+void TCarrelonPrivate::UpdateInheritedRowCount(int N) {
+    const TGridCoord Anchor = q->FAnchor;
+    const TGridCoord TopLeft = q->FTopLeft;
+    WithoutEvent(q->OnTopLeftChanged, [&] { q->TCustomGrid::SetRowCount(N); });
+    q->FAnchor = {Anchor.X, std::min(Anchor.Y, N - 1)};
+    q->FTopLeft = {TopLeft.X, std::min(TopLeft.Y, N - 1)};
 }
 
-void TCarrelon::AssignInheritedColWidths(int Index, int Value) {
-    TCustomGrid::SetColWidths(Index, Value);
+void TCarrelonPrivate::AssignInheritedColWidths(int Index, int Value) {
+    q->TCustomGrid::SetColWidths(Index, Value);
 }
 
 // ---- count setters ------------------------------------------------------------------------
 
-bool TCarrelon::BeginCountChange() {
+bool TCarrelonPrivate::BeginCountChange() {
     if (CheckEditorMode()) return false;
     if (++FUpdateCount == 1) SetRedraw(false);
     return true;
 }
 
-void TCarrelon::EndCountChange() {
+void TCarrelonPrivate::EndCountChange() {
     if (--FUpdateCount != 0) return;
     SetRedraw(true);
     // The whole client area repaints: after growth every new column must appear, not only the
     // last one.
     FSkipErase = true;
-    Invalidate();
+    q->Invalidate();
     CheckAlwaysShowEditor();
 }
 
 void TCarrelon::SetColCount(int N) {
     N = std::clamp(N, 1, MaxCount);
     if (N == GetColCount()) return;
-    if (!FModel) {
+    if (!d->FModel) {
         TCustomGrid::SetColCount(N);
-        Initialize();
-        FAbsoluteFixedCols = GetFixedCols();
+        d->Initialize();
+        d->FAbsoluteFixedCols = GetFixedCols();
         return;
     }
-    const bool Gate = !Loading() && !FPasting;
-    if (Gate && !BeginCountChange()) return;
+    const bool Gate = !d->Loading() && !d->FPasting;
+    if (Gate && !d->BeginCountChange()) return;
     const int Old = GetColCount();
     if (GetFixedCols() >= N) SetFixedCols(N - 1);
     if (N < Old) {
-        UpdateInheritedColCount(N);
-        ReindexColumns();
-        std::vector<char> Removed(FAbsoluteCols.size(), 0);
+        d->UpdateInheritedColCount(N);
+        d->ReindexColumns();
+        std::vector<char> Removed(d->FAbsoluteCols.size(), 0);
         for (int i = N; i < Old; ++i)
-            Removed[FCols[i]->FAbsoluteIndex] = 1;
+            Removed[d->FCols[i]->FAbsoluteIndex] = 1;
         // Last first, while every column still sits in the lists: a merged cell is handed on
         // to a neighbour that is still alive.
         for (int i = Old - 1; i >= N; --i)
-            delete FCols[i];
-        FCols.resize(N);
+            delete d->FCols[i];
+        d->FCols.resize(N);
         std::size_t Kept = 0;
-        for (std::size_t a = 0; a < FAbsoluteCols.size(); ++a)
-            if (!Removed[a]) FAbsoluteCols[Kept++] = FAbsoluteCols[a];
-        FAbsoluteCols.resize(Kept);
-        MarkColumnsMoved();
+        for (std::size_t a = 0; a < d->FAbsoluteCols.size(); ++a)
+            if (!Removed[a]) d->FAbsoluteCols[Kept++] = d->FAbsoluteCols[a];
+        d->FAbsoluteCols.resize(Kept);
+        d->MarkColumnsMoved();
     } else {
         std::vector<TCarrelonCol*> Made;
-        bool Failed =
-            !WithinBudget(GetAbsoluteColCount() + static_cast<long long>(N - Old), GetRowCount());
+        bool Failed = !d->WithinBudget(GetAbsoluteColCount() + static_cast<long long>(N - Old),
+                                       GetRowCount());
         if (!Failed) {
             try {
-                UpdateInheritedColCount(N);
+                d->UpdateInheritedColCount(N);
                 Made.reserve(N - Old);
-                for (int i = Old; i < N; ++i) {
-                    auto C = std::make_unique<TCarrelonCol>(this);
-                    Made.push_back(C.release());
-                }
-                FCols.reserve(N);
-                FAbsoluteCols.reserve(FAbsoluteCols.size() + Made.size());
+                for (int i = Old; i < N; ++i)
+                    Made.push_back(new TCarrelonCol(this));
+                d->FCols.reserve(N);
+                d->FAbsoluteCols.reserve(d->FAbsoluteCols.size() + Made.size());
             } catch (const std::bad_alloc&) {
                 Failed = true;
             }
@@ -253,70 +258,70 @@ void TCarrelon::SetColCount(int N) {
         if (Failed) {
             for (TCarrelonCol* C : Made)
                 delete C;
-            UpdateInheritedColCount(Old);
-            ShowOutOfMemory();
+            d->UpdateInheritedColCount(Old);
+            d->ShowOutOfMemory();
         } else {
             // New columns follow the last visible one in absolute order, before any hidden
             // columns that came after it.
-            std::size_t At = FAbsoluteCols.size();
-            if (!FHiddenCols.empty())
-                At =
-                    Old > 0 ? static_cast<std::size_t>(FCols[Old - 1]->GetAbsoluteNumber()) + 1 : 0;
-            FCols.insert(FCols.end(), Made.begin(), Made.end());
-            FAbsoluteCols.insert(FAbsoluteCols.begin() + static_cast<std::ptrdiff_t>(At),
-                                 Made.begin(), Made.end());
-            MarkColumnsMoved();
+            std::size_t At = d->FAbsoluteCols.size();
+            if (!d->FHiddenCols.empty())
+                At = Old > 0 ? static_cast<std::size_t>(d->FCols[Old - 1]->GetAbsoluteNumber()) + 1
+                             : 0;
+            d->FCols.insert(d->FCols.end(), Made.begin(), Made.end());
+            d->FAbsoluteCols.insert(d->FAbsoluteCols.begin() + static_cast<std::ptrdiff_t>(At),
+                                    Made.begin(), Made.end());
+            d->MarkColumnsMoved();
         }
     }
-    if (Loading())
-        Initialize();
-    else if (!FPasting)
-        CheckSelection();
-    if (Gate) EndCountChange();
+    if (d->Loading())
+        d->Initialize();
+    else if (!d->FPasting)
+        d->CheckSelection();
+    if (Gate) d->EndCountChange();
 }
 
-void TCarrelon::SyncBaseFixedRows() {
-    const int Rows = GetRowCount();
+void TCarrelonPrivate::SyncBaseFixedRows() {
+    const int Rows = q->GetRowCount();
     int B = FOwnFixedRows < Rows ? FOwnFixedRows : Rows - 1;
-    if (FFixedRows != B) {
-        FFixedRows = B;
-        if (FTopLeft.Y < B) FTopLeft.Y = B;
+    if (q->FFixedRows != B) {
+        q->FFixedRows = B;
+        if (q->FTopLeft.Y < B) q->FTopLeft.Y = B;
     }
 }
 
 void TCarrelon::SetRowCount(int N) {
     N = std::clamp(N, 1, MaxCount);
     if (N == GetRowCount()) return;
-    if (!FModel) {
+    if (!d->FModel) {
         TCustomGrid::SetRowCount(N);
-        if (FOwnFixedRows > GetRowCount()) FOwnFixedRows = GetRowCount();
-        const int B = FOwnFixedRows < GetRowCount() ? FOwnFixedRows : GetRowCount() - 1;
+        if (d->FOwnFixedRows > GetRowCount()) d->FOwnFixedRows = GetRowCount();
+        const int B = d->FOwnFixedRows < GetRowCount() ? d->FOwnFixedRows : GetRowCount() - 1;
         if (TCustomGrid::GetFixedRows() != B) TCustomGrid::SetFixedRows(B);
-        Initialize();
+        d->Initialize();
         return;
     }
-    const bool Gate = !Loading() && !FPasting;
-    if (Gate && !BeginCountChange()) return;
-    if (N < FOwnFixedRows) SetFixedRows(N);
+    const bool Gate = !d->Loading() && !d->FPasting;
+    if (Gate && !d->BeginCountChange()) return;
+    if (N < d->FOwnFixedRows) SetFixedRows(N);
     const int Old = GetRowCount();
     if (N > Old) {
-        bool Failed = !WithinBudget(GetAbsoluteColCount(), N);
+        bool Failed = !d->WithinBudget(GetAbsoluteColCount(), N);
         std::size_t Done = 0;  // columns grown completely
         if (!Failed) {
             try {
-                UpdateInheritedRowCount(N);
-                for (; Done < FAbsoluteCols.size(); ++Done) {
-                    TCarrelonCol* C = FAbsoluteCols[Done];
+                d->UpdateInheritedRowCount(N);
+                for (; Done < d->FAbsoluteCols.size(); ++Done) {
+                    TCarrelonCol* C = d->FAbsoluteCols[Done];
                     std::vector<TCarrelonCell*>& Slots = C->CellList();
                     Slots.reserve(N);
                     for (int r = Old; r < N; ++r)
-                        Slots.push_back(NewCell(C, r));
+                        Slots.push_back(d->NewCell(C, r));
                 }
             } catch (const std::bad_alloc&) {
                 Failed = true;
                 // The cells made in this call go, in the failing column and every earlier one.
-                for (std::size_t a = 0; a <= Done && a < FAbsoluteCols.size(); ++a) {
-                    std::vector<TCarrelonCell*>& Slots = FAbsoluteCols[a]->CellList();
+                for (std::size_t a = 0; a <= Done && a < d->FAbsoluteCols.size(); ++a) {
+                    std::vector<TCarrelonCell*>& Slots = d->FAbsoluteCols[a]->CellList();
                     for (std::size_t r = Old; r < Slots.size(); ++r)
                         delete Slots[r];
                     Slots.resize(Old);
@@ -324,23 +329,23 @@ void TCarrelon::SetRowCount(int N) {
             }
         }
         if (Failed) {
-            UpdateInheritedRowCount(Old);
-            ShowOutOfMemory();
+            d->UpdateInheritedRowCount(Old);
+            d->ShowOutOfMemory();
         }
     } else {
-        UpdateInheritedRowCount(N);
+        d->UpdateInheritedRowCount(N);
         for (int r = Old - 1; r >= N; --r)
-            DoDeleteRow(r);
+            d->DoDeleteRow(r);
     }
-    SyncBaseFixedRows();
-    if (Loading())
-        Initialize();
-    else if (!FPasting)
-        CheckSelection();
-    if (Gate) EndCountChange();
+    d->SyncBaseFixedRows();
+    if (d->Loading())
+        d->Initialize();
+    else if (!d->FPasting)
+        d->CheckSelection();
+    if (Gate) d->EndCountChange();
 }
 
-TCarrelonCell* TCarrelon::NewCell(TCarrelonCol* ACol, int ARow) {
+TCarrelonCell* TCarrelonPrivate::NewCell(TCarrelonCol* ACol, int ARow) {
     return new TCarrelonCell(ACol, ARow);
 }
 
@@ -348,7 +353,7 @@ TCarrelonCell* TCarrelon::NewCell(TCarrelonCol* ACol, int ARow) {
 
 // True when some absolute column's cell in row R started above it (a vertical merge reaching
 // over the boundary between R - 1 and R).
-bool TCarrelon::MergeCrossesRow(int R) const {
+bool TCarrelonPrivate::MergeCrossesRow(int R) const {
     for (TCarrelonCol* C : FAbsoluteCols) {
         TCarrelonCell* Cell = C->CellList()[R];
         if (Cell != nullptr && Cell->Row < R) return true;
@@ -356,7 +361,7 @@ bool TCarrelon::MergeCrossesRow(int R) const {
     return false;
 }
 
-bool TCarrelon::MergeCrossesCol(int K) const {
+bool TCarrelonPrivate::MergeCrossesCol(int K) const {
     const std::vector<TCarrelonCell*>& Slots = FCols[K]->CellList();
     for (TCarrelonCell* Cell : Slots)
         if (Cell != nullptr && Cell->GetStartCol() < K) return true;
@@ -366,124 +371,124 @@ bool TCarrelon::MergeCrossesCol(int K) const {
 void TCarrelon::SetFixedRows(int N) {
     const int Rows = GetRowCount();
     N = std::clamp(N, 0, Rows);
-    if (N == FOwnFixedRows) return;
-    if (!FModel) {
-        FOwnFixedRows = N;
+    if (N == d->FOwnFixedRows) return;
+    if (!d->FModel) {
+        d->FOwnFixedRows = N;
         const int B = N == Rows ? N - 1 : N;
         if (B == TCustomGrid::GetFixedRows()) {
-            Initialize();
-            if (!Loading()) {
-                if (FSpreadsheetHeaders && N == 0)
+            d->Initialize();
+            if (!d->Loading()) {
+                if (d->FSpreadsheetHeaders && N == 0)
                     SetSpreadsheetHeaders(false);
                 else
                     Invalidate();
             }
         } else {
             TCustomGrid::SetFixedRows(B);
-            Initialize();
-            if (!Loading() && N == 0) FSpreadsheetHeaders = false;
+            d->Initialize();
+            if (!d->Loading() && N == 0) d->FSpreadsheetHeaders = false;
         }
         return;
     }
-    const bool Load = Loading();
+    const bool Load = d->Loading();
     if (!Load) {
-        if (CheckEditorMode()) return;
-        ++FUpdateCount;
+        if (d->CheckEditorMode()) return;
+        ++d->FUpdateCount;
     }
     if (!Load) {
-        if (N > FOwnFixedRows) {
-            while (N < Rows && MergeCrossesRow(N))
+        if (N > d->FOwnFixedRows) {
+            while (N < Rows && d->MergeCrossesRow(N))
                 ++N;
         } else {
-            while (N > 0 && MergeCrossesRow(N))
+            while (N > 0 && d->MergeCrossesRow(N))
                 --N;
         }
     }
     const int OldBase = TCustomGrid::GetFixedRows();
-    FOwnFixedRows = N;
+    d->FOwnFixedRows = N;
     const int B = N == Rows ? N - 1 : N;
     if (B != OldBase) {
         FFixedRows = B;
         if (FTopLeft.Y < B || FTopLeft.Y == OldBase) FTopLeft.Y = B;
     }
-    if (N == 0) ClearSpreadsheetHeadersAtZero();
+    if (N == 0) d->ClearSpreadsheetHeadersAtZero();
     if (Load) {
-        Initialize();
+        d->Initialize();
         return;
     }
-    CheckSelection();
-    if (--FUpdateCount == 0) {
+    d->CheckSelection();
+    if (--d->FUpdateCount == 0) {
         Invalidate();
-        CheckAlwaysShowEditor();
+        d->CheckAlwaysShowEditor();
     }
 }
 
 void TCarrelon::SetFixedCols(int N) {
-    if (!FModel) {
+    if (!d->FModel) {
         if (N == GetFixedCols()) return;
         TCustomGrid::SetFixedCols(N);
-        Initialize();
-        FAbsoluteFixedCols = GetFixedCols();
-        if (GetFixedCols() == 0) FSpreadsheetHeaders = false;
+        d->Initialize();
+        d->FAbsoluteFixedCols = GetFixedCols();
+        if (GetFixedCols() == 0) d->FSpreadsheetHeaders = false;
         return;
     }
     const int Old = GetFixedCols();
     if (N == Old || N < 0 || N > GetColCount() - 1) return;
-    const bool Load = Loading();
+    const bool Load = d->Loading();
     if (!Load) {
-        if (CheckEditorMode()) return;
-        ++FUpdateCount;
+        if (d->CheckEditorMode()) return;
+        ++d->FUpdateCount;
     }
     if (N > Old) {
         if (!Load) {
-            while (N < GetColCount() && MergeCrossesCol(N))
+            while (N < GetColCount() && d->MergeCrossesCol(N))
                 ++N;
             if (N >= GetColCount()) {  // every column would be fixed: abandoned
-                if (--FUpdateCount == 0) CheckAlwaysShowEditor();
+                if (--d->FUpdateCount == 0) d->CheckAlwaysShowEditor();
                 return;
             }
         }
-        FAbsoluteFixedCols += N - Old;
+        d->FAbsoluteFixedCols += N - Old;
     } else {
         if (!Load)
-            while (N > 0 && MergeCrossesCol(N))
+            while (N > 0 && d->MergeCrossesCol(N))
                 --N;
-        FAbsoluteFixedCols -= Old - N;
-        if (N == 0) ClearSpreadsheetHeadersAtZero();
+        d->FAbsoluteFixedCols -= Old - N;
+        if (N == 0) d->ClearSpreadsheetHeadersAtZero();
     }
     const int OldLeft = FTopLeft.X;
     FFixedCols = N;
     FTopLeft.X = (Load || OldLeft == Old) ? N : std::max(OldLeft, N);
     if (Load) {
-        Initialize();
+        d->Initialize();
         return;
     }
-    CheckSelection();
-    if (--FUpdateCount == 0) {
+    d->CheckSelection();
+    if (--d->FUpdateCount == 0) {
         Invalidate();
-        CheckAlwaysShowEditor();
+        d->CheckAlwaysShowEditor();
     }
 }
 
 // Headings need a fixed row and a fixed column. At run time they are switched off through
 // their setter, which rewrites the formulas so that every reference keeps its cell; while
 // loading the field is cleared as it stands.
-void TCarrelon::ClearSpreadsheetHeadersAtZero() {
+void TCarrelonPrivate::ClearSpreadsheetHeadersAtZero() {
     if (!FSpreadsheetHeaders) return;
     if (Loading() || FIniLoading)
         FSpreadsheetHeaders = false;
     else
-        SetSpreadsheetHeaders(false);
+        q->SetSpreadsheetHeaders(false);
 }
 
 int TCarrelon::GetTopRow() const {
-    if (FOwnFixedRows == GetRowCount()) return -1;
+    if (d->FOwnFixedRows == GetRowCount()) return -1;
     return TCustomGrid::GetTopRow();
 }
 
 void TCarrelon::SetTopRow(int Value) {
-    if (FOwnFixedRows == GetRowCount()) return;
-    if (Value < FOwnFixedRows || Value > GetRowCount() - 1) return;
+    if (d->FOwnFixedRows == GetRowCount()) return;
+    if (Value < d->FOwnFixedRows || Value > GetRowCount() - 1) return;
     TCustomGrid::SetTopRow(Value);
 }
 
@@ -493,18 +498,18 @@ void TCarrelon::SetLeftCol(int Value) {
 }
 
 int TCarrelon::GetVisibleRowCount() const {
-    if (FOwnFixedRows == GetRowCount()) return 0;
+    if (d->FOwnFixedRows == GetRowCount()) return 0;
     return TCustomGrid::GetVisibleRowCount();
 }
 
 // ---- options ------------------------------------------------------------------------------
 
 void TCarrelon::SetOptions(TCarrelonOptions V) {
-    if (V == FCarrelonOptions) return;
-    const bool Load = Loading();
+    if (V == d->FCarrelonOptions) return;
+    const bool Load = d->Loading();
     if (!Load) {
-        if (FModel && CheckEditorMode()) return;
-        const TCarrelonOptions Old = FCarrelonOptions;
+        if (d->FModel && d->CheckEditorMode()) return;
+        const TCarrelonOptions Old = d->FCarrelonOptions;
         auto Added = [&](TCarrelonOption o) { return V.Contains(o) && !Old.Contains(o); };
         if (Added(cloSelectFixedRows))
             V.Exclude(cloColMoving);
@@ -524,7 +529,7 @@ void TCarrelon::SetOptions(TCarrelonOptions V) {
             V.Include(cloEditing).Exclude(cloRangeSelect);
         }
     }
-    FCarrelonOptions = V;
+    d->FCarrelonOptions = V;
     TGridOptions B = TCustomGrid::GetOptions();
     auto Copy = [&](TGridOption g, TCarrelonOption c) {
         if (V.Contains(c))
@@ -539,17 +544,17 @@ void TCarrelon::SetOptions(TCarrelonOptions V) {
     Copy(goColMoving, cloColMoving);
     Copy(goRowMoving, cloRowMoving);
     Copy(goThumbTracking, cloThumbTracking);
-    if (!FModel) Copy(goDrawFocusSelected, cloDrawFocusSelected);
+    if (!d->FModel) Copy(goDrawFocusSelected, cloDrawFocusSelected);
     FOptions = B;
     if (Load) {
-        Initialize();
-    } else if (!FModel) {
-        Initialize();
+        d->Initialize();
+    } else if (!d->FModel) {
+        d->Initialize();
         Invalidate();
     } else {
-        CheckSelection();
+        d->CheckSelection();
         Invalidate();
-        CheckAlwaysShowEditor();
+        d->CheckAlwaysShowEditor();
     }
 }
 
@@ -564,30 +569,30 @@ void TCarrelon::SetRowHeights(int Index, int H) {
     if (H == GetRowHeights(Index)) return;
     TCustomGrid::SetRowHeights(Index, H);
     const int D = GetDefaultRowHeight();
-    if (H != D || ReadFRowHeights() == nullptr) return;
-    for (int h : *ReadFRowHeights())
+    if (H != D || d->ReadFRowHeights() == nullptr) return;
+    for (int h : *d->ReadFRowHeights())
         if (h != D) return;
     // Every row is back at the default: setting the default again drops the per-row array.
-    FMuteRowHeightsChanged = true;
-    ++FUpdateCount;
+    d->FMuteRowHeightsChanged = true;
+    ++d->FUpdateCount;
     TCustomGrid::SetDefaultRowHeight(D);
-    --FUpdateCount;
-    FMuteRowHeightsChanged = false;
+    --d->FUpdateCount;
+    d->FMuteRowHeightsChanged = false;
 }
 
 // ---- loading ------------------------------------------------------------------------------
 
 void TCarrelon::Loaded() {
     TCustomGrid::Loaded();
-    if (!FModel) return;
+    if (!d->FModel) return;
     for (int i = 0; i < GetColCount(); ++i)
-        FCols[i]->WriteFWidth(TCustomGrid::GetColWidths(i));
+        d->FCols[i]->WriteFWidth(TCustomGrid::GetColWidths(i));
     if (GetRow() == -1) return;
-    if (FLoadedEvents.Contains(leOnSelectCell) && !SelectCell(GetCol(), GetRow())) {
+    if (d->FLoadedEvents.Contains(leOnSelectCell) && !SelectCell(GetCol(), GetRow())) {
         // Walk forward until a cell accepts; at the last cell the walk stops and the current
         // cell stays where the base grid put it.
-        const int First = FCarrelonOptions.Contains(cloSelectFixedCols)
-                              ? (FSpreadsheetHeaders ? 1 : 0)
+        const int First = d->FCarrelonOptions.Contains(cloSelectFixedCols)
+                              ? (d->FSpreadsheetHeaders ? 1 : 0)
                               : GetFixedCols();
         int C = GetCol();
         int R = GetRow();
@@ -603,9 +608,9 @@ void TCarrelon::Loaded() {
             MoveColRow(C, R, true, true);
             if (GetCol() == C && GetRow() == R) break;
         }
-        RefillSelectedCells();
+        d->RefillSelectedCells();
     }
-    if (FLoadedEvents.Contains(leOnClick)) Click();
+    if (d->FLoadedEvents.Contains(leOnClick)) Click();
 }
 
 }  // namespace carrelon

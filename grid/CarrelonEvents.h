@@ -73,49 +73,4 @@ using TCarrelonShowHintEvent =
 using TCarrelonShowScrollBarsEvent =
     std::function<void(TCarrelon* Sender, bool& HScrollBar, bool& VScrollBar)>;
 
-// The 40 events, in the order the control declares them. TCarrelon inherits this block so
-// that the handlers are plain public members of the control.
-struct TCarrelonEvents {
-    TCarrelonNotifyEvent OnButtonClicked;
-    TCarrelonCellChangedEvent OnCellChanged;
-    TCarrelonNotifyEvent OnCellCleared;
-    TCarrelonNotifyEvent OnCellCut;
-    TCarrelonNotifyEvent OnCellDeselected;
-    TCarrelonNotifyEvent OnCellExit;
-    TCarrelonCellRecalculatedEvent OnCellRecalculated;
-    TCarrelonCellTextChangedEvent OnCellTextChanged;
-    TCarrelonCheckBoxChangedEvent OnCheckBoxChanged;
-    TCarrelonClearCellEvent OnClearCell;
-    TCarrelonColRowDragDropEvent OnColumnDragDrop;
-    TCarrelonColRowResizedEvent OnColumnResized;
-    TCarrelonColRowStartDragEvent OnColumnStartDrag;
-    TCarrelonColRowResizedEvent OnColumnWidthChanged;
-    TCarrelonCompareCellsEvent OnCompareCells;
-    TCarrelonDisplayTextEvent OnDisplayText;
-    TCarrelonEditControlValidateErrorEvent OnEditControlValidateError;
-    TCarrelonEditorSelectionChangedEvent OnEditorSelectionChanged;
-    TNotifyEvent OnEndSort;
-    TCarrelonExportImportProgressEvent OnExportProgress;
-    TCarrelonGetEditControlEvent OnGetEditControl;
-    TCarrelonGetEditControlResultEvent OnGetEditControlResult;
-    TCarrelonGetEditControlTextEvent OnGetEditControlText;
-    TCarrelonExportImportProgressEvent OnImportProgress;
-    TCarrelonKeyPressExEvent OnKeyPressEx;
-    TCarrelonPasteEvent OnPaste;
-    TCarrelonPasteGraphicsEvent OnPasteGraphics;
-    TCarrelonPastePlainTextEvent OnPastePlainText;
-    TCarrelonPrintEvent OnPrintPageBegin;
-    TCarrelonPrintEvent OnPrintPageContinued;
-    TCarrelonRecalculateCellEvent OnRecalculateCell;
-    TNotifyEvent OnRecalculated;
-    TCarrelonResizeRowEvent OnResizeRow;
-    TCarrelonColRowDragDropEvent OnRowDragDrop;
-    TCarrelonColRowResizedEvent OnRowResized;
-    TCarrelonColRowStartDragEvent OnRowStartDrag;
-    TCarrelonSelectRangeEvent OnSelectRange;
-    TCarrelonShowHintEvent OnShowHint;
-    TCarrelonShowScrollBarsEvent OnShowScrollBars;
-    TNotifyEvent OnStartSort;
-};
-
 }  // namespace carrelon

@@ -1,7 +1,7 @@
 #include "grid/CarrelonExpression.h"
 
-#include "grid/Carrelon.h"
 #include "grid/CarrelonFormulas.h"
+#include "grid/CarrelonPrivate.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace carrelon {
@@ -9,7 +9,7 @@ namespace carrelon {
 Extended TCarrelonExpression::Evaluate(const AnsiString& Text, TCarrelonCell* Cell,
                                        TCarrelonExpressionType& ResultType) {
     FErrorText.clear();
-    TFormulaResult r = FGrid->Formulas().Engine().Evaluate(Text, Cell);
+    TFormulaResult r = TCarrelonPrivate::Of(FGrid).Formulas().Engine().Evaluate(Text, Cell);
     if (!r.Ok) {
         FErrorText = r.ErrorText;
         throw Exception(FErrorText);

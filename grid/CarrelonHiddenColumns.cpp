@@ -1,33 +1,34 @@
 // TCarrelon: hiding and showing columns, and the removal of one row from the model.
 #include <algorithm>
+#include <unordered_set>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 
 namespace carrelon {
 
 bool TCarrelon::HideColumn(int ACol) {
-    if (!FModel || ACol < 0 || ACol >= GetColCount()) return false;
+    if (!d->FModel || ACol < 0 || ACol >= GetColCount()) return false;
     if (ACol == GetColCount() - 1 && GetFixedCols() + 1 == GetColCount()) return false;
-    if (CheckEditorMode()) return false;
-    ++FUpdateCount;
+    if (d->CheckEditorMode()) return false;
+    ++d->FUpdateCount;
     if (ACol < GetFixedCols()) {
         const int Old = GetFixedCols();
         FFixedCols = Old - 1;
         if (FFixedCols == 0) {
             FTopLeft.X = 0;
-            ClearSpreadsheetHeadersAtZero();
+            d->ClearSpreadsheetHeadersAtZero();
         } else if (FTopLeft.X == Old) {
             FTopLeft.X = Old - 1;
         }
     }
-    TCarrelonCol* C = FCols[ACol];
+    TCarrelonCol* C = d->FCols[ACol];
     const int A = C->GetAbsoluteNumber();
-    auto At = std::find_if(FHiddenCols.begin(), FHiddenCols.end(),
+    auto At = std::find_if(d->FHiddenCols.begin(), d->FHiddenCols.end(),
                            [A](TCarrelonCol* H) { return H->GetAbsoluteNumber() >= A; });
-    FHiddenCols.insert(At, C);
+    d->FHiddenCols.insert(At, C);
     C->WriteFVisible(false);
-    FCols.erase(FCols.begin() + ACol);
-    MarkColumnsMoved();
+    d->FCols.erase(d->FCols.begin() + ACol);
+    d->MarkColumnsMoved();
     const TGridCoord Current = FCurrent;
     const TGridCoord Anchor = FAnchor;
     if (ACol != GetColCount() - 1) MoveColumn(ACol, GetColCount() - 1);
@@ -35,54 +36,54 @@ bool TCarrelon::HideColumn(int ACol) {
         FCurrent = Current;
         FAnchor = Anchor;
     }
-    UpdateInheritedColCount(GetColCount() - 1);
+    d->UpdateInheritedColCount(GetColCount() - 1);
     if (FCurrent.X >= GetColCount()) FCurrent.X = GetColCount() - 1;
     if (FAnchor.X >= GetColCount()) FAnchor.X = GetColCount() - 1;
-    CheckSelection();
-    if (--FUpdateCount == 0) {
+    d->CheckSelection();
+    if (--d->FUpdateCount == 0) {
         Invalidate();
-        CheckAlwaysShowEditor();
+        d->CheckAlwaysShowEditor();
     }
     return true;
 }
 
 int TCarrelon::ShowHiddenColumn(int HiddenIndex) {
-    if (!FModel || HiddenIndex < 0 || HiddenIndex >= GetHiddenColCount()) return -1;
-    if (CheckEditorMode()) return -1;
-    TCarrelonCol* C = FHiddenCols[HiddenIndex];
+    if (!d->FModel || HiddenIndex < 0 || HiddenIndex >= GetHiddenColCount()) return -1;
+    if (d->CheckEditorMode()) return -1;
+    TCarrelonCol* C = d->FHiddenCols[HiddenIndex];
     const int A = C->GetAbsoluteNumber();
     int T = 0;
     for (int a = A - 1; a >= 0; --a) {
-        const int v = FAbsoluteCols[a]->GetCol();
+        const int v = d->FAbsoluteCols[a]->GetCol();
         if (v >= 0) {
             T = v + 1;
             break;
         }
     }
-    FCols.insert(FCols.begin() + T, C);
+    d->FCols.insert(d->FCols.begin() + T, C);
     C->WriteFVisible(true);
-    FHiddenCols.erase(FHiddenCols.begin() + HiddenIndex);
-    MarkColumnsMoved();
-    ++FUpdateCount;
+    d->FHiddenCols.erase(d->FHiddenCols.begin() + HiddenIndex);
+    d->MarkColumnsMoved();
+    ++d->FUpdateCount;
     // The base grid's columns follow the list: the new last column takes the stored width and
     // moves to its place.
-    UpdateInheritedColCount(GetColCount() + 1);
+    d->UpdateInheritedColCount(GetColCount() + 1);
     TCustomGrid::SetColWidths(GetColCount() - 1, C->GetWidth());
     if (T != GetColCount() - 1) MoveColumn(GetColCount() - 1, T);
-    if (A < FAbsoluteFixedCols) {
+    if (A < d->FAbsoluteFixedCols) {
         ++FFixedCols;
         if (FTopLeft.X < FFixedCols) FTopLeft.X = FFixedCols;
     }
-    CheckSelection();
-    if (--FUpdateCount == 0) {
+    d->CheckSelection();
+    if (--d->FUpdateCount == 0) {
         Invalidate();
-        CheckAlwaysShowEditor();
+        d->CheckAlwaysShowEditor();
     }
-    if (FSpreadsheetEnabled) Recalculate(nullptr);
+    if (d->FSpreadsheetEnabled) Recalculate(nullptr);
     return T;
 }
 
-void TCarrelon::DoDeleteRow(int ARow) {
+void TCarrelonPrivate::DoDeleteRow(int ARow) {
     // First sweep: a cell met at its end column loses the row (freed when it had only that
     // row); then the slot goes.
     for (TCarrelonCol* C : FAbsoluteCols) {
@@ -110,6 +111,22 @@ void TCarrelon::DoDeleteRow(int ARow) {
             X->WriteFEndRow(End - 1);
         }
     }
+}
+
+TCarrelonCell* TCarrelonPrivate::CoverRectangle(int A0, int R0, int A1, int R1) {
+    TCarrelonCell* Kept = FAbsoluteCols[A0]->CellList()[R0];
+    std::unordered_set<TCarrelonCell*> Covered;
+    for (int a = A0; a <= A1; ++a)
+        for (int r = R0; r <= R1; ++r) {
+            TCarrelonCell*& Slot = FAbsoluteCols[a]->CellList()[r];
+            if (Slot != Kept) Covered.insert(Slot);
+            Slot = Kept;
+        }
+    for (TCarrelonCell* Cell : Covered)
+        delete Cell;
+    Kept->WriteFEndCol(FAbsoluteCols[A1]);
+    Kept->WriteFEndRow(R1);
+    return Kept;
 }
 
 }  // namespace carrelon

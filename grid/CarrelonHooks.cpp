@@ -1,7 +1,7 @@
 // TCarrelon: the narrow internal functions through which the model calls the editor, row
 // fitting, selection and update-lock handling. Each does the least its callers need; the
 // editor, sizing, selection and repaint code replace these bodies with the full behaviour.
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/Messages.h"
 #include "platform/graphics/Pictures.h"
@@ -11,11 +11,11 @@ namespace carrelon {
 
 // ---- editor -------------------------------------------------------------------------------
 
-bool TCarrelon::CheckEditorMode() {
+bool TCarrelonPrivate::CheckEditorMode() {
     return false;  // no editor is open yet, so nothing can refuse to close
 }
 
-void TCarrelon::CheckAlwaysShowEditor() {}
+void TCarrelonPrivate::CheckAlwaysShowEditor() {}
 
 bool TCarrelon::GetEditorMode() const {
     return false;
@@ -23,16 +23,16 @@ bool TCarrelon::GetEditorMode() const {
 
 void TCarrelon::SetEditorMode(bool) {}
 
-bool TCarrelon::EditorReaction(bool Close) {
-    const bool Before = GetEditorMode();
+bool TCarrelonPrivate::EditorReaction(bool Close) {
+    const bool Before = q->GetEditorMode();
     if (Close)
-        SetEditorMode(false);
+        q->SetEditorMode(false);
     else
         CheckAlwaysShowEditor();
-    return GetEditorMode() != Before;
+    return q->GetEditorMode() != Before;
 }
 
-void TCarrelon::CreateRunTimeParts() {
+void TCarrelonPrivate::CreateRunTimeParts() {
     // The system sheet holds 4 x 3 check-box images: the unchecked one at the top left, the
     // checked one beside it.
     FUncheckedImage = LoadBitmapA(nullptr, OBM_CHECKBOXES);
@@ -48,7 +48,7 @@ void TCarrelon::CreateRunTimeParts() {
 
 // ---- selection ----------------------------------------------------------------------------
 
-void TCarrelon::CellFreed(TCarrelonCell* Cell) {
+void TCarrelonPrivate::CellFreed(TCarrelonCell* Cell) {
     FormulaCellFreed(Cell);
     if (FSelectedCells && !FSelectedCells->List().Empty()) FSelectedCells->CellFreed(Cell);
     if (FHintCell == Cell) FHintCell = nullptr;
@@ -58,13 +58,13 @@ void TCarrelon::CellFreed(TCarrelonCell* Cell) {
 
 // ---- update lock --------------------------------------------------------------------------
 
-void TCarrelon::SetRedraw(bool On) {
-    if (HandleAllocated()) Perform(WM_SETREDRAW, On ? 1 : 0, 0);
+void TCarrelonPrivate::SetRedraw(bool On) {
+    if (q->HandleAllocated()) q->Perform(WM_SETREDRAW, On ? 1 : 0, 0);
 }
 
 // ---- messages -----------------------------------------------------------------------------
 
-void TCarrelon::ShowOutOfMemory() {
+void TCarrelonPrivate::ShowOutOfMemory() {
     MessageDlg("Out of memory", mtError, TMsgDlgButtons{mbOK}, 0);
 }
 

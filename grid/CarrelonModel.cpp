@@ -3,28 +3,27 @@
 #include <sstream>
 #include <unordered_set>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/CarrelonTextRules.h"
 
 namespace carrelon {
 
 // ---- column lists -------------------------------------------------------------------------
 
-std::vector<TCarrelonCol*>& TCarrelon::EditColList() {
+std::vector<TCarrelonCol*>& TCarrelonPrivate::EditColList() {
     MarkColumnsMoved();
     return FCols;
 }
-std::vector<TCarrelonCol*>& TCarrelon::EditAbsoluteColList() {
+std::vector<TCarrelonCol*>& TCarrelonPrivate::EditAbsoluteColList() {
     MarkColumnsMoved();
     return FAbsoluteCols;
 }
-std::vector<TCarrelonCol*>& TCarrelon::EditHiddenColList() {
+std::vector<TCarrelonCol*>& TCarrelonPrivate::EditHiddenColList() {
     MarkColumnsMoved();
     return FHiddenCols;
 }
 
-void TCarrelon::ReindexColumns() const {
-    if (!FColumnsDirty) return;
+void TCarrelonPrivate::RebuildColumnIndexes() const {
     FColumnsDirty = false;
     for (std::size_t i = 0; i < FAbsoluteCols.size(); ++i) {
         FAbsoluteCols[i]->FAbsoluteIndex = static_cast<int>(i);
@@ -40,18 +39,18 @@ void TCarrelon::ReindexColumns() const {
 // ---- accessors ----------------------------------------------------------------------------
 
 TCarrelonCol* TCarrelon::GetCols(int i) const {
-    if (i < 0 || i >= static_cast<int>(FCols.size())) CarrelonListIndexError(i);
-    return FCols[i];
+    if (i < 0 || i >= static_cast<int>(d->FCols.size())) CarrelonListIndexError(i);
+    return d->FCols[i];
 }
 
 TCarrelonCol* TCarrelon::GetAbsoluteCols(int i) const {
-    if (i < 0 || i >= static_cast<int>(FAbsoluteCols.size())) CarrelonListIndexError(i);
-    return FAbsoluteCols[i];
+    if (i < 0 || i >= static_cast<int>(d->FAbsoluteCols.size())) CarrelonListIndexError(i);
+    return d->FAbsoluteCols[i];
 }
 
 TCarrelonCol* TCarrelon::GetHiddenCols(int i) const {
-    if (i < 0 || i >= static_cast<int>(FHiddenCols.size())) CarrelonListIndexError(i);
-    return FHiddenCols[i];
+    if (i < 0 || i >= static_cast<int>(d->FHiddenCols.size())) CarrelonListIndexError(i);
+    return d->FHiddenCols[i];
 }
 
 TCarrelonCell* TCarrelon::GetCells(int ACol, int ARow) const {
@@ -81,25 +80,25 @@ void TCarrelon::SetTabStops(int i, bool Value) {
 bool TCarrelon::IsCurrentCell(const TCarrelonCell* Cell) const {
     const int C = GetCol();
     const int R = GetRow();
-    if (R < 0 || C < 0 || !FModel || C >= GetColCount() || R >= GetRowCount()) return false;
-    return FCols[C]->CellList()[R] == Cell;
+    if (R < 0 || C < 0 || !d->FModel || C >= GetColCount() || R >= GetRowCount()) return false;
+    return d->FCols[C]->CellList()[R] == Cell;
 }
 
 bool TCarrelon::RowIsEmpty(int ARow) const {
-    for (int k = FSpreadsheetHeaders ? 1 : 0; k < GetColCount(); ++k)
+    for (int k = d->FSpreadsheetHeaders ? 1 : 0; k < GetColCount(); ++k)
         if (!GetCells(k, ARow)->IsEmpty()) return false;
     return true;
 }
 
 bool TCarrelon::ColumnIsEmpty(int ACol) const {
     const TCarrelonCol* C = GetCols(ACol);
-    for (int r = FSpreadsheetHeaders ? 1 : 0; r < GetRowCount(); ++r)
+    for (int r = d->FSpreadsheetHeaders ? 1 : 0; r < GetRowCount(); ++r)
         if (!C->GetCells(r)->IsEmpty()) return false;
     return true;
 }
 
 TRect TCarrelon::CellRect(int ACol, int ARow) const {
-    if (!FModel) return TCustomGrid::CellRect(ACol, ARow);
+    if (!d->FModel) return TCustomGrid::CellRect(ACol, ARow);
     const TCarrelonCell* Cell = GetCells(ACol, ARow);
     const int StartCol = Cell->GetStartCol();
     const int EndCol = Cell->GetEndCol();
@@ -107,16 +106,16 @@ TRect TCarrelon::CellRect(int ACol, int ARow) const {
     TRect R = BoxRect(StartCol, Cell->Row, EndCol, EndRow);
     if (R.IsEmpty()) return R;
     // A cell scrolled under the fixed rows or columns is not on screen.
-    if (FOwnFixedRows > 0 && Cell->Row >= FOwnFixedRows && R.Top == 0) return TRect{};
+    if (d->FOwnFixedRows > 0 && Cell->Row >= d->FOwnFixedRows && R.Top == 0) return TRect{};
     if (GetFixedCols() > 0 && StartCol >= GetFixedCols() && R.Left == 0) return TRect{};
     const TRect E = TCustomGrid::CellRect(EndCol, EndRow);
-    const bool FixedSlot = ARow < FOwnFixedRows || ACol < GetFixedCols();
+    const bool FixedSlot = ARow < d->FOwnFixedRows || ACol < GetFixedCols();
     if (E.Height() == GetRowHeights(EndRow) &&
-        FCarrelonOptions.Contains(FixedSlot ? cloFixedHorzLine : cloHorzLine))
+        d->FCarrelonOptions.Contains(FixedSlot ? cloFixedHorzLine : cloHorzLine))
         R.Bottom -= GetGridLineWidth();
     if (E.Width() == GetColWidths(EndCol) &&
-        FCarrelonOptions.Contains(FixedSlot ? cloFixedVertLine : cloVertLine))
-        R.Right -= FCols[EndCol]->GetGridLineWidth();
+        d->FCarrelonOptions.Contains(FixedSlot ? cloFixedVertLine : cloVertLine))
+        R.Right -= d->FCols[EndCol]->GetGridLineWidth();
     return R;
 }
 
@@ -125,29 +124,29 @@ bool TCarrelon::MouseToCell(int X, int Y, int& ACol, int& ARow) const {
     ACol = P.X;
     ARow = P.Y;
     if (ACol < 0 || ARow < 0) return false;
-    if (!FModel) return true;
+    if (!d->FModel) return true;
     ACol = GetCells(P.X, P.Y)->GetStartCol();
     ARow = GetCells(ACol, P.Y)->Row;
     return true;
 }
 
 void TCarrelon::SetCompareProc(TCarrelonCompareProc Value) {
-    FCompareProc = Value ? std::move(Value) : TCarrelonCompareProc(CarrelonAnsiCompareStr);
+    d->FCompareProc = Value ? std::move(Value) : TCarrelonCompareProc(CarrelonAnsiCompareStr);
 }
 
 // ---- invariants ---------------------------------------------------------------------------
 
-bool TCarrelon::CheckModelInvariants(std::string* Why) const {
+bool TCarrelonPrivate::CheckModelInvariants(std::string* Why) const {
     std::ostringstream Out;
     auto Fail = [&](const std::string& Text) {
         if (Why != nullptr) *Why = Text;
         return false;
     };
     if (!FModel) return true;
-    const int Rows = GetRowCount();
-    if (static_cast<int>(FCols.size()) != GetColCount())
+    const int Rows = q->GetRowCount();
+    if (static_cast<int>(FCols.size()) != q->GetColCount())
         return Fail("visible list holds " + std::to_string(FCols.size()) + " columns, ColCount " +
-                    std::to_string(GetColCount()));
+                    std::to_string(q->GetColCount()));
     if (FCols.size() + FHiddenCols.size() != FAbsoluteCols.size())
         return Fail("visible + hidden columns differ from the absolute list");
     std::unordered_set<const TCarrelonCol*> Seen;
@@ -171,7 +170,7 @@ bool TCarrelon::CheckModelInvariants(std::string* Why) const {
     }
     if (FOwnFixedRows < 0 || FOwnFixedRows > Rows)
         return Fail("FixedRows " + std::to_string(FOwnFixedRows) + " outside 0..RowCount");
-    const int BaseFixed = TCustomGrid::GetFixedRows();
+    const int BaseFixed = q->TCustomGrid::GetFixedRows();
     if (BaseFixed != (FOwnFixedRows == Rows ? Rows - 1 : FOwnFixedRows))
         return Fail("base fixed rows " + std::to_string(BaseFixed) + " do not match FixedRows " +
                     std::to_string(FOwnFixedRows));

@@ -3,27 +3,27 @@
 #include <utility>
 #include <vector>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/ScopeExit.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
 
 namespace carrelon {
 
-int TCarrelon::MeasureTextWidth(const TCarrelonCell* Cell, const AnsiString& Text) {
-    TCanvas* C = GetCanvas();
+int TCarrelonPrivate::MeasureTextWidth(const TCarrelonCell* Cell, const AnsiString& Text) {
+    TCanvas* C = q->GetCanvas();
     C->SetFont(Cell->CalcFont());
     TRect R{0, 0, 0, 0};
     DrawTextA(C->GetHandle(), Text, R, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP);
     return R.Right - R.Left;
 }
 
-void TCarrelon::DoAutoSizeColumn(int ACol, bool ByUser) {
-    if (ACol < 0 || ACol >= GetColCount()) return;
-    const int Border = GetBorderForText();
+void TCarrelonPrivate::DoAutoSizeColumn(int ACol, bool ByUser) {
+    if (ACol < 0 || ACol >= q->GetColCount()) return;
+    const int Border = q->GetBorderForText();
     int W = 0;
-    for (int r = 0; r < GetRowCount(); ++r) {
-        const TCarrelonCell* Cell = GetCells(ACol, r);
+    for (int r = 0; r < q->GetRowCount(); ++r) {
+        const TCarrelonCell* Cell = q->GetCells(ACol, r);
         // Lower slots of a vertical merge offer what its top slot offered.
         if (Cell->Row < r) continue;
         const int Start = Cell->GetStartCol();
@@ -36,7 +36,7 @@ void TCarrelon::DoAutoSizeColumn(int ACol, bool ByUser) {
                     W = w;
                 } else {
                     for (int k = Start; k <= End; ++k)
-                        if (k != ACol) w -= GetColWidths(k);
+                        if (k != ACol) w -= q->GetColWidths(k);
                     W = std::max(W, w);
                 }
             }
@@ -49,9 +49,9 @@ void TCarrelon::DoAutoSizeColumn(int ACol, bool ByUser) {
     }
     if (W <= 0) return;
 
-    TCarrelonCol* Column = GetCols(ACol);
+    TCarrelonCol* Column = q->GetCols(ACol);
     int NewWidth = W + 2 * Border;
-    if (GetOptions().Contains(cloVertLine) || GetOptions().Contains(cloFixedVertLine))
+    if (q->GetOptions().Contains(cloVertLine) || q->GetOptions().Contains(cloFixedVertLine))
         NewWidth += Column->GetGridLineWidth();
     if (!ByUser) {
         Column->SetWidth(NewWidth);
@@ -59,59 +59,59 @@ void TCarrelon::DoAutoSizeColumn(int ACol, bool ByUser) {
     }
     if (Column->GetMaxWidth() != 0) NewWidth = std::min(NewWidth, Column->GetMaxWidth());
     NewWidth = std::max(NewWidth, Column->GetMinWidth());
-    if (NewWidth == GetColWidths(ACol)) return;
+    if (NewWidth == q->GetColWidths(ACol)) return;
     const int OldSize = Column->GetWidth();
     Column->WriteFWidth(NewWidth);
     AssignInheritedColWidths(ACol, NewWidth);
-    if (OnColumnResized) OnColumnResized(this, ACol, OldSize, NewWidth);
+    if (q->OnColumnResized) q->OnColumnResized(q, ACol, OldSize, NewWidth);
 }
 
 bool TCarrelon::AutoSizeColumn(int ACol) {
-    if (ACol < 0 || ACol >= GetColCount() || CheckEditorMode()) return false;
-    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    if (ACol < 0 || ACol >= GetColCount() || d->CheckEditorMode()) return false;
+    TScopeExit ShowEditor([this] { d->CheckAlwaysShowEditor(); });
     const int Old = GetCols(ACol)->GetWidth();
-    DoAutoSizeColumn(ACol, false);
+    d->DoAutoSizeColumn(ACol, false);
     return GetCols(ACol)->GetWidth() != Old;
 }
 
-bool TCarrelon::AutoSizeColumnList(const std::vector<int>& Indexes) {
+bool TCarrelonPrivate::AutoSizeColumnList(const std::vector<int>& Indexes) {
     TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
     // Width events wait until the grid has repainted, one per changed column.
     std::vector<std::pair<TCarrelonCol*, int>> Changed;
     {
-        auto Saved = std::move(OnColumnWidthChanged);
-        OnColumnWidthChanged = nullptr;
-        TScopeExit Reattach([&] { OnColumnWidthChanged = std::move(Saved); });
+        auto Saved = std::move(q->OnColumnWidthChanged);
+        q->OnColumnWidthChanged = nullptr;
+        TScopeExit Reattach([&] { q->OnColumnWidthChanged = std::move(Saved); });
         {
             ++FUpdateCount;
             TScopeExit Lower([this] { --FUpdateCount; });
             for (int c : Indexes) {
-                if (c < 0 || c >= GetColCount()) continue;
-                TCarrelonCol* Column = GetCols(c);
+                if (c < 0 || c >= q->GetColCount()) continue;
+                TCarrelonCol* Column = q->GetCols(c);
                 const int Old = Column->GetWidth();
                 DoAutoSizeColumn(c, false);
                 if (Column->GetWidth() != Old) Changed.emplace_back(Column, Old);
             }
         }
-        if (!Changed.empty()) Invalidate();
+        if (!Changed.empty()) q->Invalidate();
     }
     for (const auto& [Column, Old] : Changed)
-        if (OnColumnWidthChanged)
-            OnColumnWidthChanged(this, Column->GetCol(), Old, Column->GetWidth());
+        if (q->OnColumnWidthChanged)
+            q->OnColumnWidthChanged(q, Column->GetCol(), Old, Column->GetWidth());
     return !Changed.empty();
 }
 
 bool TCarrelon::AutoSizeColumns() {
-    if (CheckEditorMode()) return false;
+    if (d->CheckEditorMode()) return false;
     std::vector<int> All(static_cast<std::size_t>(GetColCount()));
     for (int c = 0; c < GetColCount(); ++c)
         All[static_cast<std::size_t>(c)] = c;
-    return AutoSizeColumnList(All);
+    return d->AutoSizeColumnList(All);
 }
 
 bool TCarrelon::AutoSizeColumnsEx(const std::vector<int>& Cols) {
-    if (Cols.empty() || CheckEditorMode()) return false;
-    return AutoSizeColumnList(Cols);
+    if (Cols.empty() || d->CheckEditorMode()) return false;
+    return d->AutoSizeColumnList(Cols);
 }
 
 }  // namespace carrelon

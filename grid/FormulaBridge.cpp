@@ -5,28 +5,24 @@
 
 #include "formulas/A1Names.h"
 #include "formulas/ReferenceRewrite.h"
-#include "grid/Carrelon.h"
 #include "grid/CarrelonFormulas.h"
+#include "grid/CarrelonPrivate.h"
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/Strings.h"
 
 namespace carrelon {
 
-void TCarrelonFormulasDeleter::operator()(TCarrelonFormulas* P) const {
-    delete P;
-}
-
-TCarrelonFormulas& TCarrelon::Formulas() const {
-    if (!FFormulas) FFormulas.reset(new TCarrelonFormulas(const_cast<TCarrelon&>(*this)));
+TCarrelonFormulas& TCarrelonPrivate::Formulas() {
+    if (!FFormulas) FFormulas = std::make_unique<TCarrelonFormulas>(*q);
     return *FFormulas;
 }
 
-void TCarrelon::FormulaWritten(TCarrelonCell* Cell, bool HasFormula) {
+void TCarrelonPrivate::FormulaWritten(TCarrelonCell* Cell, bool HasFormula) {
     if (HasFormula || FFormulas) Formulas().FormulaWritten(Cell, HasFormula);
 }
 
-void TCarrelon::FormulaCellFreed(TCarrelonCell* Cell) {
+void TCarrelonPrivate::FormulaCellFreed(TCarrelonCell* Cell) {
     if (FFormulas) FFormulas->CellFreed(Cell);
 }
 
@@ -92,12 +88,12 @@ AnsiString NormaliseHandlerText(const AnsiString& S) {
 }  // namespace
 
 void TCarrelon::SetSpreadsheetEnabled(bool Value) {
-    if (Value == FSpreadsheetEnabled) return;
-    FSpreadsheetEnabled = Value;
-    if (Value && !Loading() && !Designing()) Recalculate(nullptr);
+    if (Value == d->FSpreadsheetEnabled) return;
+    d->FSpreadsheetEnabled = Value;
+    if (Value && !d->Loading() && !d->Designing()) Recalculate(nullptr);
 }
 
-void TCarrelon::ShiftFormulasForHeadings(bool HeadingsOn) {
+void TCarrelonPrivate::ShiftFormulasForHeadings(bool HeadingsOn) {
     if (!FFormulas) return;
     const int d = HeadingsOn ? -1 : 1;
     // Rewrite from a snapshot: writing formulas updates the registry.
@@ -110,36 +106,37 @@ void TCarrelon::ShiftFormulasForHeadings(bool HeadingsOn) {
     }
 }
 
-void TCarrelon::InvalidateSpreadsheetHeadings() {
+void TCarrelonPrivate::InvalidateSpreadsheetHeadings() {
     if (Designing() || !FModel) {
-        const int fixedRows = GetFixedRows(), rows = GetRowCount(), cols = GetColCount();
+        const int fixedRows = q->GetFixedRows(), rows = q->GetRowCount(), cols = q->GetColCount();
         for (int r = 0; r < fixedRows && r < rows; ++r)
-            InvalidateCell(0, r);
-        for (int r = GetTopRow(); r <= std::min(GetTopRow() + GetVisibleRowCount(), rows - 1); ++r)
-            InvalidateCell(0, r);
-        for (int k = 1; k < GetFixedCols() && k < cols; ++k)
-            InvalidateCell(k, 0);
-        for (int k = GetLeftCol(); k <= std::min(GetLeftCol() + GetVisibleColCount(), cols - 1);
-             ++k)
-            InvalidateCell(k, 0);
+            q->InvalidateCell(0, r);
+        for (int r = q->GetTopRow();
+             r <= std::min(q->GetTopRow() + q->GetVisibleRowCount(), rows - 1); ++r)
+            q->InvalidateCell(0, r);
+        for (int k = 1; k < q->GetFixedCols() && k < cols; ++k)
+            q->InvalidateCell(k, 0);
+        for (int k = q->GetLeftCol();
+             k <= std::min(q->GetLeftCol() + q->GetVisibleColCount(), cols - 1); ++k)
+            q->InvalidateCell(k, 0);
         return;
     }
-    if (GetColCount() > 0) GetCols(0)->Invalidate();
-    if (GetRowCount() == 0) return;
-    for (int k = 1; k < GetFixedCols() && k < GetColCount(); ++k)
-        GetCells(k, 0)->Invalidate();
-    for (int k = GetLeftCol();
-         k <= std::min(GetLeftCol() + GetVisibleColCount(), GetColCount() - 1); ++k)
-        GetCells(k, 0)->Invalidate();
+    if (q->GetColCount() > 0) q->GetCols(0)->Invalidate();
+    if (q->GetRowCount() == 0) return;
+    for (int k = 1; k < q->GetFixedCols() && k < q->GetColCount(); ++k)
+        q->GetCells(k, 0)->Invalidate();
+    for (int k = q->GetLeftCol();
+         k <= std::min(q->GetLeftCol() + q->GetVisibleColCount(), q->GetColCount() - 1); ++k)
+        q->GetCells(k, 0)->Invalidate();
 }
 
 void TCarrelon::SetSpreadsheetHeaders(bool Value) {
-    if (Value == FSpreadsheetHeaders) return;
-    if (Loading()) {
-        FSpreadsheetHeaders = Value;
+    if (Value == d->FSpreadsheetHeaders) return;
+    if (d->Loading()) {
+        d->FSpreadsheetHeaders = Value;
         return;
     }
-    if (!Designing() && CheckEditorMode()) return;
+    if (!d->Designing() && d->CheckEditorMode()) return;
     if (Value) {
         if (GetFixedCols() == 0) SetFixedCols(1);
         if (GetFixedRows() == 0) SetFixedRows(1);
@@ -147,22 +144,22 @@ void TCarrelon::SetSpreadsheetHeaders(bool Value) {
         if (GetFixedCols() == 0 || GetFixedRows() == 0) return;
         if (GetSortColumn() == 0) SetSortColumn(1);
     }
-    FSpreadsheetHeaders = Value;
-    InvalidateSpreadsheetHeadings();
-    if (!Designing()) ShiftFormulasForHeadings(Value);
+    d->FSpreadsheetHeaders = Value;
+    d->InvalidateSpreadsheetHeadings();
+    if (!d->Designing()) d->ShiftFormulasForHeadings(Value);
 }
 
 void TCarrelon::SetSpreadsheetOptions(TCarrelonSpreadsheetOptions Value) {
-    if (Value == FSpreadsheetOptions) return;
-    const TCarrelonSpreadsheetOptions old = FSpreadsheetOptions;
-    FSpreadsheetOptions = Value;
-    if (Loading()) return;
+    if (Value == d->FSpreadsheetOptions) return;
+    const TCarrelonSpreadsheetOptions old = d->FSpreadsheetOptions;
+    d->FSpreadsheetOptions = Value;
+    if (d->Loading()) return;
     if (old.Contains(soExcelStyleHeadings) != Value.Contains(soExcelStyleHeadings)) {
-        InvalidateSpreadsheetHeadings();
+        d->InvalidateSpreadsheetHeadings();
     } else if (old.Contains(soExcelStyleHeadingHighlight) !=
                Value.Contains(soExcelStyleHeadingHighlight)) {
         const int row = GetRow(), col = GetCol();
-        if (Designing() || !FModel) {
+        if (d->Designing() || !d->FModel) {
             if (row >= 0) InvalidateCell(0, row);
             if (col >= 0) InvalidateCell(col, 0);
         } else {
@@ -172,7 +169,7 @@ void TCarrelon::SetSpreadsheetOptions(TCarrelonSpreadsheetOptions Value) {
     }
 }
 
-bool TCarrelon::AnalyzeExpression(TCarrelonCell* Cell) {
+bool TCarrelonPrivate::AnalyzeExpression(TCarrelonCell* Cell) {
     if (!Cell) return false;
     const AnsiString formula = Cell->ReadFFormula();
     // A plain cell has nothing to evaluate; its value stays.
@@ -184,12 +181,12 @@ bool TCarrelon::AnalyzeExpression(TCarrelonCell* Cell) {
     const Variant old = Cell->GetValue();
     const bool unlocked = FUpdateCount == 0;
 
-    if (OnRecalculateCell) {
+    if (q->OnRecalculateCell) {
         bool doCalculate = true;
         Variant value = Cell->GetValue();
         {
             THandlerCall call(engine);
-            OnRecalculateCell(this, Cell->GetStartCol(), Cell->Row, doCalculate, value);
+            q->OnRecalculateCell(q, Cell->GetStartCol(), Cell->Row, doCalculate, value);
         }
         if (!SameValue(value, Cell->GetValue())) Cell->StoreValue(value);
         if (!doCalculate) {
@@ -205,12 +202,12 @@ bool TCarrelon::AnalyzeExpression(TCarrelonCell* Cell) {
     Cell->StoreValue(ResultValue(result));
     bool changed = !SameValue(old, Cell->GetValue());
 
-    if (changed && OnCellRecalculated) {
+    if (changed && q->OnCellRecalculated) {
         const AnsiString shown = Cell->GetText();
         AnsiString newText = shown;
         {
             THandlerCall call(engine);
-            OnCellRecalculated(this, Cell->GetStartCol(), Cell->Row, newText);
+            q->OnCellRecalculated(q, Cell->GetStartCol(), Cell->Row, newText);
         }
         if (newText != shown) {
             Cell->StoreValue(Variant(NormaliseHandlerText(newText)));
@@ -231,8 +228,8 @@ bool TCarrelon::AnalyzeExpression(TCarrelonCell* Cell) {
 }
 
 bool TCarrelon::Recalculate(TCarrelonCell* ExceptCell) {
-    if (!FModel) return false;
-    TCarrelonFormulas& formulas = Formulas();
+    if (!d->FModel) return false;
+    TCarrelonFormulas& formulas = d->Formulas();
     TFormulaEngine& engine = formulas.Engine();
     TFormulaSession session(engine);
 
@@ -265,7 +262,7 @@ bool TCarrelon::Recalculate(TCarrelonCell* ExceptCell) {
                 GetCells(visit.Col, visit.Row) != visit.Cell)
                 continue;
             formulas.SetRandSeed(formulas.SeedOf(visit.Cell));
-            const bool changed = AnalyzeExpression(visit.Cell);
+            const bool changed = d->AnalyzeExpression(visit.Cell);
             result = result || changed;
             stable = stable && !changed;
         }
@@ -281,20 +278,21 @@ bool TCarrelon::Recalculate(TCarrelonCell* ExceptCell) {
 TCarrelonCell* TCarrelon::CellByName(const AnsiString& Name) const {
     int col = 0, row = 0;
     ParseCellName(Name, col, row);
-    const int h = FSpreadsheetHeaders ? 1 : 0;
+    const int h = d->FSpreadsheetHeaders ? 1 : 0;
     return GetCells(col + h - 1, row + h - 1);
 }
 
-AnsiString TCarrelon::SpreadsheetHeadingText(int ACol, int ARow) const {
+AnsiString TCarrelonPrivate::SpreadsheetHeadingText(int ACol, int ARow) const {
     if (!FSpreadsheetHeaders) return {};
-    if (ARow == 0 && ACol > 0 && ACol < GetColCount())
-        return ColNumberToName(GetCols(ACol)->GetAbsoluteNumber());
+    if (ARow == 0 && ACol > 0 && ACol < q->GetColCount())
+        return ColNumberToName(q->GetCols(ACol)->GetAbsoluteNumber());
     if (ACol == 0 && ARow > 0) return std::to_string(ARow);
     return {};
 }
 
-void TCarrelon::RenumberFormulas(const TReferenceMap& ColMap, const TReferenceMap& RowMap,
-                                 const TCarrelonCol* MovedCol, const TReferenceMap& MovedColMap) {
+void TCarrelonPrivate::RenumberFormulas(const TReferenceMap& ColMap, const TReferenceMap& RowMap,
+                                        const TCarrelonCol* MovedCol,
+                                        const TReferenceMap& MovedColMap) {
     if (!FFormulas) return;
     std::vector<TCarrelonCell*> cells(FFormulas->FormulaCells().begin(),
                                       FFormulas->FormulaCells().end());

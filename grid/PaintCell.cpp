@@ -4,7 +4,7 @@
 #include <string>
 
 #include "formulas/A1Names.h"
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/PaintSupport.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
@@ -17,20 +17,20 @@ using namespace paint;
 void TCarrelon::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
     const TRect R = ARect;
     if (GetComponentState().Contains(csDesigning))
-        DrawCellDesignTime(ACol, ARow, R, AState);
+        d->DrawCellDesignTime(ACol, ARow, R, AState);
     else
-        DrawCellRunTime(ACol, ARow, R, AState);
+        d->DrawCellRunTime(ACol, ARow, R, AState);
 }
 
 // Keeps fixed bands free of cells that reach into them. The exclusions stay for the rest of the
 // pass; one already made in this pass is not made again.
-void TCarrelon::ExcludeFixedBands(int ACol, int ARow) {
-    TCanvas* C = GetCanvas();
-    const int fixedCols = GetFixedCols();
+void TCarrelonPrivate::ExcludeFixedBands(int ACol, int ARow) {
+    TCanvas* C = q->GetCanvas();
+    const int fixedCols = q->GetFixedCols();
     const bool anyFixed = fixedCols > 0 || FOwnFixedRows > 0;
     const bool inCorner = ACol < fixedCols && ARow < FOwnFixedRows;
-    const int topY = GetY(TCustomGrid::GetTopRow());
-    const int leftX = GetX(GetLeftCol());
+    const int topY = GetY(q->TCustomGrid::GetTopRow());
+    const int leftX = GetX(q->GetLeftCol());
     auto exclude = [&](int Band, const TRect& R) {
         if (FPaintPass.Excluded[Band] == R) return;
         FPaintPass.Excluded[Band] = R;
@@ -38,23 +38,24 @@ void TCarrelon::ExcludeFixedBands(int ACol, int ARow) {
     };
     if (!inCorner && anyFixed) exclude(0, Rect(0, 0, leftX, topY));
     if (FOwnFixedRows > 0 && ARow >= FOwnFixedRows && (ACol < fixedCols || fixedCols == 0))
-        exclude(1, Rect(0, 0, GetGridWidth(), topY));
+        exclude(1, Rect(0, 0, q->GetGridWidth(), topY));
     if (fixedCols > 0 && ARow >= FOwnFixedRows && ACol >= fixedCols)
-        exclude(2, Rect(0, 0, leftX, GetGridHeight()));
+        exclude(2, Rect(0, 0, leftX, q->GetGridHeight()));
 }
 
-bool TCarrelon::IsHeadingSlot(int ACol, int ARow) const {
+bool TCarrelonPrivate::IsHeadingSlot(int ACol, int ARow) const {
     return FSpreadsheetHeaders && (ACol == 0 || ARow == 0);
 }
 
-TColor TCarrelon::FixedLineColor(bool Heading) const {
+TColor TCarrelonPrivate::FixedLineColor(bool Heading) const {
     if (Heading && FSpreadsheetOptions.Contains(soExcelStyleHeadings)) return clGray;
     return FFixedGridLineColor;
 }
 
-void TCarrelon::DrawCellRunTime(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
-    TCanvas* C = GetCanvas();
-    TCarrelonCell* Cell = GetCells(ACol, ARow);
+void TCarrelonPrivate::DrawCellRunTime(int ACol, int ARow, const TRect& ARect,
+                                       TGridDrawState AState) {
+    TCanvas* C = q->GetCanvas();
+    TCarrelonCell* Cell = q->GetCells(ACol, ARow);
     if (!Cell) return;
     const int endCol = Cell->GetEndCol();
     const int endRow = Cell->GetEndRow();
@@ -101,19 +102,19 @@ void TCarrelon::DrawCellRunTime(int ACol, int ARow, const TRect& ARect, TGridDra
     }
 
     // An open editor covers the current cell.
-    const bool current = IsCurrentCell(Cell);
+    const bool current = q->IsCurrentCell(Cell);
     if (FEditorShowing && current) {
         TWinControl* Edit = FEditControl;
         if (Edit && Edit->GetVisible() && Edit->GetHeight() < R.Height()) {
             C->GetBrush()->SetColor(Cell->GetColor());
             C->FillRect(Rect(R.Left, R.Top + Edit->GetHeight(), R.Right, R.Bottom));
         }
-        if (Focused() && !FMouseButtonDown) return;
+        if (q->Focused() && !FMouseButtonDown) return;
     }
 
     // Font and colours.
     SelectCellFont(C, Cell->CalcFont());
-    const bool focused = Focused();
+    const bool focused = q->Focused();
     const bool paintSelected = Cell->GetSelected() && (!FHideSelection || focused) &&
                                (!current || FCarrelonOptions.Contains(cloDrawFocusSelected) ||
                                 FCarrelonOptions.Contains(cloRowSelect));
@@ -148,10 +149,11 @@ void TCarrelon::DrawCellRunTime(int ACol, int ARow, const TRect& ARect, TGridDra
         FocusR = Inflate(R, -3);
     } else {
         // Headings of the current row or column, or of a selected one, are highlighted.
-        const bool H =
-            FSpreadsheetHeaders && FSpreadsheetOptions.Contains(soExcelStyleHeadingHighlight) &&
-            ((ACol == 0) != (ARow == 0)) &&
-            (ACol == GetCol() || ARow == GetRow() || FSelectedCells->IsColRowSelected(ACol, ARow));
+        const bool H = FSpreadsheetHeaders &&
+                       FSpreadsheetOptions.Contains(soExcelStyleHeadingHighlight) &&
+                       ((ACol == 0) != (ARow == 0)) &&
+                       (ACol == q->GetCol() || ARow == q->GetRow() ||
+                        FSelectedCells->IsColRowSelected(ACol, ARow));
         if (!T.empty()) {
             DrawCellText(C, Cell, ACol, ARow, R, T, heading, H);
         } else if (FSpreadsheetHeaders && (ARow == 0) != (ACol == 0)) {
@@ -197,8 +199,9 @@ void TCarrelon::DrawCellRunTime(int ACol, int ARow, const TRect& ARect, TGridDra
 }
 
 // A cell's text: inset by BorderForText, aligned, wrapped and placed vertically.
-void TCarrelon::DrawCellText(TCanvas* C, TCarrelonCell* Cell, int ACol, int ARow, const TRect& R,
-                             const AnsiString& T, bool Heading, bool Highlight) {
+void TCarrelonPrivate::DrawCellText(TCanvas* C, TCarrelonCell* Cell, int ACol, int ARow,
+                                    const TRect& R, const AnsiString& T, bool Heading,
+                                    bool Highlight) {
     TRect TR = Inflate(R, -static_cast<int>(FBorderForText));
     if (FSortIndicator && FSortColumn == ACol && Cell->GetEndRow() == FOwnFixedRows - 1)
         TR.Right -= SortIndicatorSpace;
@@ -227,26 +230,26 @@ void TCarrelon::DrawCellText(TCanvas* C, TCarrelonCell* Cell, int ACol, int ARow
         else if (ACol == 0 && ARow > 0)
             F = HeadingRowFlags;
     }
-    if (!OnDisplayText) {
+    if (!q->OnDisplayText) {
         DrawTextA(C->GetHandle(), T, TR, F);
         return;
     }
     // The handler learns the text as drawn, shortened where it did not fit.
     AnsiString drawn;
     DrawTextA(C->GetHandle(), T, TR, F | DT_MODIFYSTRING, &drawn);
-    OnDisplayText(this, Cell, drawn);
+    q->OnDisplayText(q, Cell, drawn);
 }
 
 // The raised look of headings and fixed cells.
-void TCarrelon::DrawFixedEdges(TCanvas* C, int ACol, int ARow, const TRect& R,
-                               TGridDrawState AState, const TCarrelonCol* EndColumn, bool Heading,
-                               bool Highlight) {
+void TCarrelonPrivate::DrawFixedEdges(TCanvas* C, int ACol, int ARow, const TRect& R,
+                                      TGridDrawState AState, const TCarrelonCol* EndColumn,
+                                      bool Heading, bool Highlight) {
     TRect E = R;
     const bool fixedVert = FCarrelonOptions.Contains(cloFixedVertLine);
     const bool fixedHorz = FCarrelonOptions.Contains(cloFixedHorzLine);
     if (Heading && FSpreadsheetOptions.Contains(soExcelStyleHeadings)) {
         if (fixedVert) E.Right += EndColumn->GetGridLineWidth();
-        if (fixedHorz) E.Bottom += GetGridLineWidth();
+        if (fixedHorz) E.Bottom += q->GetGridLineWidth();
         if (Highlight) {
             DrawEdge(C->GetHandle(), E, EDGE_RAISED, BF_RECT);
         } else {
@@ -258,13 +261,13 @@ void TCarrelon::DrawFixedEdges(TCanvas* C, int ACol, int ARow, const TRect& R,
         }
         return;
     }
-    if (!AState.Contains(gdFixed) || !GetCtl3D() || !(fixedVert || fixedHorz)) return;
+    if (!AState.Contains(gdFixed) || !q->GetCtl3D() || !(fixedVert || fixedHorz)) return;
     if (!fixedVert)
         E.Right += EndColumn->GetGridLineWidth();
     else if (!fixedHorz)
-        E.Bottom += GetGridLineWidth();
+        E.Bottom += q->GetGridLineWidth();
     if (FSpreadsheetHeaders && FSpreadsheetOptions.Contains(soExcelStyleHeadingHighlight) &&
-        (ARow == 0 || ACol == 0) && (ACol == GetCol() || ARow == GetRow())) {
+        (ARow == 0 || ACol == 0) && (ACol == q->GetCol() || ARow == q->GetRow())) {
         E.Left -= 1;
         E.Top -= 1;
         DrawEdge(C->GetHandle(), E, EDGE_RAISED, BF_RECT);
@@ -273,8 +276,8 @@ void TCarrelon::DrawFixedEdges(TCanvas* C, int ACol, int ARow, const TRect& R,
     DrawRaisedFixedEdges(C, E, fixedVert, fixedHorz);
 }
 
-void TCarrelon::DrawCellPicture(TCanvas* C, const TCarrelonCell* Cell, const TGraphic* G,
-                                const TRect& R) {
+void TCarrelonPrivate::DrawCellPicture(TCanvas* C, const TCarrelonCell* Cell, const TGraphic* G,
+                                       const TRect& R) {
     TRect P = R;
     const int W = G->GetWidth();
     const int Hg = G->GetHeight();
@@ -305,7 +308,7 @@ void TCarrelon::DrawCellPicture(TCanvas* C, const TCarrelonCell* Cell, const TGr
     StretchGraphic(C, G, R);
 }
 
-void TCarrelon::DrawCellCheckBox(TCanvas* C, const TCarrelonCell* Cell, const TRect& R) {
+void TCarrelonPrivate::DrawCellCheckBox(TCanvas* C, const TCarrelonCell* Cell, const TRect& R) {
     TBitmap* Box = Cell->GetCheckBoxChecked() ? FCheckedImage.get() : FUncheckedImage.get();
     if (!Box) return;
     TRect P = R;
@@ -328,15 +331,15 @@ void TCarrelon::DrawCellCheckBox(TCanvas* C, const TCarrelonCell* Cell, const TR
 }
 
 // Outer borders of the neighbouring cells are drawn over this cell's fill again.
-void TCarrelon::DrawNeighbourBorders(TCanvas* C, const TCarrelonCell* Cell, int ACol, int ARow,
-                                     bool Fixed) {
-    const int lastCol = GetColCount() - 1;
-    const int lastRow = GetRowCount() - 1;
+void TCarrelonPrivate::DrawNeighbourBorders(TCanvas* C, const TCarrelonCell* Cell, int ACol,
+                                            int ARow, bool Fixed) {
+    const int lastCol = q->GetColCount() - 1;
+    const int lastRow = q->GetRowCount() - 1;
     const bool inFixedRows = ARow < FOwnFixedRows;
-    const int top = TCustomGrid::GetTopRow();
+    const int top = q->TCustomGrid::GetTopRow();
     for (int c = std::max(ACol - 1, 0); c <= std::min(ACol + 1, lastCol); ++c) {
         for (int r = std::max(ARow - 1, 0); r <= std::min(ARow + 1, lastRow); ++r) {
-            TCarrelonCell* N = GetCells(c, r);
+            TCarrelonCell* N = q->GetCells(c, r);
             if (!N || N == Cell) continue;
             TCarrelonCellOuterBorder* B = N->ReadFOuterBorder();
             if (!B || B->GetWidth() == 0 || N->GetFixed() != Fixed) continue;
@@ -352,9 +355,9 @@ namespace carrelon {
 
 // The sort triangle, 8 pixels wide and high, in the top right corner of Rect: outlined in a light
 // and a dark shade, then filled with SortIndicatorColor.
-void TCarrelon::DrawSortIndicator(const TRect& Rect) {
-    TCanvas* C = GetCanvas();
-    const TColor fixedRgb = ColorToRGB(GetFixedColor());
+void TCarrelonPrivate::DrawSortIndicator(const TRect& Rect) {
+    TCanvas* C = q->GetCanvas();
+    const TColor fixedRgb = ColorToRGB(q->GetFixedColor());
     const TColor light = fixedRgb == ColorToRGB(clWhite) ? clSilver : clWhite;
     const TColor dark = fixedRgb == ColorToRGB(clGray) ? clBlack : clGray;
     const int Rt = Rect.Right;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "formulas/A1Names.h"
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/PaintSupport.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/WinGdi.h"
@@ -12,9 +12,10 @@ namespace carrelon {
 
 using namespace paint;
 
-void TCarrelon::DrawCellDesignTime(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
-    TCanvas* C = GetCanvas();
-    const int rowCount = GetRowCount();
+void TCarrelonPrivate::DrawCellDesignTime(int ACol, int ARow, const TRect& ARect,
+                                          TGridDrawState AState) {
+    TCanvas* C = q->GetCanvas();
+    const int rowCount = q->GetRowCount();
     const bool allRowsFixed = rowCount == FOwnFixedRows;
     // The base grid cannot show every row fixed, nor does it mark its current cell here.
     if (allRowsFixed && ARow == rowCount - 1) AState.Include(gdFixed);
@@ -24,7 +25,7 @@ void TCarrelon::DrawCellDesignTime(int ACol, int ARow, const TRect& ARect, TGrid
     const bool fixed = AState.Contains(gdFixed);
     const bool heading = IsHeadingSlot(ACol, ARow);
     const bool headingStyle = heading && FSpreadsheetOptions.Contains(soExcelStyleHeadings);
-    const int lineWidth = GetGridLineWidth();
+    const int lineWidth = q->GetGridLineWidth();
 
     // Line strips: bottom first, then right.
     TRect R = ARect;
@@ -50,13 +51,13 @@ void TCarrelon::DrawCellDesignTime(int ACol, int ARow, const TRect& ARect, TGrid
         if (!AState.Contains(gdFocused) || focusSelected)
             fill = FSelectionColor;
         else
-            fill = fixed ? GetFixedColor() : GetColor();
+            fill = fixed ? q->GetFixedColor() : q->GetColor();
     } else if (headingStyle) {
         fill = clBtnFace;
     } else if (allRowsFixed && ARow == rowCount - 1) {
-        fill = GetFixedColor();
+        fill = q->GetFixedColor();
     } else {
-        fill = fixed ? GetFixedColor() : GetColor();
+        fill = fixed ? q->GetFixedColor() : q->GetColor();
     }
     C->GetBrush()->SetColor(fill);
     if (!R.IsEmpty()) C->FillRect(R);
@@ -69,7 +70,7 @@ void TCarrelon::DrawCellDesignTime(int ACol, int ARow, const TRect& ARect, TGrid
         if (ARow == 0 && ACol > 0) {
             label = ColNumberToName(ACol);
             flags = HeadingColFlags;
-            H = highlight && (ACol == cur.X || (rowSelect && ACol >= GetFixedCols()));
+            H = highlight && (ACol == cur.X || (rowSelect && ACol >= q->GetFixedCols()));
         } else if (ACol == 0 && ARow > 0) {
             label = std::to_string(ARow);
             flags = HeadingRowFlags;
@@ -100,7 +101,7 @@ void TCarrelon::DrawCellDesignTime(int ACol, int ARow, const TRect& ARect, TGrid
             if (ACol == 0 && ARow == 0) sides = BF_LEFT | BF_TOP;
             DrawEdge(C->GetHandle(), E, BDR_RAISEDINNER, sides);
         }
-    } else if (fixed && GetCtl3D() && (fixedVert || fixedHorz)) {
+    } else if (fixed && q->GetCtl3D() && (fixedVert || fixedHorz)) {
         if (!fixedVert)
             E.Right += lineWidth;
         else if (!fixedHorz)

@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 
 namespace carrelon {
 
@@ -26,27 +26,28 @@ int AxisPosition(const TGridAxis& Axis, int FixedCount, int First, int Index) {
 
 }  // namespace
 
-int TCarrelon::GetX(int Index) const {
-    return AxisPosition(ColAxis(), GetFixedCols(), GetLeftCol(), Index);
+int TCarrelonPrivate::GetX(int Index) const {
+    return AxisPosition(q->ColAxis(), q->GetFixedCols(), q->GetLeftCol(), Index);
 }
 
-int TCarrelon::GetY(int Index) const {
-    return AxisPosition(RowAxis(), TCustomGrid::GetFixedRows(), TCustomGrid::GetTopRow(), Index);
+int TCarrelonPrivate::GetY(int Index) const {
+    return AxisPosition(q->RowAxis(), q->TCustomGrid::GetFixedRows(), q->TCustomGrid::GetTopRow(),
+                        Index);
 }
 
-int TCarrelon::HorzLineWidth(bool Fixed) const {
-    const int w = GetGridLineWidth();
+int TCarrelonPrivate::HorzLineWidth(bool Fixed) const {
+    const int w = q->GetGridLineWidth();
     if (w <= 0) return 0;
     return FCarrelonOptions.Contains(Fixed ? cloFixedHorzLine : cloHorzLine) ? w : 0;
 }
 
-int TCarrelon::VertLineWidth(bool Fixed, const TCarrelonCol* EndColumn) const {
+int TCarrelonPrivate::VertLineWidth(bool Fixed, const TCarrelonCol* EndColumn) const {
     const int w = EndColumn->GetGridLineWidth();
     if (w <= 0) return 0;
     return FCarrelonOptions.Contains(Fixed ? cloFixedVertLine : cloVertLine) ? w : 0;
 }
 
-TRect TCarrelon::CalcCellRect(const TCarrelonCell* Cell) const {
+TRect TCarrelonPrivate::CalcCellRect(const TCarrelonCell* Cell) const {
     const int startCol = Cell->GetStartCol();
     const int endCol = Cell->GetEndCol();
     if (startCol < 0 || endCol < 0) return {};
@@ -54,9 +55,9 @@ TRect TCarrelon::CalcCellRect(const TCarrelonCell* Cell) const {
     TRect R;
     R.Left = GetX(startCol);
     R.Top = GetY(Cell->Row);
-    R.Right = ClampToInt(std::int64_t{GetX(endCol)} + GetColWidths(endCol));
-    R.Bottom = ClampToInt(std::int64_t{GetY(endRow)} + GetRowHeights(endRow));
-    const bool fixed = Cell->Row < FOwnFixedRows || endCol < GetFixedCols();
+    R.Right = ClampToInt(std::int64_t{GetX(endCol)} + q->GetColWidths(endCol));
+    R.Bottom = ClampToInt(std::int64_t{GetY(endRow)} + q->GetRowHeights(endRow));
+    const bool fixed = Cell->Row < FOwnFixedRows || endCol < q->GetFixedCols();
     R.Bottom -= HorzLineWidth(fixed);
     R.Right -= VertLineWidth(fixed, FCols[endCol]);
     return R;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/PaintSupport.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
@@ -12,7 +12,7 @@ namespace carrelon {
 
 // Height of Text drawn in this cell's columns with the cell's font and wrapping, borders
 // included; 0 for an empty text.
-int TCarrelon::MeasureCellText(const TCarrelonCell* Cell, AnsiString Text) {
+int TCarrelonPrivate::MeasureCellText(const TCarrelonCell* Cell, AnsiString Text) {
     if (Text.empty()) return 0;
     // A final line break still starts a line of its own.
     if (Text.size() > 1 && Text.ends_with("\r\n")) Text += ' ';
@@ -21,12 +21,12 @@ int TCarrelon::MeasureCellText(const TCarrelonCell* Cell, AnsiString Text) {
     std::int64_t width = 0;
     if (startCol >= 0)
         for (int c = startCol; c <= endCol; ++c)
-            width += GetColWidths(c);
+            width += q->GetColWidths(c);
     if (width == 0) return -1;
     width -= 2 * static_cast<int>(FBorderForText);
     if (endCol >= 0) width -= VertLineWidth(Cell->GetFixed(), FCols[endCol]);
     width = std::clamp<std::int64_t>(width, 0, INT32_MAX);
-    TCanvas* C = GetCanvas();
+    TCanvas* C = q->GetCanvas();
     paint::SelectCellFont(C, Cell->CalcFont());
     unsigned flags = DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX;
     if (Cell->GetWordWrap()) flags |= DT_WORDBREAK | DT_EDITCONTROL;
@@ -37,20 +37,21 @@ int TCarrelon::MeasureCellText(const TCarrelonCell* Cell, AnsiString Text) {
 
 int TCarrelonCell::CalcHeight(int EditorHeight) const {
     TCarrelon* G = GetGrid();
+    TCarrelonPrivate& P = GridPrivate();
     const int defaultHeight = G->GetDefaultRowHeight();
     int h = 0;
-    if (G->FEditorShowing && IsCurrentCell()) {
+    if (P.FEditorShowing && IsCurrentCell()) {
         // The open editor decides: the height it asks for, else what its text needs.
         if (EditorHeight != -1) {
             h = EditorHeight;
-        } else if (G->FEditControl) {
-            h = G->FEditControl->GetHeight();
+        } else if (P.FEditControl) {
+            h = P.FEditControl->GetHeight();
         } else {
-            h = G->MeasureCellText(this, G->EditorCurrentText());
+            h = P.MeasureCellText(this, P.EditorCurrentText());
             if (h < 0) return defaultHeight;
         }
     } else {
-        h = G->MeasureCellText(this, GetText());
+        h = P.MeasureCellText(this, GetText());
         if (h < 0) return defaultHeight;  // every column of the cell is hidden or 0 wide
         const TGraphic* Graphic = GetGraphic();
         if (Graphic && !G->GetOptions().Contains(cloStretchImages)) {
@@ -64,7 +65,7 @@ int TCarrelonCell::CalcHeight(int EditorHeight) const {
                 h = std::max(h, Graphic->GetHeight());
         }
     }
-    h += G->HorzLineWidth(GetFixed());
+    h += P.HorzLineWidth(GetFixed());
     return std::max(h, defaultHeight);
 }
 
@@ -72,11 +73,11 @@ int TCarrelonCell::CalcHeight(int EditorHeight) const {
 
 namespace carrelon {
 
-AnsiString TCarrelon::EditorCurrentText() const {
-    const int c = GetCol();
-    const int r = GetRow();
+AnsiString TCarrelonPrivate::EditorCurrentText() const {
+    const int c = q->GetCol();
+    const int r = q->GetRow();
     if (!FModel || c < 0 || r < 0) return {};
-    return GetCells(c, r)->GetText();
+    return q->GetCells(c, r)->GetText();
 }
 
 }  // namespace carrelon

@@ -1,42 +1,42 @@
 // When the grid may paint: the update lock that bulk operations nest in, the guarded Paint,
 // Update and Invalidate, background erasing, and the scroll-bar notification.
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "platform/controls/Messages.h"
 #include "platform/controls/WinUser.h"
 
 namespace carrelon {
 
 int TCarrelon::DisableControls() {
-    if (CheckEditorMode()) return FUpdateCount;
-    ++FUpdateCount;
-    if (FUpdateCount == 1 && !FRedrawOff && GetVisible() && HandleAllocated() &&
+    if (d->CheckEditorMode()) return d->FUpdateCount;
+    ++d->FUpdateCount;
+    if (d->FUpdateCount == 1 && !d->FRedrawOff && GetVisible() && HandleAllocated() &&
         IsWindowVisible(GetHandle())) {
         Perform(WM_SETREDRAW, 0, 0);
-        FRedrawOff = true;
+        d->FRedrawOff = true;
     }
-    return FUpdateCount;
+    return d->FUpdateCount;
 }
 
 int TCarrelon::EnableControls() {
-    if (FUpdateCount <= 0) return 0;
-    if (--FUpdateCount > 0) return FUpdateCount;
-    FitRowsAfterLock();
+    if (d->FUpdateCount <= 0) return 0;
+    if (--d->FUpdateCount > 0) return d->FUpdateCount;
+    d->FitRowsAfterLock();
     // Redraw comes back on only where the lock switched it off.
-    if (FRedrawOff) {
-        FRedrawOff = false;
+    if (d->FRedrawOff) {
+        d->FRedrawOff = false;
         Perform(WM_SETREDRAW, 1, 0);
     }
     if (GetVisible() && HandleAllocated()) {
-        FSkipErase = true;
+        d->FSkipErase = true;
         Invalidate();
-        CheckAlwaysShowEditor();
+        d->CheckAlwaysShowEditor();
     }
     return 0;
 }
 
 // Fits every row to its content once, at the end of the outermost lock level; the current cell
 // is scrolled back into view when heights changed.
-void TCarrelon::FitRowsAfterLock() {
+void TCarrelonPrivate::FitRowsAfterLock() {
     if (!FCarrelonOptions.Contains(cloAutoIncreaseRowHeights) &&
         !FCarrelonOptions.Contains(cloAutoDecreaseRowHeights))
         return;
@@ -46,18 +46,18 @@ void TCarrelon::FitRowsAfterLock() {
         // Each chain of vertically merged rows is measured once.
         changed = FitAllRows(FCarrelonOptions.Contains(cloAutoIncreaseRowHeights),
                              FCarrelonOptions.Contains(cloAutoDecreaseRowHeights));
-        if (changed && GetCol() >= TCustomGrid::GetFixedCols() &&
-            GetRow() >= TCustomGrid::GetFixedRows()) {
+        if (changed && q->GetCol() >= q->TCustomGrid::GetFixedCols() &&
+            q->GetRow() >= q->TCustomGrid::GetFixedRows()) {
             // Scrolled back into view without asking the application.
-            TSelectCellEvent Saved = std::move(OnSelectCell);
-            OnSelectCell = nullptr;
+            TSelectCellEvent Saved = std::move(q->OnSelectCell);
+            q->OnSelectCell = nullptr;
             try {
-                MoveColRow(GetCol(), GetRow(), false, true);
+                q->MoveColRow(q->GetCol(), q->GetRow(), false, true);
             } catch (...) {
-                OnSelectCell = std::move(Saved);
+                q->OnSelectCell = std::move(Saved);
                 throw;
             }
-            OnSelectCell = std::move(Saved);
+            q->OnSelectCell = std::move(Saved);
         }
     } catch (...) {
         FUpdateCount = 0;
@@ -66,27 +66,27 @@ void TCarrelon::FitRowsAfterLock() {
     FUpdateCount = 0;
 }
 
-bool TCarrelon::TryDisableControls() {
+bool TCarrelonPrivate::TryDisableControls() {
     const int before = FUpdateCount;
-    return DisableControls() > before;
+    return q->DisableControls() > before;
 }
 
-bool TCarrelon::CanRepaint() const {
-    return FUpdateCount == 0 && HandleAllocated() && GetVisible();
+bool TCarrelonPrivate::CanRepaint() const {
+    return FUpdateCount == 0 && q->HandleAllocated() && q->GetVisible();
 }
 
 void TCarrelon::Paint() {
-    if (FSkipNextPaint) {
-        FSkipNextPaint = false;
+    if (d->FSkipNextPaint) {
+        d->FSkipNextPaint = false;
         return;
     }
-    if (FUpdateCount != 0) return;
-    FPaintPass = {};
+    if (d->FUpdateCount != 0) return;
+    d->FPaintPass = {};
     TCustomGrid::Paint();
 }
 
 void TCarrelon::Update() {
-    if (FUpdateCount == 0) TCustomGrid::Update();
+    if (d->FUpdateCount == 0) TCustomGrid::Update();
 }
 
 void TCarrelon::Invalidate() {
@@ -94,28 +94,29 @@ void TCarrelon::Invalidate() {
         TCustomGrid::Invalidate();
         return;
     }
-    if (GetComponentState().Contains(csLoading) || FIniLoading || FPasting || FUpdateCount != 0 ||
-        !HandleAllocated() || !IsWindowVisible(GetHandle()))
+    if (GetComponentState().Contains(csLoading) || d->FIniLoading || d->FPasting ||
+        d->FUpdateCount != 0 || !HandleAllocated() || !IsWindowVisible(GetHandle()))
         return;
     // A real repaint is due: a pending skip must not swallow it.
-    FSkipNextPaint = false;
+    d->FSkipNextPaint = false;
     TCustomGrid::Invalidate();
 }
 
 void TCarrelon::WMEraseBkgnd(TMessage& Message) {
-    if (FSkipNextPaint || FSkipErase || FIniLoading) {
+    if (d->FSkipNextPaint || d->FSkipErase || d->FIniLoading) {
         Message.Result = 1;
-        FSkipErase = false;
+        d->FSkipErase = false;
         return;
     }
     TCustomGrid::WMEraseBkgnd(Message);
 }
 
 void TCarrelon::WMNCCalcSize(TMessage& Message) {
-    if (!GetComponentState().Contains(csDesigning) && !FIniLoading) {
+    if (!GetComponentState().Contains(csDesigning) && !d->FIniLoading) {
         std::int32_t style = GetWindowLongA(GetHandle(), GWL_STYLE);
         const std::int32_t bars = WS_HSCROLL | WS_VSCROLL;
-        if (FLastWindowStyle != 0 && ((style ^ FLastWindowStyle) & bars) != 0 && OnShowScrollBars) {
+        if (d->FLastWindowStyle != 0 && ((style ^ d->FLastWindowStyle) & bars) != 0 &&
+            OnShowScrollBars) {
             bool h = (style & WS_HSCROLL) != 0;
             bool v = (style & WS_VSCROLL) != 0;
             OnShowScrollBars(this, h, v);
@@ -124,12 +125,12 @@ void TCarrelon::WMNCCalcSize(TMessage& Message) {
             if (v) wanted |= WS_VSCROLL;
             if (wanted != style) {
                 // Recorded first: writing the style recalculates the frame again.
-                FLastWindowStyle = wanted;
+                d->FLastWindowStyle = wanted;
                 SetWindowLongA(GetHandle(), GWL_STYLE, wanted);
                 style = wanted;
             }
         }
-        FLastWindowStyle = style;
+        d->FLastWindowStyle = style;
     }
     TCustomGrid::WMNCCalcSize(Message);
 }

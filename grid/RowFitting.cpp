@@ -6,13 +6,13 @@
 #include <utility>
 #include <vector>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/ScopeExit.h"
 
 namespace carrelon {
 
 // Scratch space of one fit, reused across the ranges of a whole-grid fit.
-struct TCarrelon::TRowFitScratch {
+struct TCarrelonPrivate::TRowFitScratch {
     std::vector<int> Need;
     struct Span {
         TCarrelonCell* Cell;
@@ -25,13 +25,13 @@ struct TCarrelon::TRowFitScratch {
 
 // The rows First..Last that must be fitted with ARow: every vertical merge touching the range
 // widens it, until it is closed.
-std::pair<int, int> TCarrelon::RowFitRange(int ARow) const {
+std::pair<int, int> TCarrelonPrivate::RowFitRange(int ARow) const {
     int First = ARow, Last = ARow;
     int Lo = ARow, Hi = ARow;  // rows scanned so far
-    const int Cols = GetColCount();
+    const int Cols = q->GetColCount();
     const auto Scan = [&](int r) {
         for (int c = 0; c < Cols; ++c) {
-            const TCarrelonCell* Cell = GetCells(c, r);
+            const TCarrelonCell* Cell = q->GetCells(c, r);
             First = std::min(First, Cell->Row);
             Last = std::max(Last, Cell->GetEndRow());
         }
@@ -46,9 +46,9 @@ std::pair<int, int> TCarrelon::RowFitRange(int ARow) const {
     return {First, Last};
 }
 
-bool TCarrelon::FitRowRange(int First, int Last, bool Increase, bool Decrease, int EditorHeight,
-                            TRowFitScratch& S) {
-    const int Cols = GetColCount();
+bool TCarrelonPrivate::FitRowRange(int First, int Last, bool Increase, bool Decrease,
+                                   int EditorHeight, TRowFitScratch& S) {
+    const int Cols = q->GetColCount();
     const int N = Last - First + 1;
     S.Need.assign(static_cast<std::size_t>(N), 0);
     S.Spans.clear();
@@ -57,9 +57,9 @@ bool TCarrelon::FitRowRange(int First, int Last, bool Increase, bool Decrease, i
     for (int r = First; r <= Last; ++r) {
         int& Need = S.Need[static_cast<std::size_t>(r - First)];
         for (int c = 0; c < Cols; ++c) {
-            TCarrelonCell* Cell = GetCells(c, r);
+            TCarrelonCell* Cell = q->GetCells(c, r);
             if (Cell->Row != r || Cell->GetEndRow() != r || Cell->GetStartCol() != c) continue;
-            const int h = Cell->GetButton() ? GetRowHeights(r) : Cell->CalcHeight(EditorHeight);
+            const int h = Cell->GetButton() ? q->GetRowHeights(r) : Cell->CalcHeight(EditorHeight);
             Need = std::max(Need, h);
         }
     }
@@ -67,7 +67,7 @@ bool TCarrelon::FitRowRange(int First, int Last, bool Increase, bool Decrease, i
     // Cells spanning several rows, columns left to right and cells top to bottom.
     for (int c = 0; c < Cols; ++c) {
         for (int r = First; r <= Last;) {
-            TCarrelonCell* Cell = GetCells(c, r);
+            TCarrelonCell* Cell = q->GetCells(c, r);
             const int End = Cell->GetEndRow();
             if (End > Cell->Row && Cell->GetStartCol() == c) {
                 long long Need;
@@ -75,7 +75,7 @@ bool TCarrelon::FitRowRange(int First, int Last, bool Increase, bool Decrease, i
                     // A button keeps the height its rows have now.
                     Need = 0;
                     for (int k = Cell->Row; k <= End; ++k)
-                        Need += GetRowHeights(k);
+                        Need += q->GetRowHeights(k);
                 } else {
                     Need = Cell->CalcHeight(EditorHeight);
                 }
@@ -118,30 +118,30 @@ bool TCarrelon::FitRowRange(int First, int Last, bool Increase, bool Decrease, i
     bool Changed = false;
     for (int r = First; r <= Last; ++r) {
         int NewHeight = S.Need[static_cast<std::size_t>(r - First)];
-        const int Current = GetRowHeights(r);
+        const int Current = q->GetRowHeights(r);
         if (!((Increase && Current < NewHeight) || (Decrease && Current > NewHeight))) continue;
         bool CanResize = true;
-        if (OnResizeRow) OnResizeRow(this, r, NewHeight, CanResize);
-        if (!CanResize || NewHeight == GetRowHeights(r)) continue;
-        FRowShrinking = NewHeight < GetRowHeights(r);
-        SetRowHeights(r, NewHeight);
+        if (q->OnResizeRow) q->OnResizeRow(q, r, NewHeight, CanResize);
+        if (!CanResize || NewHeight == q->GetRowHeights(r)) continue;
+        FRowShrinking = NewHeight < q->GetRowHeights(r);
+        q->SetRowHeights(r, NewHeight);
         Changed = true;
     }
     return Changed;
 }
 
-bool TCarrelon::DoResizeRow(int ARow, bool Increase, bool Decrease, int EditorHeight) {
-    if (ARow < 0 || ARow >= GetRowCount()) return false;
+bool TCarrelonPrivate::DoResizeRow(int ARow, bool Increase, bool Decrease, int EditorHeight) {
+    if (ARow < 0 || ARow >= q->GetRowCount()) return false;
     const auto [First, Last] = RowFitRange(ARow);
     TRowFitScratch S;
     return FitRowRange(First, Last, Increase, Decrease, EditorHeight, S);
 }
 
-bool TCarrelon::FitAllRows(bool Increase, bool Decrease) {
+bool TCarrelonPrivate::FitAllRows(bool Increase, bool Decrease) {
     // Ranges are closed under merges, so walking them top to bottom fits every row once.
     TRowFitScratch S;
     bool Changed = false;
-    for (int r = 0; r < GetRowCount();) {
+    for (int r = 0; r < q->GetRowCount();) {
         const auto [First, Last] = RowFitRange(r);
         if (FitRowRange(First, Last, Increase, Decrease, -1, S)) Changed = true;
         r = std::max(Last, r) + 1;
@@ -149,41 +149,41 @@ bool TCarrelon::FitAllRows(bool Increase, bool Decrease) {
     return Changed;
 }
 
-bool TCarrelon::ResizeRow(int ARow) {
-    const bool Inc = GetOptions().Contains(cloAutoIncreaseRowHeights);
-    const bool Dec = GetOptions().Contains(cloAutoDecreaseRowHeights);
+bool TCarrelonPrivate::ResizeRow(int ARow) {
+    const bool Inc = q->GetOptions().Contains(cloAutoIncreaseRowHeights);
+    const bool Dec = q->GetOptions().Contains(cloAutoDecreaseRowHeights);
     if (!Inc && !Dec) return false;
     return DoResizeRow(ARow, Inc, Dec, -1);
 }
 
 bool TCarrelon::AutoSizeRow(int ARow) {
-    if (ARow < 0 || ARow >= GetRowCount() || CheckEditorMode()) return false;
-    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
-    return DoResizeRow(ARow, true, true, -1);
+    if (ARow < 0 || ARow >= GetRowCount() || d->CheckEditorMode()) return false;
+    TScopeExit ShowEditor([this] { d->CheckAlwaysShowEditor(); });
+    return d->DoResizeRow(ARow, true, true, -1);
 }
 
 bool TCarrelon::AutoSizeRows() {
-    if (CheckEditorMode()) return false;
-    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    if (d->CheckEditorMode()) return false;
+    TScopeExit ShowEditor([this] { d->CheckAlwaysShowEditor(); });
     bool Changed;
     {
-        ++FUpdateCount;
-        TScopeExit Lower([this] { --FUpdateCount; });
-        Changed = FitAllRows(true, true);
+        ++d->FUpdateCount;
+        TScopeExit Lower([this] { --d->FUpdateCount; });
+        Changed = d->FitAllRows(true, true);
     }
     if (Changed) Invalidate();
     return Changed;
 }
 
 bool TCarrelon::AutoSizeRowsEx(const std::vector<int>& Rows) {
-    if (Rows.empty() || CheckEditorMode()) return false;
-    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    if (Rows.empty() || d->CheckEditorMode()) return false;
+    TScopeExit ShowEditor([this] { d->CheckAlwaysShowEditor(); });
     bool Changed = false;
     {
-        ++FUpdateCount;
-        TScopeExit Lower([this] { --FUpdateCount; });
+        ++d->FUpdateCount;
+        TScopeExit Lower([this] { --d->FUpdateCount; });
         for (int r : Rows)
-            if (r >= 1 && r < GetRowCount() && DoResizeRow(r, true, true, -1)) Changed = true;
+            if (r >= 1 && r < GetRowCount() && d->DoResizeRow(r, true, true, -1)) Changed = true;
     }
     if (Changed) Invalidate();
     return Changed;

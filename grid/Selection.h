@@ -16,6 +16,7 @@ namespace carrelon {
 
 class TCarrelon;
 class TCarrelonCell;
+class TCarrelonPrivate;
 class TFont;
 
 // Asks whether the current cell may move to (ACol, ARow); CanSelect starts True.
@@ -23,7 +24,6 @@ using TSelectCellEvent = std::function<void(TObject* Sender, int ACol, int ARow,
 
 class TCarrelonSelection : public TObject {
 public:
-    explicit TCarrelonSelection(TCarrelon* AGrid);
     ~TCarrelonSelection() override;
     AnsiString ClassName() const override { return "TCarrelonSelection"; }
 
@@ -66,13 +66,20 @@ public:
     void SetCheckBoxChecked(bool Value);
     void SetCheckBoxAlignment(TAlignment Value);
 
+private:
+    friend class TCarrelon;
+    friend class TCarrelonPrivate;
+    friend class TCarrelonTestAccess;
+
     // For the grid: the raw list, changed without repaint or events.
     TSelectedCellList& List() { return FList; }
     const TSelectedCellList& List() const { return FList; }
     // A cell being freed leaves the list silently.
     void CellFreed(const TCarrelonCell* ACell) { FList.Remove(ACell); }
+    TCarrelonPrivate& GridPrivate() const;
 
-private:
+    explicit TCarrelonSelection(TCarrelon* AGrid);
+
     // Calls F on a snapshot of the list, since cell setters may repaint or refit rows.
     template <typename F>
     void ForEachListed(F&& Apply) {

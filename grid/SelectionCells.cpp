@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <climits>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/Selection.h"
 #include "platform/graphics/Pictures.h"
 
 namespace carrelon {
+
+TCarrelonPrivate& TCarrelonSelection::GridPrivate() const {
+    return TCarrelonPrivate::Of(FGrid);
+}
 
 TRect TCarrelonSelection::GetRect() const {
     // The bounding box of the listed cells, merged ranges with their full extent. Cells whose
@@ -26,7 +30,7 @@ TRect TCarrelonSelection::GetRect() const {
 }
 
 void TCarrelonSelection::Invalidate() {
-    if (FGrid->GetUpdateCount() > 0) return;
+    if (GridPrivate().FUpdateCount > 0) return;
     // A list larger than the slots on screen repaints the grid once instead of cell by cell.
     const long long Shown =
         static_cast<long long>(FGrid->GetFixedCols() + FGrid->GetVisibleColCount() + 1) *
@@ -64,7 +68,7 @@ bool TCarrelonSelection::IsColRowSelected(int ACol, int ARow) const {
 }
 
 bool TCarrelonSelection::Clear(bool IgnoreReadOnly) {
-    if (FGrid->CheckEditorMode()) return false;
+    if (GridPrivate().CheckEditorMode()) return false;
     bool Result = true;
     bool Resized = false;
     ForEachListed([&](TCarrelonCell* c) {
@@ -79,11 +83,11 @@ bool TCarrelonSelection::Clear(bool IgnoreReadOnly) {
             if (c->GetCheckBoxChecked()) c->WriteFCheckBoxChecked(1);  // the column says True
         }
         if (c->ReadFPicture() != nullptr) c->WriteFPicture(nullptr);
-        if (FGrid->GetUpdateCount() == 0 && FGrid->ResizeRow(c->Row)) Resized = true;
+        if (GridPrivate().FUpdateCount == 0 && GridPrivate().ResizeRow(c->Row)) Resized = true;
     });
-    if (FGrid->GetUpdateCount() == 0 && !Resized) Invalidate();
+    if (GridPrivate().FUpdateCount == 0 && !Resized) Invalidate();
     if (FGrid->GetSpreadsheetEnabled()) FGrid->Recalculate(nullptr);
-    FGrid->CheckAlwaysShowEditor();
+    GridPrivate().CheckAlwaysShowEditor();
     return Result;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/ScopeExit.h"
 #include "platform/controls/WinUser.h"
 #include "platform/rtl/DateTime.h"
@@ -17,45 +17,45 @@ constexpr double kDragDelay = 5.787037037037037e-6;  // half a second, in days
 // ---------------------------------------------------------------------------------------------
 // Helpers
 
-TGridCoord TCarrelon::SelectionView() const {
+TGridCoord TCarrelonPrivate::SelectionView() const {
     return ReadFTopLeft();
 }
 
-int TCarrelon::HeadingOffset() const {
-    return GetSpreadsheetHeaders() ? 1 : 0;
+int TCarrelonPrivate::HeadingOffset() const {
+    return q->GetSpreadsheetHeaders() ? 1 : 0;
 }
 
-bool TCarrelon::TargetOutsideFixed(int ACol, int ARow) const {
-    return ACol >= TCustomGrid::GetFixedCols() && ARow >= TCustomGrid::GetFixedRows();
+bool TCarrelonPrivate::TargetOutsideFixed(int ACol, int ARow) const {
+    return ACol >= q->TCustomGrid::GetFixedCols() && ARow >= q->TCustomGrid::GetFixedRows();
 }
 
-bool TCarrelon::LockDrawing() {
-    return HandleAllocated() && LockWindowUpdate(GetHandle());
+bool TCarrelonPrivate::LockDrawing() {
+    return q->HandleAllocated() && LockWindowUpdate(q->GetHandle());
 }
 
-void TCarrelon::UnlockDrawing(bool Locked) {
+void TCarrelonPrivate::UnlockDrawing(bool Locked) {
     if (Locked) LockWindowUpdate(nullptr);
 }
 
-void TCarrelon::ValidateClient() {
-    if (HandleAllocated()) ValidateRect(GetHandle(), nullptr);
+void TCarrelonPrivate::ValidateClient() {
+    if (q->HandleAllocated()) ValidateRect(q->GetHandle(), nullptr);
 }
 
-void TCarrelon::RepaintAfterScroll() {
+void TCarrelonPrivate::RepaintAfterScroll() {
     FSkipErase = true;
-    Invalidate();
+    q->Invalidate();
 }
 
 // Appends every cell of the base selection rectangle, columns outer and rows inner; a merged
 // cell is listed once. Invalidate: repaint each newly listed cell.
-void TCarrelon::ListSelectionRect(bool InvalidateAdded) {
-    const TGridRect R = TCustomGrid::GetSelection();
+void TCarrelonPrivate::ListSelectionRect(bool InvalidateAdded) {
+    const TGridRect R = q->TCustomGrid::GetSelection();
     TSelectedCellList& L = FSelectedCells->List();
     const long long Slots = (R.Right - R.Left + 1LL) * (R.Bottom - R.Top + 1LL);
     if (Slots > 0) L.Reserve(static_cast<std::size_t>(std::min(Slots, 1LL << 26)));
     for (int c = R.Left; c <= R.Right; ++c)
         for (int r = R.Top; r <= R.Bottom; ++r) {
-            TCarrelonCell* Cell = GetCells(c, r);
+            TCarrelonCell* Cell = q->GetCells(c, r);
             if (L.Add(Cell) && InvalidateAdded) Cell->Invalidate();
         }
 }
@@ -63,65 +63,65 @@ void TCarrelon::ListSelectionRect(bool InvalidateAdded) {
 // ---------------------------------------------------------------------------------------------
 // Initialize and CheckSelection
 
-void TCarrelon::Initialize() {
-    TGridCoord Start{GetFixedCols(), GetFixedRows()};
-    if (GetOptions().Contains(cloSelectFixedCols)) Start.X = HeadingOffset();
-    if (GetOptions().Contains(cloSelectFixedRows)) Start.Y = HeadingOffset();
-    if (GetFixedRows() == GetRowCount() && !GetOptions().Contains(cloSelectFixedRows))
+void TCarrelonPrivate::Initialize() {
+    TGridCoord Start{q->GetFixedCols(), q->GetFixedRows()};
+    if (q->GetOptions().Contains(cloSelectFixedCols)) Start.X = HeadingOffset();
+    if (q->GetOptions().Contains(cloSelectFixedRows)) Start.Y = HeadingOffset();
+    if (q->GetFixedRows() == q->GetRowCount() && !q->GetOptions().Contains(cloSelectFixedRows))
         Start = {-1, -1};
     WriteFCurrent(Start);
     TGridCoord Anchor = Start;
-    if (GetOptions().Contains(cloRowSelect) && Anchor.X != -1) Anchor.X = GetColCount() - 1;
+    if (q->GetOptions().Contains(cloRowSelect) && Anchor.X != -1) Anchor.X = q->GetColCount() - 1;
     WriteFAnchor(Anchor);
     if (Designing() || !FSelectedCells) return;
     FSelectedCells->List().Clear();
-    if (GetRow() == -1) return;
-    const TGridRect R = TCustomGrid::GetSelection();
+    if (q->GetRow() == -1) return;
+    const TGridRect R = q->TCustomGrid::GetSelection();
     for (int c = R.Left; c <= R.Right; ++c)
-        FSelectedCells->List().Add(GetCells(c, R.Top));
+        FSelectedCells->List().Add(q->GetCells(c, R.Top));
 }
 
 // Clamps one coordinate by the rules shared by the current cell and the anchor.
-TGridCoord TCarrelon::ClampSelectionCoord(TGridCoord P) const {
-    const TCarrelonOptions O = GetOptions();
-    P.X = std::min(P.X, GetColCount() - 1);
-    P.Y = std::min(P.Y, GetRowCount() - 1);
-    if (P.X < GetFixedCols() && !O.Contains(cloSelectFixedCols)) P.X = GetFixedCols();
-    if (P.Y < GetFixedRows() && !O.Contains(cloSelectFixedRows)) {
-        if (GetFixedRows() == GetRowCount()) return {-1, -1};
-        P.Y = GetFixedRows();
+TGridCoord TCarrelonPrivate::ClampSelectionCoord(TGridCoord P) const {
+    const TCarrelonOptions O = q->GetOptions();
+    P.X = std::min(P.X, q->GetColCount() - 1);
+    P.Y = std::min(P.Y, q->GetRowCount() - 1);
+    if (P.X < q->GetFixedCols() && !O.Contains(cloSelectFixedCols)) P.X = q->GetFixedCols();
+    if (P.Y < q->GetFixedRows() && !O.Contains(cloSelectFixedRows)) {
+        if (q->GetFixedRows() == q->GetRowCount()) return {-1, -1};
+        P.Y = q->GetFixedRows();
     }
     return P;
 }
 
 // True when a cell may stay listed under cloMultiSelect.
-bool TCarrelon::MayStaySelected(const TCarrelonCell* Cell) const {
-    const TCarrelonOptions O = GetOptions();
+bool TCarrelonPrivate::MayStaySelected(const TCarrelonCell* Cell) const {
+    const TCarrelonOptions O = q->GetOptions();
     const int Start = Cell->GetStartCol();
     if (Start == -1) return false;
-    if (Cell->Row < GetFixedRows() && !O.Contains(cloSelectFixedRows)) return false;
-    if (Start < GetFixedCols() && !O.Contains(cloSelectFixedCols)) return false;
-    if (GetSpreadsheetHeaders() && (Cell->Row == 0 || Start == 0)) return false;
+    if (Cell->Row < q->GetFixedRows() && !O.Contains(cloSelectFixedRows)) return false;
+    if (Start < q->GetFixedCols() && !O.Contains(cloSelectFixedCols)) return false;
+    if (q->GetSpreadsheetHeaders() && (Cell->Row == 0 || Start == 0)) return false;
     return true;
 }
 
-void TCarrelon::CheckSelection() {
+void TCarrelonPrivate::CheckSelection() {
     CheckSelectionDropping(nullptr);
 }
 
-void TCarrelon::CheckSelectionDropping(std::vector<TCarrelonCell*>* Dropped) {
+void TCarrelonPrivate::CheckSelectionDropping(std::vector<TCarrelonCell*>* Dropped) {
     if (FIniLoading || !FSelectedCells) return;
     if (ReadFCurrent().X == -1) {
         Initialize();
         return;
     }
-    const TCarrelonOptions O = GetOptions();
+    const TCarrelonOptions O = q->GetOptions();
     TGridCoord Cur = ClampSelectionCoord(ReadFCurrent());
-    if (O.Contains(cloRowSelect) && Cur.X != -1) Cur.X = GetFixedCols();
+    if (O.Contains(cloRowSelect) && Cur.X != -1) Cur.X = q->GetFixedCols();
     WriteFCurrent(Cur);
     TGridCoord Anchor = ClampSelectionCoord(ReadFAnchor());
     if (!O.Contains(cloRangeSelect)) Anchor = Cur;
-    if (O.Contains(cloRowSelect) && Anchor.X != -1) Anchor.X = GetColCount() - 1;
+    if (O.Contains(cloRowSelect) && Anchor.X != -1) Anchor.X = q->GetColCount() - 1;
     WriteFAnchor(Anchor);
 
     TSelectedCellList& L = FSelectedCells->List();
@@ -129,7 +129,7 @@ void TCarrelon::CheckSelectionDropping(std::vector<TCarrelonCell*>* Dropped) {
     std::vector<TCarrelonCell*> Before;
     if (Dropped != nullptr) Before = L.Snapshot();
 
-    if (GetRow() == -1) {
+    if (q->GetRow() == -1) {
         L.Clear();
     } else if (!O.Contains(cloMultiSelect)) {
         L.Clear();
@@ -137,9 +137,9 @@ void TCarrelon::CheckSelectionDropping(std::vector<TCarrelonCell*>* Dropped) {
     } else {
         L.RemoveIf([&](TCarrelonCell* c) { return !MayStaySelected(c); });
         if (!O.Contains(cloRowSelect)) {
-            L.Add(GetCells(GetCol(), GetRow()));
+            L.Add(q->GetCells(q->GetCol(), q->GetRow()));
         } else {
-            const TGridRect R = TCustomGrid::GetSelection();
+            const TGridRect R = q->TCustomGrid::GetSelection();
             std::vector<int> Rows;
             L.ForEach([&](TCarrelonCell* c) {
                 if (c->Row > R.Bottom) Rows.push_back(c->Row);
@@ -148,8 +148,8 @@ void TCarrelon::CheckSelectionDropping(std::vector<TCarrelonCell*>* Dropped) {
             for (int r = R.Top; r <= R.Bottom; ++r)
                 Rows.push_back(r);
             for (int r : Rows)
-                for (int c = GetFixedCols(); c < GetColCount(); ++c)
-                    L.Add(GetCells(c, r));
+                for (int c = q->GetFixedCols(); c < q->GetColCount(); ++c)
+                    L.Add(q->GetCells(c, r));
         }
     }
     if (Dropped != nullptr)
@@ -161,43 +161,44 @@ void TCarrelon::CheckSelectionDropping(std::vector<TCarrelonCell*>* Dropped) {
 // Moves
 
 bool TCarrelon::SetSelection(int ALeft, int ATop, int ARight, int ABottom) {
-    const int H = HeadingOffset();
+    const int H = d->HeadingOffset();
     if (ALeft < H || ARight >= GetColCount() || ATop < H || ABottom >= GetRowCount() ||
         ARight < ALeft || ABottom < ATop)
         return false;
-    if (CheckEditorMode()) return false;
-    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    if (d->CheckEditorMode()) return false;
+    TScopeExit ShowEditor([this] { d->CheckAlwaysShowEditor(); });
     TCustomGrid::SetSelection(TGridRect{ALeft, ATop, ARight, ABottom});
-    if (GetVisible()) ValidateClient();
+    if (GetVisible()) d->ValidateClient();
     {
         // The rectangle is a range even without range selection, and replaces a multi-cell list.
         const TCarrelonOptions Saved = GetOptions();
-        TScopeExit Restore([&] { FCarrelonOptions = Saved; });
-        FCarrelonOptions = (Saved - cloMultiSelect) + cloRangeSelect;
-        CheckSelection();
+        TScopeExit Restore([&] { d->FCarrelonOptions = Saved; });
+        d->FCarrelonOptions = (Saved - cloMultiSelect) + cloRangeSelect;
+        d->CheckSelection();
     }
     if (GetVisible()) Invalidate();
     return true;
 }
 
-bool TCarrelon::InsideGrid(int ACol, int ARow) const {
-    return ACol >= 0 && ARow >= 0 && ACol < GetColCount() && ARow < GetRowCount();
+bool TCarrelonPrivate::InsideGrid(int ACol, int ARow) const {
+    return ACol >= 0 && ARow >= 0 && ACol < q->GetColCount() && ARow < q->GetRowCount();
 }
 
-void TCarrelon::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show, bool ClearList) {
+void TCarrelonPrivate::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show, bool ClearList) {
     if (!InsideGrid(ACol, ARow) || !FSelectedCells) return;
-    Update();
+    q->Update();
     const bool Locked = LockDrawing();
     const TGridCoord View = SelectionView();
-    const bool RowSelect = GetOptions().Contains(cloRowSelect);
+    const bool RowSelect = q->GetOptions().Contains(cloRowSelect);
     TCarrelonCell* OldCurrent = nullptr;
-    if (!ClearList && !RowSelect && GetRow() != -1) OldCurrent = GetCells(GetCol(), GetRow());
+    if (!ClearList && !RowSelect && q->GetRow() != -1)
+        OldCurrent = q->GetCells(q->GetCol(), q->GetRow());
 
     FSelectVetoed = false;
     {
         ++FUpdateCount;
         TScopeExit Lower([this] { --FUpdateCount; });
-        TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, Show);
+        q->TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, Show);
     }
     UnlockDrawing(Locked);
     ValidateClient();
@@ -211,34 +212,34 @@ void TCarrelon::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show, bool
     } else if (OldCurrent != nullptr) {
         OldCurrent->Invalidate();
     }
-    if (GetRow() != -1) {
+    if (q->GetRow() != -1) {
         if (RowSelect) {
             ListSelectionRect(SameView);
         } else {
-            TCarrelonCell* Cell = GetCells(GetCol(), GetRow());
+            TCarrelonCell* Cell = q->GetCells(q->GetCol(), q->GetRow());
             if (FSelectedCells->List().Add(Cell) && SameView) Cell->Invalidate();
         }
     }
     if (!SameView) RepaintAfterScroll();
 }
 
-void TCarrelon::MoveAnchor(const TGridCoord& NewAnchor) {
+void TCarrelonPrivate::MoveAnchor(const TGridCoord& NewAnchor) {
     if (!InsideGrid(NewAnchor.X, NewAnchor.Y) || !FSelectedCells) return;
-    if (!GetOptions().Contains(cloRangeSelect)) {
+    if (!q->GetOptions().Contains(cloRangeSelect)) {
         MoveCurrent(NewAnchor.X, NewAnchor.Y, true, TargetOutsideFixed(NewAnchor.X, NewAnchor.Y),
                     true);
         return;
     }
     bool CanSelect = true;
-    if (OnSelectRange) OnSelectRange(this, NewAnchor.X, NewAnchor.Y, CanSelect);
+    if (q->OnSelectRange) q->OnSelectRange(q, NewAnchor.X, NewAnchor.Y, CanSelect);
     if (!CanSelect) return;
 
-    Update();
-    const TGridRect Old = TCustomGrid::GetSelection();
+    q->Update();
+    const TGridRect Old = q->TCustomGrid::GetSelection();
     const TGridCoord View = SelectionView();
     if (!TargetOutsideFixed(NewAnchor.X, NewAnchor.Y)) {
         TGridCoord A = NewAnchor;
-        if (GetOptions().Contains(cloRowSelect)) A.X = GetColCount() - 1;
+        if (q->GetOptions().Contains(cloRowSelect)) A.X = q->GetColCount() - 1;
         WriteFAnchor(A);
     } else {
         // One column short of the target; the base grid's own step to the right then lands on
@@ -248,12 +249,12 @@ void TCarrelon::MoveAnchor(const TGridCoord& NewAnchor) {
         {
             ++FUpdateCount;
             TScopeExit Lower([this] { --FUpdateCount; });
-            TCustomGrid::TimedScroll(TScrollDirections{sdRight});
+            q->TCustomGrid::TimedScroll(TScrollDirections{sdRight});
         }
         UnlockDrawing(Locked);
         ValidateClient();
     }
-    const TGridRect New = TCustomGrid::GetSelection();
+    const TGridRect New = q->TCustomGrid::GetSelection();
     const bool SameView = SelectionView() == View;
     UpdateListByStrips(Old, New, SameView);
     if (!SameView) RepaintAfterScroll();
@@ -272,7 +273,8 @@ constexpr long long kReserveCap = 1LL << 26;
 
 // Brings the list from rectangle Old to rectangle New by the strips that entered or left it. A
 // merged cell leaves only when its last slot on the shrinking side leaves the rectangle.
-void TCarrelon::UpdateListByStrips(const TGridRect& Old, const TGridRect& New, bool Repaint) {
+void TCarrelonPrivate::UpdateListByStrips(const TGridRect& Old, const TGridRect& New,
+                                          bool Repaint) {
     TSelectedCellList& L = FSelectedCells->List();
     const long long NewW = New.Right - New.Left + 1, NewH = New.Bottom - New.Top + 1;
     const long long OldW = Old.Right - Old.Left + 1, OldH = Old.Bottom - Old.Top + 1;
@@ -291,7 +293,7 @@ void TCarrelon::UpdateListByStrips(const TGridRect& Old, const TGridRect& New, b
         Batch.clear();
     };
     const auto Add = [&](int c, int r) {
-        Batch.push_back(GetCells(c, r));
+        Batch.push_back(q->GetCells(c, r));
         if (Batch.size() == 1024) Flush();
     };
     for (int c = Old.Right + 1; c <= New.Right; ++c)
@@ -337,22 +339,22 @@ void TCarrelon::UpdateListByStrips(const TGridRect& Old, const TGridRect& New, b
         };
         for (int c = New.Right + 1; c <= Old.Right; ++c)
             for (int r = Old.Top; r <= Old.Bottom; ++r) {
-                TCarrelonCell* Cell = GetCells(c, r);
+                TCarrelonCell* Cell = q->GetCells(c, r);
                 if (Cell->GetStartCol() == c) Drop(Cell);
             }
         for (int r = New.Bottom + 1; r <= Old.Bottom; ++r)
             for (int c = Old.Left; c <= Old.Right; ++c) {
-                TCarrelonCell* Cell = GetCells(c, r);
+                TCarrelonCell* Cell = q->GetCells(c, r);
                 if (Cell->Row == r) Drop(Cell);
             }
         for (int c = Old.Left; c <= New.Left - 1; ++c)
             for (int r = Old.Top; r <= Old.Bottom; ++r) {
-                TCarrelonCell* Cell = GetCells(c, r);
+                TCarrelonCell* Cell = q->GetCells(c, r);
                 if (Cell->GetEndCol() == c) Drop(Cell);
             }
         for (int r = Old.Top; r <= New.Top - 1; ++r)
             for (int c = Old.Left; c <= Old.Right; ++c) {
-                TCarrelonCell* Cell = GetCells(c, r);
+                TCarrelonCell* Cell = q->GetCells(c, r);
                 if (Cell->GetEndRow() == r) Drop(Cell);
             }
     }
@@ -361,14 +363,14 @@ void TCarrelon::UpdateListByStrips(const TGridRect& Old, const TGridRect& New, b
 }
 
 bool TCarrelon::SelectCell(int ACol, int ARow) {
-    if (CheckEditorMode()) {
-        FSelectVetoed = true;
+    if (d->CheckEditorMode()) {
+        d->FSelectVetoed = true;
         return false;
     }
     bool CanSelect = true;
     if (OnSelectCell) OnSelectCell(this, ACol, ARow, CanSelect);
     if (!CanSelect) {
-        FSelectVetoed = true;
+        d->FSelectVetoed = true;
         FGridState = gsNormal;  // an ongoing drag selection ends
     }
     return CanSelect;
@@ -376,35 +378,36 @@ bool TCarrelon::SelectCell(int ACol, int ARow) {
 
 // Scrolls by hand to a target in a fixed band of a scrollable row or column, which the base
 // move leaves alone.
-void TCarrelon::ScrollToFixedBandTarget(int ACol, int ARow) {
-    if (ACol >= GetFixedCols() && ARow < GetFixedRows()) {
-        if (GetTopRow() == -1) return;
-        int t = GetTopRow();
-        while (t > ARow && t > GetFixedRows())
+void TCarrelonPrivate::ScrollToFixedBandTarget(int ACol, int ARow) {
+    if (ACol >= q->GetFixedCols() && ARow < q->GetFixedRows()) {
+        if (q->GetTopRow() == -1) return;
+        int t = q->GetTopRow();
+        while (t > ARow && t > q->GetFixedRows())
             --t;
-        const int Vis = GetVisibleRowCount();
+        const int Vis = q->GetVisibleRowCount();
         if (t + Vis - 1 < ARow) t = ARow - Vis + 1;
-        SetTopRow(t);
-    } else if (ACol < GetFixedCols() && ARow >= GetFixedRows()) {
-        int t = GetLeftCol();
-        while (t > ACol && t > GetFixedCols())
+        q->SetTopRow(t);
+    } else if (ACol < q->GetFixedCols() && ARow >= q->GetFixedRows()) {
+        int t = q->GetLeftCol();
+        while (t > ACol && t > q->GetFixedCols())
             --t;
-        const int Vis = GetVisibleColCount();
+        const int Vis = q->GetVisibleColCount();
         if (t + Vis - 1 < ACol) t = ACol - Vis + 1;
-        SetLeftCol(t);
+        q->SetLeftCol(t);
     }
 }
 
-bool TCarrelon::DoFocusCell(int ACol, int ARow, int NewLeftCol, int NewTopRow, bool MoveAnchor) {
+bool TCarrelonPrivate::DoFocusCell(int ACol, int ARow, int NewLeftCol, int NewTopRow,
+                                   bool MoveAnchor) {
     if (!InsideGrid(ACol, ARow) || !FSelectedCells) return false;
-    if (!MoveAnchor && OnSelectRange) {
+    if (!MoveAnchor && q->OnSelectRange) {
         bool CanSelect = true;
-        OnSelectRange(this, ACol, ARow, CanSelect);
+        q->OnSelectRange(q, ACol, ARow, CanSelect);
         if (!CanSelect) return false;
     }
     bool Locked = false;
-    if (HandleAllocated() && FUpdateCount == 0) {
-        Update();
+    if (q->HandleAllocated() && FUpdateCount == 0) {
+        q->Update();
         Locked = LockDrawing();
     }
     ++FUpdateCount;
@@ -417,11 +420,11 @@ bool TCarrelon::DoFocusCell(int ACol, int ARow, int NewLeftCol, int NewTopRow, b
                 ValidateClient();
             }
         });
-        if (NewLeftCol != -1) SetLeftCol(NewLeftCol);
-        if (NewTopRow != -1) SetTopRow(NewTopRow);
+        if (NewLeftCol != -1) q->SetLeftCol(NewLeftCol);
+        if (NewTopRow != -1) q->SetTopRow(NewTopRow);
         if (NewLeftCol == -1 && NewTopRow == -1) ScrollToFixedBandTarget(ACol, ARow);
-        TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, TargetOutsideFixed(ACol, ARow));
-        Result = GetCol() == ACol && GetRow() == ARow;
+        q->TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, TargetOutsideFixed(ACol, ARow));
+        Result = q->GetCol() == ACol && q->GetRow() == ARow;
     }
     const bool SameView = SelectionView() == View;
     if (!Result) {
@@ -438,65 +441,65 @@ bool TCarrelon::DoFocusCell(int ACol, int ARow, int NewLeftCol, int NewTopRow, b
         else
             RepaintAfterScroll();
     }
-    Click();
+    q->Click();
     return true;
 }
 
 void TCarrelon::SetCol(int Value) {
     if (GetRow() == -1 || Value < 0 || Value >= GetColCount() || Value == GetCol()) return;
-    if (CheckEditorMode()) return;
-    DoFocusCell(Value, GetRow(), -1, -1, true);
-    CheckAlwaysShowEditor();
+    if (d->CheckEditorMode()) return;
+    d->DoFocusCell(Value, GetRow(), -1, -1, true);
+    d->CheckAlwaysShowEditor();
 }
 
 void TCarrelon::SetRow(int Value) {
     if (GetRow() == -1 || Value < 0 || Value >= GetRowCount() || Value == GetRow()) return;
-    if (CheckEditorMode()) return;
-    DoFocusCell(GetCol(), Value, -1, -1, true);
-    CheckAlwaysShowEditor();
+    if (d->CheckEditorMode()) return;
+    d->DoFocusCell(GetCol(), Value, -1, -1, true);
+    d->CheckAlwaysShowEditor();
 }
 
-bool TCarrelon::CanFocusCell(int ACol, int ARow) {
-    if (ACol == GetCol() && ARow == GetRow()) return false;
+bool TCarrelonPrivate::CanFocusCell(int ACol, int ARow) {
+    if (ACol == q->GetCol() && ARow == q->GetRow()) return false;
     const int H = HeadingOffset();
-    if (ACol < H || ACol >= GetColCount() || ARow < H || ARow >= GetRowCount()) return false;
-    if (ACol < GetFixedCols() && !GetOptions().Contains(cloSelectFixedCols)) return false;
-    if (ARow < GetFixedRows() && !GetOptions().Contains(cloSelectFixedRows)) return false;
+    if (ACol < H || ACol >= q->GetColCount() || ARow < H || ARow >= q->GetRowCount()) return false;
+    if (ACol < q->GetFixedCols() && !q->GetOptions().Contains(cloSelectFixedCols)) return false;
+    if (ARow < q->GetFixedRows() && !q->GetOptions().Contains(cloSelectFixedRows)) return false;
     return !CheckEditorMode();
 }
 
 bool TCarrelon::FocusCell(int ACol, int ARow) {
-    if (!CanFocusCell(ACol, ARow)) return false;
-    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
-    return DoFocusCell(ACol, ARow, -1, -1, true);
+    if (!d->CanFocusCell(ACol, ARow)) return false;
+    TScopeExit ShowEditor([this] { d->CheckAlwaysShowEditor(); });
+    return d->DoFocusCell(ACol, ARow, -1, -1, true);
 }
 
 bool TCarrelon::FocusCellEx(int ACol, int ARow) {
-    if (!CanFocusCell(ACol, ARow)) return false;
+    if (!d->CanFocusCell(ACol, ARow)) return false;
     TCarrelonCell* OldCell = GetRow() != -1 ? GetCells(GetCol(), GetRow()) : nullptr;
     bool Locked = false;
-    if (FUpdateCount == 0) {
+    if (d->FUpdateCount == 0) {
         Update();
-        Locked = LockDrawing();
+        Locked = d->LockDrawing();
     }
-    ++FUpdateCount;
-    const TGridCoord View = SelectionView();
+    ++d->FUpdateCount;
+    const TGridCoord View = d->SelectionView();
     {
         TScopeExit Lower([&] {
-            if (--FUpdateCount == 0) {
-                UnlockDrawing(Locked);
-                ValidateClient();
+            if (--d->FUpdateCount == 0) {
+                d->UnlockDrawing(Locked);
+                d->ValidateClient();
             }
         });
-        ScrollToFixedBandTarget(ACol, ARow);
-        TCustomGrid::MoveColRow(ACol, ARow, true, TargetOutsideFixed(ACol, ARow));
+        d->ScrollToFixedBandTarget(ACol, ARow);
+        TCustomGrid::MoveColRow(ACol, ARow, true, d->TargetOutsideFixed(ACol, ARow));
     }
     TCarrelonCell* NewCell = GetRow() != -1 ? GetCells(GetCol(), GetRow()) : nullptr;
     std::vector<TCarrelonCell*> Dropped;
-    CheckSelectionDropping(&Dropped);
-    if (FUpdateCount == 0) {
-        if (SelectionView() != View) {
-            RepaintAfterScroll();
+    d->CheckSelectionDropping(&Dropped);
+    if (d->FUpdateCount == 0) {
+        if (d->SelectionView() != View) {
+            d->RepaintAfterScroll();
         } else {
             // Cells the check took out of the list lose their highlight too.
             for (TCarrelonCell* c : Dropped)
@@ -508,20 +511,20 @@ bool TCarrelon::FocusCellEx(int ACol, int ARow) {
         }
     }
     Click();
-    CheckAlwaysShowEditor();
+    d->CheckAlwaysShowEditor();
     return GetCol() == ACol && GetRow() == ARow;
 }
 
 void TCarrelon::TimedScroll(TScrollDirections Direction) {
-    if (Now() - FMouseDownTime < kDragDelay) return;
-    FDragWait = false;
-    TGridCoord A = ReadFAnchor();
+    if (Now() - d->FMouseDownTime < kDragDelay) return;
+    d->FDragWait = false;
+    TGridCoord A = d->ReadFAnchor();
     const TGridCoord Old = A;
     if (Direction.Contains(sdLeft) && A.X > GetFixedCols()) --A.X;
     if (Direction.Contains(sdRight) && A.X < GetColCount() - 1) ++A.X;
     if (Direction.Contains(sdUp) && A.Y > GetFixedRows()) --A.Y;
     if (Direction.Contains(sdDown) && A.Y < GetRowCount() - 1) ++A.Y;
-    if (A != Old) MoveAnchor(A);
+    if (A != Old) d->MoveAnchor(A);
 }
 
 }  // namespace carrelon

@@ -2,14 +2,14 @@
 #include <utility>
 #include <vector>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/ScopeExit.h"
 #include "platform/graphics/Graphics.h"
 
 namespace carrelon {
 
 void TCarrelon::SetDefaultRowHeight(int Value) {
-    if (Loading() || Designing()) {
+    if (d->Loading() || d->Designing()) {
         TCustomGrid::SetDefaultRowHeight(Value);
         return;
     }
@@ -24,12 +24,12 @@ void TCarrelon::SetDefaultRowHeight(int Value) {
     // setter resets every row, so the rows that keep their height are put back.
     const std::vector<int> Old = *Heights;
     {
-        const bool Muted = FMuteRowHeightsChanged;
-        FMuteRowHeightsChanged = true;
-        ++FUpdateCount;
+        const bool Muted = d->FMuteRowHeightsChanged;
+        d->FMuteRowHeightsChanged = true;
+        ++d->FUpdateCount;
         TScopeExit Restore([&] {
-            --FUpdateCount;
-            FMuteRowHeightsChanged = Muted;
+            --d->FUpdateCount;
+            d->FMuteRowHeightsChanged = Muted;
         });
         TCustomGrid::SetDefaultRowHeight(Value);
         for (int r = 0; r < static_cast<int>(Old.size()) && r < GetRowCount(); ++r) {
@@ -42,25 +42,25 @@ void TCarrelon::SetDefaultRowHeight(int Value) {
 }
 
 void TCarrelon::SetDefaultColWidth(int Value) {
-    if (Loading() || Designing()) {
+    if (d->Loading() || d->Designing()) {
         TCustomGrid::SetDefaultColWidth(Value);
         return;
     }
-    if (Value < 0 || Value > 65535 || CheckEditorMode()) return;
-    TScopeExit ShowEditor([this] { CheckAlwaysShowEditor(); });
+    if (Value < 0 || Value > 65535 || d->CheckEditorMode()) return;
+    TScopeExit ShowEditor([this] { d->CheckAlwaysShowEditor(); });
     // Width events wait until the grid has repainted; hidden columns keep their widths.
     std::vector<std::pair<int, int>> Changed;
     bool Any = false;
     {
-        ++FUpdateCount;
-        TScopeExit Lower([this] { --FUpdateCount; });
+        ++d->FUpdateCount;
+        TScopeExit Lower([this] { --d->FUpdateCount; });
         TCustomGrid::SetDefaultColWidth(Value);
         for (int c = 0; c < GetColCount(); ++c) {
             TCarrelonCol* Column = GetCols(c);
             const int Old = Column->GetWidth();
             if (Old == Value) continue;
             Column->WriteFWidth(Value);
-            AssignInheritedColWidths(c, Value);
+            d->AssignInheritedColWidths(c, Value);
             Any = true;
             if (OnColumnWidthChanged) Changed.emplace_back(c, Old);
         }
@@ -72,37 +72,37 @@ void TCarrelon::SetDefaultColWidth(int Value) {
 
 void TCarrelon::SetGridLineWidth(int Value) {
     if (Value < 0 || Value > 255) return;
-    if (Loading()) {
+    if (d->Loading()) {
         TCustomGrid::SetGridLineWidth(Value);
         return;
     }
     if (Value == GetGridLineWidth()) return;
     TCustomGrid::SetGridLineWidth(Value);
-    if (!Designing()) {
-        for (TCarrelonCol* Column : FAbsoluteCols)
+    if (!d->Designing()) {
+        for (TCarrelonCol* Column : d->FAbsoluteCols)
             Column->WriteFGridLineWidth(255);  // inherit the grid's width again
     }
     GetCanvas()->SetFont(GetFont());
     const int Height = GetCanvas()->TextHeight("A") + 2 * GetBorderForText() + Value;
-    if (Designing())
+    if (d->Designing())
         TCustomGrid::SetDefaultRowHeight(Height);
     else
         SetDefaultRowHeight(Height);
 }
 
 void TCarrelon::SetWordWrap(bool Value) {
-    FWordWrap = Value;
-    if (Designing()) return;
+    d->FWordWrap = Value;
+    if (d->Designing()) return;
     // The column setters make every cell of their rows inherit again. One lock around them
     // all, so the rows are refitted once at the end.
-    const bool Locked = !Loading() && TryDisableControls();
-    for (TCarrelonCol* Column : FAbsoluteCols) {
+    const bool Locked = !d->Loading() && d->TryDisableControls();
+    for (TCarrelonCol* Column : d->FAbsoluteCols) {
         Column->SetWordWrap(Value);
         Column->SetFixedWordWrap(Value);
     }
     if (Locked)
         EnableControls();
-    else if (!Loading())
+    else if (!d->Loading())
         Invalidate();
 }
 

@@ -2,7 +2,7 @@
 // cursor, the xor feedback lines, the drag hooks with their events and the size a drag gives.
 #include <algorithm>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "grid/ScopeExit.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/WinUser.h"
@@ -58,13 +58,13 @@ void TCarrelon::CalcSizingState(int X, int Y, TGridState& State, int& Index, int
     State = gsNormal;
     Index = -1;
     TGridOptions O = TCustomGrid::GetOptions();
-    if (Designing()) O = O + goColSizing + goRowSizing;
+    if (d->Designing()) O = O + goColSizing + goRowSizing;
     if (!O.Contains(goColSizing) && !O.Contains(goRowSizing)) return;
 
     const int BaseFixedCols = TCustomGrid::GetFixedCols();
     const int BaseFixedRows = TCustomGrid::GetFixedRows();
     if (O.Contains(goColSizing)) {
-        const bool AboveRows = GetTopRow() == -1 ? Y < GetGridHeight() : Y < GetY(GetTopRow());
+        const bool AboveRows = GetTopRow() == -1 ? Y < GetGridHeight() : Y < d->GetY(GetTopRow());
         if (AboveRows) {
             const TBoundaryHit Hit = FindSizingBoundary(
                 X, GetColCount(), BaseFixedCols, TCustomGrid::GetLeftCol(), GetGridWidth(),
@@ -77,7 +77,7 @@ void TCarrelon::CalcSizingState(int X, int Y, TGridState& State, int& Index, int
             }
         }
     }
-    if (State == gsNormal && O.Contains(goRowSizing) && X < GetX(GetLeftCol())) {
+    if (State == gsNormal && O.Contains(goRowSizing) && X < d->GetX(GetLeftCol())) {
         const TBoundaryHit Hit = FindSizingBoundary(
             Y, GetRowCount(), BaseFixedRows, TCustomGrid::GetTopRow(), GetGridHeight(),
             GetClientHeight(), [this](int i) { return GetRowHeights(i); });
@@ -88,7 +88,7 @@ void TCarrelon::CalcSizingState(int X, int Y, TGridState& State, int& Index, int
             SizingOfs = Hit.Ofs;
         }
     }
-    if (Designing() || State == gsNormal) return;
+    if (d->Designing() || State == gsNormal) return;
 
     // A boundary inside a merged cell at the pointer cannot be grabbed there; columns may
     // also refuse sizing.
@@ -103,18 +103,18 @@ void TCarrelon::CalcSizingState(int X, int Y, TGridState& State, int& Index, int
     }
 }
 
-bool TCarrelon::Sizing(int X, int Y) {
-    if (FGridState != gsNormal) return true;
+bool TCarrelonPrivate::Sizing(int X, int Y) {
+    if (q->FGridState != gsNormal) return true;
     TGridState State;
     int Index = -1, Pos = 0, Ofs = 0;
-    CalcSizingState(X, Y, State, Index, Pos, Ofs);
+    q->CalcSizingState(X, Y, State, Index, Pos, Ofs);
     return State != gsNormal;
 }
 
 void TCarrelon::CMDesignHitTest(TMessage& Message) {
     const int X = static_cast<short>(Message.LParam & 0xFFFF);
     const int Y = static_cast<short>((Message.LParam >> 16) & 0xFFFF);
-    Message.Result = Sizing(X, Y) ? -1 : 0;
+    Message.Result = d->Sizing(X, Y) ? -1 : 0;
 }
 
 void TCarrelon::WMSetCursor(TMessage& Message) {
@@ -205,20 +205,20 @@ bool TCarrelon::EndRowDrag(int& Origin, int& Destination, const TPoint& /*MouseP
 
 // The new size is the sizing position less where the slot starts on screen; slots scrolled
 // out to the left or top do not count.
-int TCarrelon::CalcSizedColWidth() const {
-    const int i = FSizingIndex;
-    const int Start = (i < TCustomGrid::GetFixedCols() || i >= TCustomGrid::GetLeftCol())
+int TCarrelonPrivate::CalcSizedColWidth() const {
+    const int i = q->FSizingIndex;
+    const int Start = (i < q->TCustomGrid::GetFixedCols() || i >= q->TCustomGrid::GetLeftCol())
                           ? GetX(i)
-                          : GetX(TCustomGrid::GetLeftCol());
-    return FSizingPos - Start;
+                          : GetX(q->TCustomGrid::GetLeftCol());
+    return q->FSizingPos - Start;
 }
 
-int TCarrelon::CalcSizedRowHeight() const {
-    const int i = FSizingIndex;
-    const int Start = (i < TCustomGrid::GetFixedRows() || i >= TCustomGrid::GetTopRow())
+int TCarrelonPrivate::CalcSizedRowHeight() const {
+    const int i = q->FSizingIndex;
+    const int Start = (i < q->TCustomGrid::GetFixedRows() || i >= q->TCustomGrid::GetTopRow())
                           ? GetY(i)
-                          : GetY(TCustomGrid::GetTopRow());
-    return FSizingPos - Start;
+                          : GetY(q->TCustomGrid::GetTopRow());
+    return q->FSizingPos - Start;
 }
 
 }  // namespace carrelon

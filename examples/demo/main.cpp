@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "grid/Carrelon.h"
+#include "grid/CarrelonPrivate.h"
 #include "platform/controls/AppHost.h"
 #include "platform/controls/Forms.h"
 #include "platform/graphics/Pictures.h"
@@ -63,17 +63,9 @@ std::unique_ptr<TBitmap> MakeChart() {
 }
 
 // Makes the cell at (C0, R0) stand for the whole rectangle up to (C1, R1): the rectangle's
-// other cells give way to it.
+// other cells give way to it. The model's own step, until the grid offers merging.
 void Merge(TCarrelon& G, int C0, int R0, int C1, int R1) {
-    TCarrelonCell* Kept = G.GetCells(C0, R0);
-    for (int c = C0; c <= C1; ++c)
-        for (int r = R0; r <= R1; ++r) {
-            TCarrelonCell*& Slot = G.GetCols(c)->CellList()[r];
-            if (Slot != Kept) delete Slot;
-            Slot = Kept;
-        }
-    Kept->WriteFEndCol(G.GetCols(C1));
-    Kept->WriteFEndRow(R1);
+    TCarrelonPrivate::Of(G).CoverRectangle(C0, R0, C1, R1);
 }
 
 void BuildSheet(TCarrelon& G, TGraphic* Chart) {

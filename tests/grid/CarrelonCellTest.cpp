@@ -1,5 +1,5 @@
-// Cells: attribute fallback to the column (both twins), stored forms and the life of the
-// properties record, text and value rules, fonts, and merged extents.
+// Cells: attribute fallback to the column (both twins), own values against the column's, the
+// life of the properties record, text and value rules, fonts, and merged extents.
 #include <gtest/gtest.h>
 
 #include "grid/Carrelon.h"
@@ -7,10 +7,13 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Locale.h"
+#include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
 
 namespace carrelon::test {
 namespace {
+
+using Access = TCarrelonTestAccess;
 
 class CarrelonCellTest : public GridFixture {
 protected:
@@ -58,8 +61,8 @@ TEST_F(CarrelonCellTest, AttributesFallBackToTheColumnTwinOfTheirRow) {
     EXPECT_TRUE(Plain->GetCheckBoxChecked());
     EXPECT_EQ(Fixed->GetColor(), clBlue);
     EXPECT_EQ(Plain->GetColor(), clRed);
-    EXPECT_FALSE(Fixed->HasProperties());
-    EXPECT_FALSE(Plain->HasProperties());
+    EXPECT_FALSE(Access::HasProperties(Fixed));
+    EXPECT_FALSE(Access::HasProperties(Plain));
 }
 
 TEST_F(CarrelonCellTest, ColumnColoursFallBackToTheGrid) {
@@ -74,53 +77,72 @@ TEST_F(CarrelonCellTest, ColumnColoursFallBackToTheGrid) {
 
 TEST_F(CarrelonCellTest, RecordExistsOnlyWhileSomethingDiffers) {
     TCarrelonCell* Cell = Grid->GetCells(2, 3);
-    EXPECT_FALSE(Cell->HasProperties());
+    EXPECT_FALSE(Access::HasProperties(Cell));
     Cell->SetColor(clRed);
-    EXPECT_TRUE(Cell->HasProperties());
+    EXPECT_TRUE(Access::HasProperties(Cell));
     Cell->SetColor(clDefault);
-    EXPECT_FALSE(Cell->HasProperties());
+    EXPECT_FALSE(Access::HasProperties(Cell));
     // Setting the column's alignment on a cell that inherits stores nothing.
-    Cell->SetTextAlignment(Cell->Col->GetTextAlignment());
-    EXPECT_FALSE(Cell->HasProperties());
-    Cell->WriteFHint("tip");
-    Cell->WriteFReadOnly(triTrue);
-    Cell->WriteFHint("");
-    EXPECT_TRUE(Cell->HasProperties());
-    Cell->WriteFReadOnly(triInherit);
-    EXPECT_FALSE(Cell->HasProperties());
+    Cell->SetTextAlignment(Cell->GetCol()->GetTextAlignment());
+    EXPECT_FALSE(Access::HasProperties(Cell));
+    Cell->SetHint("tip");
+    Cell->SetReadOnly(true);
+    Cell->SetHint("");
+    EXPECT_TRUE(Access::HasProperties(Cell));
+    // Assigning the column takes the cell's own value back, and the record goes with it.
+    Cell->GetCol()->SetReadOnly(false);
+    EXPECT_FALSE(Access::HasProperties(Cell));
 }
 
-TEST_F(CarrelonCellTest, StoredForms) {
+TEST_F(CarrelonCellTest, OwnValuesWinOverTheColumnUntilTheColumnIsAssigned) {
+    TCarrelonCol* C = Grid->GetCols(2);
     TCarrelonCell* Cell = Grid->GetCells(2, 3);
-    Cell->SetColor(clBlack);
-    ASSERT_TRUE(Cell->HasProperties());
-    EXPECT_EQ(Cell->Properties()->FColor, clDefault) << "clBlack is stored as clDefault's value";
-    EXPECT_EQ(Cell->ReadFColor(), clBlack);
-    EXPECT_EQ(Cell->GetColor(), clBlack);
+    TCarrelonCell* Other = Grid->GetCells(2, 4);
+    C->SetColor(clRed);
+    C->SetMaxLength(5);
+    C->SetReadOnly(true);
+    C->SetTextAlignment(taRightJustify);
+    C->SetTextLayout(tlCenter);
 
-    Cell->Col->SetMaxLength(5);
-    Cell->SetMaxLength(0);
-    EXPECT_EQ(Cell->ReadFMaxLength(), 1);
-    EXPECT_EQ(Cell->GetMaxLength(), 0);
-    Cell->SetMaxLength(65534);
-    EXPECT_EQ(Cell->ReadFMaxLength(), 65535);
-    Cell->SetMaxLength(65535);  // would wrap to the inherit marker: refused
-    EXPECT_EQ(Cell->GetMaxLength(), 65534);
-
-    Cell->SetReadOnly(true);
-    EXPECT_EQ(Cell->ReadFReadOnly(), triTrue);
+    Cell->SetColor(clBlack);  // black is an own colour, not "inherit"
+    Cell->SetMaxLength(0);    // an own limit of 0 is no limit, not "inherit"
+    Cell->SetReadOnly(false);
     Cell->SetWordWrap(false);
-    EXPECT_EQ(Cell->ReadFWordWrap(), triFalse);
-    Cell->SetTextAlignment(taLeftJustify);  // equal to the column's: nothing stored
-    EXPECT_EQ(Cell->ReadFTextAlignment(), 0);
     Cell->SetTextAlignment(taCenter);
-    EXPECT_EQ(Cell->ReadFTextAlignment(), taCenter + 1);
     Cell->SetTextLayout(tlBottom);
-    EXPECT_EQ(Cell->ReadFTextLayout(), tlBottom + 1);
+    EXPECT_EQ(Cell->GetColor(), clBlack);
+    EXPECT_EQ(Cell->GetMaxLength(), 0);
+    EXPECT_FALSE(Cell->GetReadOnly());
+    EXPECT_FALSE(Cell->GetWordWrap());
+    EXPECT_EQ(Cell->GetTextAlignment(), taCenter);
+    EXPECT_EQ(Cell->GetTextLayout(), tlBottom);
+    EXPECT_EQ(Other->GetColor(), clRed);
+    EXPECT_EQ(Other->GetMaxLength(), 5);
+    EXPECT_TRUE(Other->GetReadOnly());
+    EXPECT_EQ(Other->GetTextAlignment(), taRightJustify);
+
+    Cell->SetMaxLength(65534);
+    EXPECT_EQ(Cell->GetMaxLength(), 65534);
+    Cell->SetMaxLength(65535);  // beyond the own range: refused
+    EXPECT_EQ(Cell->GetMaxLength(), 65534);
+    Cell->SetColor(clDefault);
+    EXPECT_EQ(Cell->GetColor(), clRed);
+
+    C->SetMaxLength(7);
+    C->SetReadOnly(true);
+    C->SetWordWrap(true);
+    C->SetTextAlignment(taLeftJustify);
+    C->SetTextLayout(tlTop);
+    EXPECT_EQ(Cell->GetMaxLength(), 7);
+    EXPECT_TRUE(Cell->GetReadOnly());
+    EXPECT_TRUE(Cell->GetWordWrap());
+    EXPECT_EQ(Cell->GetTextAlignment(), taLeftJustify);
+    EXPECT_EQ(Cell->GetTextLayout(), tlTop);
 
     // A column colour of clBlack is inherited by cells without their own.
-    Grid->GetCols(1)->SetColor(clBlack);
-    EXPECT_EQ(Grid->GetCells(1, 4)->GetColor(), clBlack);
+    C->SetColor(clBlack);
+    EXPECT_EQ(Cell->GetColor(), clBlack);
+    EXPECT_FALSE(Access::HasProperties(Cell));
 }
 
 TEST_F(CarrelonCellTest, CheckBoxAndButtonExcludeEachOther) {
@@ -130,8 +152,7 @@ TEST_F(CarrelonCellTest, CheckBoxAndButtonExcludeEachOther) {
     EXPECT_TRUE(Cell->GetButton());
     Cell->SetCheckBox(true);
     EXPECT_TRUE(Cell->GetCheckBox());
-    EXPECT_FALSE(Cell->GetButton());
-    EXPECT_EQ(Cell->ReadFButton(), triFalse) << "the column still says True: stored False";
+    EXPECT_FALSE(Cell->GetButton()) << "the column still says True";
     // Column twins: CheckBox on turns Button off; Button off leaves CheckBox alone.
     C->SetCheckBox(true);
     EXPECT_FALSE(C->GetButton());
@@ -167,13 +188,13 @@ TEST_F(CarrelonCellTest, ColumnSettersResetCellsOfTheirTwinOnly) {
     for (int r = 0; r < 6; ++r)
         Grid->GetCells(2, r)->SetColor(clLime);
     Grid->GetCols(2)->SetFixedColor(clYellow);
-    EXPECT_EQ(Grid->GetCells(2, 0)->ReadFColor(), clLime) << "heading row keeps its own";
-    EXPECT_EQ(Grid->GetCells(2, 1)->ReadFColor(), clDefault);
-    EXPECT_EQ(Grid->GetCells(2, 2)->ReadFColor(), clDefault);
-    EXPECT_EQ(Grid->GetCells(2, 3)->ReadFColor(), clLime);
+    EXPECT_EQ(Grid->GetCells(2, 0)->GetColor(), clLime) << "heading row keeps its own";
+    EXPECT_EQ(Grid->GetCells(2, 1)->GetColor(), clYellow);
+    EXPECT_EQ(Grid->GetCells(2, 2)->GetColor(), clYellow);
+    EXPECT_EQ(Grid->GetCells(2, 3)->GetColor(), clLime);
     Grid->GetCols(2)->SetColor(clAqua);
     for (int r = 3; r < 6; ++r)
-        EXPECT_EQ(Grid->GetCells(2, r)->ReadFColor(), clDefault);
+        EXPECT_EQ(Grid->GetCells(2, r)->GetColor(), clAqua) << "row " << r;
 }
 
 TEST_F(CarrelonCellTest, SetTextNormalisesLineBreaks) {
@@ -189,7 +210,7 @@ TEST_F(CarrelonCellTest, SetTextNormalisesLineBreaks) {
     };
     Empty->SetText("");
     EXPECT_EQ(Changes, 0);
-    EXPECT_TRUE(Empty->ValueIsUnassigned());
+    EXPECT_EQ(Empty->GetValue().Type(), varEmpty);
 }
 
 TEST_F(CarrelonCellTest, SetTextReportsOldAndNewText) {
@@ -219,11 +240,11 @@ TEST_F(CarrelonCellTest, SetTextReportsOldAndNewText) {
 TEST_F(CarrelonCellTest, SetTextClearsTheFormula) {
     TCarrelonCell* Cell = Grid->GetCells(2, 3);
     Cell->SetFormula("  a1+b2 ");
-    EXPECT_EQ(Cell->ReadFFormula(), "A1+B2");
-    EXPECT_TRUE(Cell->ValueIsUnassigned());
+    EXPECT_EQ(Cell->GetFormula(), "A1+B2");
+    EXPECT_EQ(Cell->GetValue().Type(), varEmpty);
     Cell->SetText("");
-    EXPECT_EQ(Cell->ReadFFormula(), "");
-    EXPECT_FALSE(Cell->HasProperties());
+    EXPECT_EQ(Cell->GetFormula(), "");
+    EXPECT_FALSE(Access::HasProperties(Cell));
 }
 
 TEST_F(CarrelonCellTest, ValuesKeepTheirTypeAndText) {
@@ -251,8 +272,8 @@ TEST_F(CarrelonCellTest, ValuesKeepTheirTypeAndText) {
         EXPECT_TRUE(Back == c.Value) << c.Name;
         EXPECT_EQ(Cell->GetText(), c.Text) << c.Name;
     }
-    Cell->StoreValue(Unassigned);
-    EXPECT_TRUE(Cell->ValueIsUnassigned());
+    Cell->SetValue(Unassigned);
+    EXPECT_EQ(Cell->GetValue().Type(), varEmpty);
     EXPECT_TRUE(Cell->IsEmpty());
 }
 
@@ -292,36 +313,35 @@ TEST_F(CarrelonCellTest, MergedExtentsSkipHiddenColumns) {
     EXPECT_EQ(M->GetStartCol(), -1);
     EXPECT_EQ(M->GetEndCol(), -1);
     EXPECT_FALSE(M->GetVisible());
-    std::string Why;
-    EXPECT_TRUE(Grid->CheckModelInvariants(&Why)) << Why;
+    ExpectModelSound();
 }
 
 TEST_F(CarrelonCellTest, InvariantCheckFindsBrokenMerges) {
     TCarrelonCell* M = MakeMergedCell(Grid, 1, 3, 2, 4);
     std::string Why;
-    ASSERT_TRUE(Grid->CheckModelInvariants(&Why)) << Why;
-    M->WriteFEndRow(3);  // the object still stands in row 4
-    EXPECT_FALSE(Grid->CheckModelInvariants(&Why));
+    ASSERT_TRUE(Access::CheckModelInvariants(Grid, &Why)) << Why;
+    Access::WriteFEndRow(M, 3);  // the object still stands in row 4
+    EXPECT_FALSE(Access::CheckModelInvariants(Grid, &Why));
     EXPECT_NE(Why.find("below its end row"), std::string::npos) << Why;
-    M->WriteFEndRow(4);
+    Access::WriteFEndRow(M, 4);
     // A merge across the fixed-row boundary.
     Grid->SetFixedRows(4);
     EXPECT_EQ(Grid->GetFixedRows(), 5);
-    EXPECT_TRUE(Grid->CheckModelInvariants(&Why)) << Why;
+    ExpectModelSound();
 }
 
 TEST_F(CarrelonCellTest, UnchangedFontIsDroppedButStaysValidForItsHolder) {
     TCarrelonCell* Cell = Grid->GetCells(2, 3);
     std::shared_ptr<TFont> Held = Cell->GetFont();
-    ASSERT_NE(Cell->ReadFFont(), nullptr);
-    EXPECT_FALSE(Cell->FontUsed());
-    EXPECT_EQ(Cell->ReadFFont(), nullptr);
+    ASSERT_NE(Access::OwnFont(Cell), nullptr);
+    EXPECT_FALSE(Access::FontUsed(Cell));
+    EXPECT_EQ(Access::OwnFont(Cell), nullptr);
     Held->SetSize(20);  // the holder's font is still alive and no longer tied to the cell
-    EXPECT_EQ(Cell->ReadFFont(), nullptr);
-    EXPECT_FALSE(Cell->HasProperties());
+    EXPECT_EQ(Access::OwnFont(Cell), nullptr);
+    EXPECT_FALSE(Access::HasProperties(Cell));
 
     Cell->GetFont()->SetColor(clRed);
-    EXPECT_TRUE(Cell->FontUsed());
+    EXPECT_TRUE(Access::FontUsed(Cell));
     EXPECT_EQ(Cell->CalcFont()->GetColor(), clRed);
 }
 
@@ -333,12 +353,12 @@ TEST_F(CarrelonCellTest, ColumnFontChangePassesTheFirstDifferingAttribute) {
     ColFont->SetSize(14);
     EXPECT_EQ(Cell->CalcFont()->GetSize(), 14);
     EXPECT_EQ(Cell->CalcFont()->GetColor(), clRed);
-    EXPECT_TRUE(C->GetFontSet());
+    EXPECT_TRUE(Access::FontSet(C));
     // A column SetFont drops the cells' own fonts in its rows.
     TFont F;
     F.SetName("Courier New");
     C->SetFont(&F);
-    EXPECT_EQ(Cell->ReadFFont(), nullptr);
+    EXPECT_EQ(Access::OwnFont(Cell), nullptr);
     EXPECT_EQ(Cell->CalcFont()->GetName(), "Courier New");
 }
 
@@ -364,7 +384,7 @@ TEST_F(CarrelonCellTest, WidePictureWidensTheFirstVisibleColumn) {
 
     Cell->SetGraphic(nullptr);
     EXPECT_EQ(Cell->GetGraphic(), nullptr);
-    EXPECT_FALSE(Cell->HasProperties());
+    EXPECT_FALSE(Access::HasProperties(Cell));
 }
 
 }  // namespace

@@ -6,19 +6,36 @@
 #include "grid/Carrelon.h"
 #include "grid/CarrelonCellPool.h"
 #include "platform/graphics/Colors.h"
+#include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
 
 namespace carrelon::test {
 namespace {
 
+using Access = TCarrelonTestAccess;
+
 class CarrelonCoreTest : public GridFixture {};
 
 TEST_F(CarrelonCoreTest, ConstructorSetsDefaults) {
-    EXPECT_EQ(Grid->GetOptions().ToInt(), 0x0E8F8CDFu);
-    EXPECT_EQ(Grid->GetEditorOptions().ToInt(), 0x47u);
-    EXPECT_EQ(Grid->GetEditControlOptions().ToInt(), 0x1Fu);
-    EXPECT_EQ(Grid->GetPrintOptions().ToInt(), 0x1FF8u);
-    EXPECT_EQ(Grid->GetSpreadsheetOptions().ToInt(), 0x03u);
+    EXPECT_EQ(Grid->GetOptions(),
+              (TCarrelonOptions{cloFixedVertLine, cloFixedHorzLine, cloVertLine, cloHorzLine,
+                                cloRangeSelect, cloRowSizing, cloColSizing, cloEditing, cloTabs,
+                                cloAutoIncreaseRowHeights, cloAutoDecreaseRowHeights,
+                                cloDrawFocusRectangle, cloMultiLineCells, cloMultiSelect,
+                                cloClearCellOnDel, cloCut, cloCopy, cloPaste}));
+    EXPECT_EQ(Grid->GetEditorOptions(),
+              (TCarrelonEditorOptions{eoAutoIncreaseRowHeight, eoAutoDecreaseRowHeight,
+                                      eoShowOnChar, eoAllowPaste}));
+    EXPECT_EQ(Grid->GetEditControlOptions(),
+              (TCarrelonEditControlOptions{ecoAutoIncreaseRowHeight, ecoAutoIncreaseColumnWidth,
+                                           ecoUseEditColor, ecoUseEditFontColor, ecoUseCellFont}));
+    EXPECT_EQ(
+        Grid->GetPrintOptions(),
+        (TCarrelonPrintOptions{poUseVertLine, poUseHorzLine, poUseFixedVertLine, poUseFixedHorzLine,
+                               poUseCellColors, poUseFontColors, poUseFixedColor, poUseGridColor,
+                               poUseGridLineColor, poUseFixedGridLineColor}));
+    EXPECT_EQ(Grid->GetSpreadsheetOptions(),
+              (TCarrelonSpreadsheetOptions{soExcelStyleHeadings, soExcelStyleHeadingHighlight}));
     EXPECT_TRUE(Grid->GetTabOptions().Empty());
     EXPECT_TRUE(Grid->GetLoadedEvents().Empty());
     EXPECT_EQ(Grid->GetGridLineColor(), clSilver);
@@ -48,18 +65,18 @@ TEST_F(CarrelonCoreTest, ConstructorSetsDefaults) {
 }
 
 TEST_F(CarrelonCoreTest, ModelHasOneColumnObjectAndCellPerSlot) {
-    ASSERT_TRUE(Grid->HasModel());
+    ASSERT_TRUE(Access::Internals(Grid).FModel);
     EXPECT_EQ(Grid->GetAbsoluteColCount(), Grid->GetColCount());
     EXPECT_EQ(Grid->GetHiddenColCount(), 0);
     EXPECT_EQ(Grid->GetFixedRows(), 1);
-    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), Grid->GetFixedCols());
+    EXPECT_EQ(Access::Internals(Grid).FAbsoluteFixedCols, Grid->GetFixedCols());
     for (int c = 0; c < Grid->GetColCount(); ++c)
         for (int r = 0; r < Grid->GetRowCount(); ++r) {
             TCarrelonCell* Cell = Grid->GetCells(c, r);
             ASSERT_NE(Cell, nullptr);
-            EXPECT_EQ(Cell->Row, r);
-            EXPECT_EQ(Cell->Col, Grid->GetCols(c));
-            EXPECT_FALSE(Cell->HasProperties());
+            EXPECT_EQ(Cell->GetRow(), r);
+            EXPECT_EQ(Cell->GetCol(), Grid->GetCols(c));
+            EXPECT_FALSE(Access::HasProperties(Cell));
             EXPECT_TRUE(Cell->IsEmpty());
         }
     EXPECT_THROW(Grid->GetCols(Grid->GetColCount()), EListError);
@@ -75,7 +92,7 @@ TEST(CarrelonDesignTime, CountSettersClampWithoutModel) {
     TForm Form(nullptr);
     Form.SetDesigning(true);
     auto* G = new TCarrelon(&Form);
-    EXPECT_FALSE(G->HasModel());
+    EXPECT_FALSE(Access::Internals(G).FModel);
     struct Case {
         int Given, Expected;
     };
@@ -147,11 +164,11 @@ TEST_F(CarrelonCoreTest, FixedColsMoveOverHorizontalMerges) {
     MakeMergedCell(Grid, 1, 2, 3, 2);
     Grid->SetFixedCols(2);
     EXPECT_EQ(Grid->GetFixedCols(), 4);
-    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), 4);
+    EXPECT_EQ(Access::Internals(Grid).FAbsoluteFixedCols, 4);
     ExpectModelSound();
     Grid->SetFixedCols(2);
     EXPECT_EQ(Grid->GetFixedCols(), 1);
-    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), 1);
+    EXPECT_EQ(Access::Internals(Grid).FAbsoluteFixedCols, 1);
     ExpectModelSound();
 }
 
@@ -160,7 +177,7 @@ TEST_F(CarrelonCoreTest, FixedColsRaiseIntoMergeReachingLastColumnIsAbandoned) {
     MakeMergedCell(Grid, 2, 3, 4, 3);
     Grid->SetFixedCols(3);
     EXPECT_EQ(Grid->GetFixedCols(), 1);
-    EXPECT_EQ(Grid->GetUpdateCount(), 0);
+    EXPECT_EQ(Access::Internals(Grid).FUpdateCount, 0);
     // Out-of-range values are ignored.
     for (int Bad : {-1, 5, 6}) {
         Grid->SetFixedCols(Bad);
@@ -188,10 +205,10 @@ TEST_F(CarrelonCoreTest, ShrinkingColCountHandsMergedCellsOn) {
     EXPECT_EQ(Grid->GetCells(2, 2), M);
     EXPECT_EQ(M->GetEndCol(), 3);
     EXPECT_EQ(M->GetText(), "kept");
-    const long long Before = TCarrelonCell::LiveCount();
+    const long long Before = Access::LiveCells();
     Grid->SetColCount(2);
     ExpectModelSound();
-    EXPECT_EQ(TCarrelonCell::LiveCount(), Before - (2 * Grid->GetRowCount() - 1))
+    EXPECT_EQ(Access::LiveCells(), Before - (2 * Grid->GetRowCount() - 1))
         << "every cell of the removed columns, the merged one once";
 }
 
@@ -204,7 +221,7 @@ TEST_F(CarrelonCoreTest, ShrinkingColCountMovesAMergeStartIntoAHiddenColumn) {
     ExpectModelSound();
     ASSERT_EQ(Grid->GetHiddenColCount(), 1);
     EXPECT_EQ(Grid->GetHiddenCols(0)->GetCells(1), M);
-    EXPECT_EQ(M->Col, Grid->GetHiddenCols(0));
+    EXPECT_EQ(M->GetCol(), Grid->GetHiddenCols(0));
     EXPECT_FALSE(M->IsMerged());
     EXPECT_EQ(M->GetStartCol(), -1);
     EXPECT_EQ(M->GetText(), "moves");
@@ -215,7 +232,7 @@ TEST_F(CarrelonCoreTest, ShrinkingRowCountShortensAndFreesMerges) {
     TCarrelonCell* Tall = MakeMergedCell(Grid, 1, 4, 2, 7);
     Grid->SetRowCount(6);
     ExpectModelSound();
-    EXPECT_EQ(Tall->ReadFEndRow(), 5);
+    EXPECT_EQ(Tall->GetEndRow(), 5);
     Grid->SetRowCount(4);
     ExpectModelSound();
     EXPECT_EQ(Grid->GetRowCount(), 4);
@@ -264,12 +281,12 @@ TEST_F(CarrelonCoreTest, HidingAFixedColumnKeepsItFixedAmongAllColumns) {
     Grid->SetFixedCols(2);
     Grid->GetCols(0)->Hide();
     EXPECT_EQ(Grid->GetFixedCols(), 1);
-    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), 2);
+    EXPECT_EQ(Access::Internals(Grid).FAbsoluteFixedCols, 2);
     EXPECT_TRUE(Grid->GetAbsoluteCells(0, 3)->GetFixed());
     ExpectModelSound();
     EXPECT_EQ(Grid->GetHiddenCols(0)->Show(), 0);
     EXPECT_EQ(Grid->GetFixedCols(), 2);
-    EXPECT_EQ(Grid->GetAbsoluteFixedCols(), 2);
+    EXPECT_EQ(Access::Internals(Grid).FAbsoluteFixedCols, 2);
     ExpectModelSound();
 }
 
@@ -293,8 +310,9 @@ TEST_F(CarrelonCoreTest, OptionRules) {
         TCarrelonOptions MustHave;
         TCarrelonOptions MustLack;
     };
-    const TCarrelonOptions Base = TCarrelonOptions::FromInt(0x0E8F8CDF) - cloAlwaysShowEditor -
-                                  cloRowSelect - cloColMoving - cloSelectFixedRows;
+    const TCarrelonOptions Base = TCarrelonOptions::FromInt(CarrelonDefaultOptions.Options) -
+                                  cloAlwaysShowEditor - cloRowSelect - cloColMoving -
+                                  cloSelectFixedRows;
     const Case Cases[] = {
         {"AlwaysShowEditor newly over RowSelect",
          Base + cloRowSelect,
@@ -403,15 +421,15 @@ TEST_F(CarrelonCoreTest, OutOfMemoryRestoresRowCount) {
     Grid->SetColCount(4);
     Grid->SetRowCount(10);
     Grid->GetCells(1, 9)->SetText("last");
-    const long long Live = TCarrelonCell::LiveCount();
+    const long long Live = Access::LiveCells();
     Grid->SetCellBudget(100);  // 4 x 25 slots; 30 rows cannot be made
     Grid->SetRowCount(30);
     EXPECT_EQ(Grid->GetRowCount(), 10);
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0], "Out of memory");
-    EXPECT_EQ(TCarrelonCell::LiveCount(), Live);
+    EXPECT_EQ(Access::LiveCells(), Live);
     EXPECT_EQ(Grid->GetCells(1, 9)->GetText(), "last");
-    EXPECT_EQ(Grid->GetUpdateCount(), 0);
+    EXPECT_EQ(Access::Internals(Grid).FUpdateCount, 0);
     ExpectModelSound();
     Grid->SetRowCount(25);  // within the budget
     EXPECT_EQ(Grid->GetRowCount(), 25);
@@ -430,7 +448,7 @@ TEST_F(CarrelonCoreTest, FailedAllocationMidwayFreesWhatWasMade) {
         Messages.clear();
         Grid->SetColCount(4);
         Grid->SetRowCount(10);
-        const long long Live = TCarrelonCell::LiveCount();
+        const long long Live = Access::LiveCells();
         CarrelonCellPool().FailAfter(c.FailAfter);
         if (c.Rows)
             Grid->SetRowCount(20);
@@ -439,10 +457,10 @@ TEST_F(CarrelonCoreTest, FailedAllocationMidwayFreesWhatWasMade) {
         CarrelonCellPool().FailAfter(-1);
         EXPECT_EQ(Grid->GetRowCount(), 10) << c.Name;
         EXPECT_EQ(Grid->GetColCount(), 4) << c.Name;
-        EXPECT_EQ(TCarrelonCell::LiveCount(), Live) << c.Name;
+        EXPECT_EQ(Access::LiveCells(), Live) << c.Name;
         EXPECT_EQ(Messages, std::vector<AnsiString>{"Out of memory"}) << c.Name;
         std::string Why;
-        EXPECT_TRUE(Grid->CheckModelInvariants(&Why)) << c.Name << ": " << Why;
+        EXPECT_TRUE(Access::CheckModelInvariants(Grid, &Why)) << c.Name << ": " << Why;
     }
 }
 
@@ -450,14 +468,14 @@ TEST_F(CarrelonCoreTest, OutOfMemoryRestoresColCount) {
     Grid->SetColCount(3);
     Grid->SetRowCount(10);
     Grid->GetCols(1)->Hide();
-    const long long Live = TCarrelonCell::LiveCount();
+    const long long Live = Access::LiveCells();
     Grid->SetCellBudget(60);
     Grid->SetColCount(9);
     EXPECT_EQ(Grid->GetColCount(), 2);
     EXPECT_EQ(Grid->GetAbsoluteColCount(), 3);
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0], "Out of memory");
-    EXPECT_EQ(TCarrelonCell::LiveCount(), Live);
+    EXPECT_EQ(Access::LiveCells(), Live);
     ExpectModelSound();
 }
 
@@ -469,7 +487,7 @@ struct Tracked : TObject {
 };
 
 TEST(CarrelonLifetime, DestructionFreesEveryCellOnceAndAttachedObjectsOnRequest) {
-    const long long Before = TCarrelonCell::LiveCount();
+    const long long Before = Access::LiveCells();
     {
         TForm Form(nullptr);
         auto* G = new TCarrelon(&Form);
@@ -480,19 +498,19 @@ TEST(CarrelonLifetime, DestructionFreesEveryCellOnceAndAttachedObjectsOnRequest)
         G->GetCols(1)->Hide();
         G->GetCols(2)->Hide();
         G->SetOptions(G->GetOptions() + cloFreeCellObjects);
-        G->GetCells(0, 0)->WriteFObject(new Tracked);
-        G->GetCells(3, 4)->WriteFObject(new Tracked);
+        G->GetCells(0, 0)->SetObject(new Tracked);
+        G->GetCells(3, 4)->SetObject(new Tracked);
         std::string Why;
-        EXPECT_TRUE(G->CheckModelInvariants(&Why)) << Why;
+        EXPECT_TRUE(Access::CheckModelInvariants(G, &Why)) << Why;
     }
-    EXPECT_EQ(TCarrelonCell::LiveCount(), Before);
+    EXPECT_EQ(Access::LiveCells(), Before);
     EXPECT_EQ(Tracked::Alive, 0);
 
     Tracked Kept;
     {
         TForm Form(nullptr);
         auto* G = new TCarrelon(&Form);
-        G->GetCells(1, 1)->WriteFObject(&Kept);  // without cloFreeCellObjects: not freed
+        G->GetCells(1, 1)->SetObject(&Kept);  // without cloFreeCellObjects: not freed
     }
     EXPECT_EQ(Tracked::Alive, 1);
 }
@@ -500,25 +518,26 @@ TEST(CarrelonLifetime, DestructionFreesEveryCellOnceAndAttachedObjectsOnRequest)
 TEST_F(CarrelonCoreTest, FreedCellsLeaveNoPointerBehind) {
     Grid->SetRowCount(6);
     TCarrelonCell* Doomed = Grid->GetCells(1, 5);
-    Grid->FHintCell = Doomed;
-    Grid->FPushedButtonCell = Doomed;
-    Grid->FPendingResizeCell = Doomed;
-    Grid->GetSelectedCells()->List().Add(Doomed);
+    Access::Internals(Grid).FHintCell = Doomed;
+    Access::Internals(Grid).FPushedButtonCell = Doomed;
+    Access::Internals(Grid).FPendingResizeCell = Doomed;
+    Grid->GetSelectedCells()->Add(Doomed);
     Grid->SetRowCount(5);
-    EXPECT_EQ(Grid->FHintCell, nullptr);
-    EXPECT_EQ(Grid->FPushedButtonCell, nullptr);
-    EXPECT_EQ(Grid->FPendingResizeCell, nullptr);
-    EXPECT_FALSE(Grid->GetSelectedCells()->List().Contains(Doomed));
+    EXPECT_EQ(Access::Internals(Grid).FHintCell, nullptr);
+    EXPECT_EQ(Access::Internals(Grid).FPushedButtonCell, nullptr);
+    EXPECT_EQ(Access::Internals(Grid).FPendingResizeCell, nullptr);
+    EXPECT_FALSE(Grid->GetSelectedCells()->Contains(Doomed));
 }
 
 TEST_F(CarrelonCoreTest, RowHeights) {
     Grid->SetRowHeights(2, -4);
     EXPECT_EQ(Grid->GetRowHeights(2), 0);
-    EXPECT_NE(Grid->ReadFRowHeights(), nullptr);
+    EXPECT_NE(Access::Internals(Grid).ReadFRowHeights(), nullptr);
     Grid->SetRowHeights(2, Grid->GetDefaultRowHeight());
-    EXPECT_EQ(Grid->ReadFRowHeights(), nullptr) << "every row at the default again";
-    EXPECT_EQ(Grid->GetUpdateCount(), 0);
-    EXPECT_FALSE(Grid->FMuteRowHeightsChanged);
+    EXPECT_EQ(Access::Internals(Grid).ReadFRowHeights(), nullptr)
+        << "every row at the default again";
+    EXPECT_EQ(Access::Internals(Grid).FUpdateCount, 0);
+    EXPECT_FALSE(Access::Internals(Grid).FMuteRowHeightsChanged);
 }
 
 TEST_F(CarrelonCoreTest, RowAndColumnEmptiness) {

@@ -7,10 +7,13 @@
 
 #include "grid/Carrelon.h"
 #include "platform/graphics/Graphics.h"
+#include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
 
 namespace carrelon {
 namespace {
+
+using Access = TCarrelonTestAccess;
 
 using test::MakeMergedCell;
 using test::TTestGrid;
@@ -50,8 +53,8 @@ TEST(RowFitting, SmallestShortfallFirst) {
     A->SetText(Lines(3));
     B->SetText(Lines(4));
     const int D = G->GetDefaultRowHeight();
-    const int NeedA = A->CalcHeight(-1);
-    const int NeedB = B->CalcHeight(-1);
+    const int NeedA = Access::CalcHeight(A, -1);
+    const int NeedB = Access::CalcHeight(B, -1);
     ASSERT_GT(NeedA - 2 * D, 0);
     ASSERT_GT(NeedB - 2 * D, NeedA - 2 * D);
     EXPECT_TRUE(G->AutoSizeRow(2));
@@ -65,7 +68,7 @@ TEST(RowFitting, RowInsideChainedMergesFitsTheWholeChain) {
     MakeMergedCell(G.get(), 1, 1, 1, 2);
     MakeMergedCell(G.get(), 2, 2, 2, 4);
     G->GetCells(3, 4)->SetText(Lines(3));  // row 4, reached only through the chain
-    const int Need = G->GetCells(3, 4)->CalcHeight(-1);
+    const int Need = Access::CalcHeight(G->GetCells(3, 4), -1);
     EXPECT_TRUE(G->AutoSizeRow(1));
     EXPECT_EQ(G->GetRowHeights(4), Need);
 }
@@ -80,7 +83,7 @@ TEST(RowFitting, ResizeVetoKeepsOneRowOthersChange) {
     };
     EXPECT_TRUE(G->AutoSizeRows());
     const int D = G->GetDefaultRowHeight();
-    const int Need = G->GetCells(1, 1)->CalcHeight(-1);
+    const int Need = Access::CalcHeight(G->GetCells(1, 1), -1);
     EXPECT_EQ(Heights(G.get(), 1, 4), (std::vector<int>{Need, D, 50, Need}));
 }
 
@@ -117,9 +120,9 @@ TEST(RowFitting, WholeGridFitMatchesRowByRow) {
     };
     auto A = Build();
     auto B = Build();
-    A->FitAllRows(true, true);
+    Access::Internals(A.get()).FitAllRows(true, true);
     for (int r = 0; r < 12; ++r)
-        B->DoResizeRow(r, true, true, -1);
+        Access::Internals(B.get()).DoResizeRow(r, true, true, -1);
     EXPECT_EQ(Heights(A.get(), 0, 11), Heights(B.get(), 0, 11));
 }
 
@@ -139,7 +142,7 @@ TEST(RowFitting, EndOfLockFitsEachMergedChainOnce) {
     EXPECT_TRUE(Asked.empty());
     G->EnableControls();
     EXPECT_EQ(Asked, (std::vector<int>{3, 5}));
-    EXPECT_EQ(G->GetRowHeights(5), G->GetCells(2, 5)->CalcHeight(-1));
+    EXPECT_EQ(G->GetRowHeights(5), Access::CalcHeight(G->GetCells(2, 5), -1));
 }
 
 TEST(RowFitting, DefaultRowHeightLowersOnlyEmptyRows) {
@@ -177,7 +180,7 @@ TEST(ColumnFitting, AutoSizeColumnsReportsEachChangeAfterTheRepaint) {
     const int Old1 = G->GetColWidths(1), Old3 = G->GetColWidths(3);
     std::vector<std::tuple<int, int, int>> Events;
     G->OnColumnWidthChanged = [&](TCarrelon* S, int Index, int OldSize, int NewSize) {
-        EXPECT_EQ(S->GetUpdateCount(), 0);
+        EXPECT_EQ(Access::Internals(S).FUpdateCount, 0);
         Events.emplace_back(Index, OldSize, NewSize);
     };
     EXPECT_TRUE(G->AutoSizeColumns());
@@ -196,7 +199,7 @@ TEST(ColumnFitting, DoubleClickFitClampsToLimitsAndReportsResize) {
         Resized.emplace_back(Index, OldSize, NewSize);
     };
     const int Old = G->GetColWidths(1);
-    G->DoAutoSizeColumn(1, true);
+    Access::Internals(G.get()).DoAutoSizeColumn(1, true);
     EXPECT_EQ(G->GetColWidths(1), 90);
     EXPECT_EQ(G->GetCols(1)->GetWidth(), 90);
     EXPECT_EQ(Resized, (std::vector<std::tuple<int, int, int>>{{1, Old, 90}}));

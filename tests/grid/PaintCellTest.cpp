@@ -4,11 +4,14 @@
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/WinGdi.h"
+#include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
 #include "tests/support/PaintTestSupport.h"
 
 namespace carrelon::test {
 namespace {
+
+using Access = TCarrelonTestAccess;
 
 // The default grid: 5 x 5, one fixed row and column, columns 64 and rows 18 pixels wide and
 // high, each carrying a one-pixel line at its right and bottom.
@@ -93,7 +96,7 @@ TEST_F(GridPaintTest, MergedCellIsPaintedWithItsWholeRectangle) {
     TCarrelonCell* M = MakeMergedCell(Grid, 1, 1, 2, 2);
     M->SetText("merged");
     PaintGrid();
-    EXPECT_EQ(Grid->CalcCellRect(M), (TRect{64, 18, 191, 53}));
+    EXPECT_EQ(Access::Internals(Grid).CalcCellRect(M), (TRect{64, 18, 191, 53}));
     const auto text = Texts("merged");
     ASSERT_FALSE(text.empty());
     for (const TCanvasRecord& r : text)
@@ -111,8 +114,8 @@ TEST_F(GridPaintTest, MergedCellScrolledOutStartsAtItsTrueOrigin) {
     M->SetText("wide");
     Grid->SetLeftCol(2);
     // Column 1 lies left of the fixed boundary now.
-    EXPECT_EQ(Grid->GetX(1), 0);
-    EXPECT_EQ(Grid->CalcCellRect(M), (TRect{0, 18, 191, 35}));
+    EXPECT_EQ(Access::Internals(Grid).GetX(1), 0);
+    EXPECT_EQ(Access::Internals(Grid).CalcCellRect(M), (TRect{0, 18, 191, 35}));
     PaintGrid();
     const auto text = Texts("wide");
     ASSERT_FALSE(text.empty());
@@ -125,7 +128,7 @@ TEST_F(GridPaintTest, CheckBoxIsCentredInItsCell) {
     Grid->GetCols(1)->SetCheckBox(true);
     Grid->SetRowHeights(1, 40);
     PaintGrid();
-    TBitmap* Box = Grid->GetUncheckedImage();
+    TBitmap* Box = Access::Internals(Grid).FUncheckedImage.get();
     ASSERT_NE(Box, nullptr);
     const int w = Box->GetWidth(), h = Box->GetHeight();
     bool found = false;
@@ -150,7 +153,7 @@ TEST_F(GridPaintTest, SelectedCellTakesSelectionColours) {
     Grid->SetSelectionColor(clNavy);
     TCarrelonCell* Cell = Grid->GetCells(2, 2);
     Cell->SetText("sel");
-    Grid->GetSelectedCells()->List().Add(Cell);
+    Grid->GetSelectedCells()->Add(Cell);
     PaintGrid();
     EXPECT_EQ(PixelAt(150, 45), clNavy);
     const auto text = Texts("sel");
@@ -162,7 +165,7 @@ TEST_F(GridPaintTest, ButtonCellShowsCaptionFrameAndInsetFocus) {
     TCarrelonCell* B = Grid->GetCells(1, 1);
     B->SetButton(true);
     B->SetText("Go");
-    B->WriteFButtonPushed(true);
+    Access::WriteFButtonPushed(B, true);
     B->GetInnerBorder()->SetWidth(2);
     Grid->SetCol(1);
     Grid->SetRow(1);

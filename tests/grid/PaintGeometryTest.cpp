@@ -1,30 +1,33 @@
 // Column and row positions, cell rectangles and the height a cell's content needs.
 #include "platform/graphics/Pictures.h"
+#include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
 #include "tests/support/PaintTestSupport.h"
 
 namespace carrelon::test {
 namespace {
 
+using Access = TCarrelonTestAccess;
+
 TEST_F(GridPaintTest, PositionsFollowScrollingAndSizes) {
     Grid->SetColCount(10);
     Grid->SetRowCount(10);
     Grid->GetCols(2)->SetWidth(100);
     Grid->SetRowHeights(3, 30);
-    EXPECT_EQ(Grid->GetX(0), 0);
-    EXPECT_EQ(Grid->GetX(1), 64);
-    EXPECT_EQ(Grid->GetX(3), 64 + 64 + 100);
-    EXPECT_EQ(Grid->GetY(4), 18 * 3 + 30);
+    EXPECT_EQ(Access::Internals(Grid).GetX(0), 0);
+    EXPECT_EQ(Access::Internals(Grid).GetX(1), 64);
+    EXPECT_EQ(Access::Internals(Grid).GetX(3), 64 + 64 + 100);
+    EXPECT_EQ(Access::Internals(Grid).GetY(4), 18 * 3 + 30);
     Grid->SetLeftCol(3);
     Grid->SetTopRow(4);
     // Slots scrolled out lie left of and above the fixed boundary.
-    EXPECT_EQ(Grid->GetX(3), 64);
-    EXPECT_EQ(Grid->GetX(2), 64 - 100);
-    EXPECT_EQ(Grid->GetX(1), 64 - 164);
-    EXPECT_EQ(Grid->GetX(0), 0);
-    EXPECT_EQ(Grid->GetY(4), 18);
-    EXPECT_EQ(Grid->GetY(3), 18 - 30);
-    EXPECT_EQ(Grid->GetY(6), 18 + 36);
+    EXPECT_EQ(Access::Internals(Grid).GetX(3), 64);
+    EXPECT_EQ(Access::Internals(Grid).GetX(2), 64 - 100);
+    EXPECT_EQ(Access::Internals(Grid).GetX(1), 64 - 164);
+    EXPECT_EQ(Access::Internals(Grid).GetX(0), 0);
+    EXPECT_EQ(Access::Internals(Grid).GetY(4), 18);
+    EXPECT_EQ(Access::Internals(Grid).GetY(3), 18 - 30);
+    EXPECT_EQ(Access::Internals(Grid).GetY(6), 18 + 36);
 }
 
 TEST_F(GridPaintTest, PositionsOnAMillionRowsDoNotDependOnTheDistance) {
@@ -35,21 +38,21 @@ TEST_F(GridPaintTest, PositionsOnAMillionRowsDoNotDependOnTheDistance) {
     Grid->SetRowCount(1'000'000);
     Grid->SetRowHeights(10, 40);
     Grid->SetTopRow(999'990);
-    EXPECT_EQ(Grid->GetY(999'995), 18 + 5 * 18);
-    EXPECT_EQ(Grid->GetY(11), 18 - (999'990 - 11) * 18);
+    EXPECT_EQ(Access::Internals(Grid).GetY(999'995), 18 + 5 * 18);
+    EXPECT_EQ(Access::Internals(Grid).GetY(11), 18 - (999'990 - 11) * 18);
     PaintGrid();
     EXPECT_FALSE(Records(TCanvasOp::FillRect).empty());
 }
 
 TEST_F(GridPaintTest, CellRectangleLeavesOutTheLineStrips) {
     const TCarrelonCell* Cell = Grid->GetCells(2, 2);
-    EXPECT_EQ(Grid->CalcCellRect(Cell), (TRect{128, 36, 191, 53}));
+    EXPECT_EQ(Access::Internals(Grid).CalcCellRect(Cell), (TRect{128, 36, 191, 53}));
     Grid->GetCols(2)->SetGridLineWidth(3);
-    EXPECT_EQ(Grid->CalcCellRect(Cell), (TRect{128, 36, 189, 53}));
+    EXPECT_EQ(Access::Internals(Grid).CalcCellRect(Cell), (TRect{128, 36, 189, 53}));
     TCarrelonOptions o = Grid->GetOptions();
     o.Exclude(cloHorzLine);
     Grid->SetOptions(o);
-    EXPECT_EQ(Grid->CalcCellRect(Cell), (TRect{128, 36, 189, 54}));
+    EXPECT_EQ(Access::Internals(Grid).CalcCellRect(Cell), (TRect{128, 36, 189, 54}));
 }
 
 class CalcHeightTest : public GridPaintTest {
@@ -70,19 +73,19 @@ TEST_F(CalcHeightTest, TextLinesBordersAndLine) {
     };
     for (const Case& c : cases) {
         Cell()->SetText(c.Text);
-        EXPECT_EQ(Cell()->CalcHeight(-1), c.Height) << '"' << c.Text << '"';
+        EXPECT_EQ(Access::CalcHeight(Cell(), -1), c.Height) << '"' << c.Text << '"';
     }
 }
 
 TEST_F(CalcHeightTest, WrappingFollowsTheColumnsWidth) {
     Cell()->SetText("one two three four five six seven eight");
-    const int wrapped = Cell()->CalcHeight(-1);
+    const int wrapped = Access::CalcHeight(Cell(), -1);
     EXPECT_GT(wrapped, 31);
     Cell()->SetWordWrap(false);
-    EXPECT_EQ(Cell()->CalcHeight(-1), 18);
+    EXPECT_EQ(Access::CalcHeight(Cell(), -1), 18);
     Cell()->SetWordWrap(true);
     Grid->GetCols(1)->SetWidth(600);
-    EXPECT_EQ(Cell()->CalcHeight(-1), 18);
+    EXPECT_EQ(Access::CalcHeight(Cell(), -1), 18);
 }
 
 TEST_F(CalcHeightTest, PictureStacksOrOverlapsWithText) {
@@ -91,22 +94,22 @@ TEST_F(CalcHeightTest, PictureStacksOrOverlapsWithText) {
     Cell()->SetText("a");
     Cell()->SetGraphic(&Pic);
     // Text at the top, picture at the top too: the larger of the two.
-    EXPECT_EQ(Cell()->CalcHeight(-1), 40 + 1);
+    EXPECT_EQ(Access::CalcHeight(Cell(), -1), 40 + 1);
     Cell()->SetGraphicLayout(tlBottom);
-    EXPECT_EQ(Cell()->CalcHeight(-1), 17 + 40 + 1);
+    EXPECT_EQ(Access::CalcHeight(Cell(), -1), 17 + 40 + 1);
     TCarrelonOptions o = Grid->GetOptions();
     o.Include(cloStretchImages);
     Grid->SetOptions(o);
-    EXPECT_EQ(Cell()->CalcHeight(-1), 18);
+    EXPECT_EQ(Access::CalcHeight(Cell(), -1), 18);
 }
 
 TEST_F(CalcHeightTest, CellWithoutWidthOrWithHugeBorderStaysSound) {
     Cell()->SetText("some text");
     Grid->GetCols(1)->SetWidth(0);
-    EXPECT_EQ(Cell()->CalcHeight(-1), Grid->GetDefaultRowHeight());
+    EXPECT_EQ(Access::CalcHeight(Cell(), -1), Grid->GetDefaultRowHeight());
     Grid->GetCols(1)->SetWidth(64);
     Grid->SetBorderForText(200);  // wider than the cell: the text gets no width, never less
-    EXPECT_GE(Cell()->CalcHeight(-1), Grid->GetDefaultRowHeight());
+    EXPECT_GE(Access::CalcHeight(Cell(), -1), Grid->GetDefaultRowHeight());
 }
 
 TEST_F(CalcHeightTest, HiddenColumnsGiveTheDefaultHeight) {
@@ -115,19 +118,19 @@ TEST_F(CalcHeightTest, HiddenColumnsGiveTheDefaultHeight) {
     Grid->GetAbsoluteCols(2)->Hide();
     Grid->GetAbsoluteCols(3)->Hide();
     EXPECT_EQ(M->GetStartCol(), -1);
-    EXPECT_EQ(M->CalcHeight(-1), Grid->GetDefaultRowHeight());
-    EXPECT_TRUE(Grid->CalcCellRect(M).IsEmpty());
+    EXPECT_EQ(Access::CalcHeight(M, -1), Grid->GetDefaultRowHeight());
+    EXPECT_TRUE(Access::Internals(Grid).CalcCellRect(M).IsEmpty());
 }
 
 TEST_F(CalcHeightTest, OpenEditorDecidesTheHeight) {
     Grid->SetCol(1);
     Grid->SetRow(1);
     Cell()->SetText("a");
-    Grid->FEditorShowing = true;
-    EXPECT_EQ(Cell()->CalcHeight(50), 51);
+    Access::Internals(Grid).FEditorShowing = true;
+    EXPECT_EQ(Access::CalcHeight(Cell(), 50), 51);
     // The rich editor's own text is measured (no application control is open).
-    EXPECT_EQ(Cell()->CalcHeight(-1), 18);
-    Grid->FEditorShowing = false;
+    EXPECT_EQ(Access::CalcHeight(Cell(), -1), 18);
+    Access::Internals(Grid).FEditorShowing = false;
 }
 
 }  // namespace

@@ -10,10 +10,13 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Random.h"
+#include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
 
 namespace carrelon::test {
 namespace {
+
+using Access = TCarrelonTestAccess;
 
 class Recalculation : public GridFixture {
 protected:
@@ -33,7 +36,7 @@ protected:
 TEST_F(Recalculation, FormulaCellShowsItsValueAndFollowsItsPrecedents) {
     C(0, 0)->SetText("3");
     C(1, 0)->SetFormula(" a1*2 ");
-    EXPECT_EQ(C(1, 0)->ReadFFormula(), "A1*2");
+    EXPECT_EQ(C(1, 0)->GetFormula(), "A1*2");
     EXPECT_EQ(V(1, 0).Type(), varDouble);
     EXPECT_EQ(V(1, 0).AsDouble(), 6);
     C(0, 0)->SetText("4");
@@ -69,7 +72,7 @@ TEST_F(Recalculation, ErrorsShowAsTexts) {
     for (const auto& c : cases) {
         C(0, 0)->SetFormula(c.Formula);
         EXPECT_EQ(T(0, 0), c.Shown) << c.Formula;
-        EXPECT_EQ(C(0, 0)->ReadFError(), c.Flag) << c.Formula;
+        EXPECT_EQ(Access::ReadFError(C(0, 0)), c.Flag) << c.Formula;
     }
     C(1, 0)->SetFormula("A1+1");
     EXPECT_EQ(T(1, 0), "Reference to error");
@@ -143,9 +146,9 @@ TEST_F(Recalculation, RecalculatedHandlerMayRewriteTheText) {
 
 TEST_F(Recalculation, PlainCellIsNotTouched) {
     C(0, 0)->SetText("keep");
-    EXPECT_FALSE(Grid->AnalyzeExpression(C(0, 0)));
+    EXPECT_FALSE(Access::Internals(Grid).AnalyzeExpression(C(0, 0)));
     EXPECT_EQ(T(0, 0), "keep");
-    EXPECT_FALSE(C(0, 0)->ReadFError());
+    EXPECT_FALSE(Access::ReadFError(C(0, 0)));
 }
 
 TEST_F(Recalculation, PassesEndWhenAValueNeverSettles) {
@@ -190,14 +193,14 @@ TEST_F(Recalculation, HeadingsSwitchRewritesFormulasAndShiftsNames) {
     EXPECT_TRUE(Grid->GetSpreadsheetHeaders());
     EXPECT_EQ(Grid->GetFixedCols(), 1);
     EXPECT_EQ(Grid->GetFixedRows(), 1);
-    EXPECT_EQ(C(3, 3)->ReadFFormula(), "B2+$B$2");
+    EXPECT_EQ(C(3, 3)->GetFormula(), "B2+$B$2");
     EXPECT_EQ(Grid->CellByName("B2"), C(2, 2));
     Grid->Recalculate(nullptr);
     EXPECT_EQ(V(3, 3).AsDouble(), 18);
-    EXPECT_EQ(Grid->SpreadsheetHeadingText(2, 0), "B");
-    EXPECT_EQ(Grid->SpreadsheetHeadingText(0, 3), "3");
+    EXPECT_EQ(Access::Internals(Grid).SpreadsheetHeadingText(2, 0), "B");
+    EXPECT_EQ(Access::Internals(Grid).SpreadsheetHeadingText(0, 3), "3");
     Grid->SetSpreadsheetHeaders(false);
-    EXPECT_EQ(C(3, 3)->ReadFFormula(), "C3+$C$3");
+    EXPECT_EQ(C(3, 3)->GetFormula(), "C3+$C$3");
     EXPECT_EQ(Grid->CellByName("c3"), C(2, 2));
 }
 
@@ -211,10 +214,10 @@ TEST_F(Recalculation, RecalculateSkipsTheHeadings) {
     Grid->SetFixedCols(1);
     Grid->SetFixedRows(1);
     Grid->SetSpreadsheetHeaders(true);
-    C(0, 2)->WriteFFormula("1+1");
-    C(2, 2)->WriteFFormula("2+2");
+    Access::WriteFFormula(C(0, 2), "1+1");
+    Access::WriteFFormula(C(2, 2), "2+2");
     Grid->Recalculate(nullptr);
-    EXPECT_TRUE(C(0, 2)->ValueIsUnassigned());
+    EXPECT_EQ(C(0, 2)->GetValue().Type(), varEmpty);
     EXPECT_EQ(V(2, 2).AsDouble(), 4);
 }
 
@@ -235,7 +238,7 @@ TEST_F(Recalculation, ExpressionEvaluatesForACellAndKeepsItsErrorText) {
     EXPECT_EQ(e.Evaluate("E5", C(1, 0), type), FormulaNA);
     EXPECT_THROW(e.Evaluate("1/0", C(1, 0), type), Exception);
     EXPECT_EQ(e.GetErrorText(), "Floating point division by zero");
-    EXPECT_TRUE(C(1, 0)->ReadFError());
+    EXPECT_TRUE(Access::ReadFError(C(1, 0)));
 }
 
 TEST_F(Recalculation, MovedColumnKeepsItsOwnReferencesApart) {
@@ -244,9 +247,9 @@ TEST_F(Recalculation, MovedColumnKeepsItsOwnReferencesApart) {
     C(0, 0)->SetFormula("B2+C2");
     auto others = [](std::int64_t c) { return c == 3 || c == 4 ? c - 1 : c; };
     auto own = [](std::int64_t c) { return c == 2 ? 4 : c == 3 || c == 4 ? c - 1 : c; };
-    Grid->RenumberFormulas(others, nullptr, Grid->GetCols(1), own);
-    EXPECT_EQ(C(1, 0)->ReadFFormula(), "D2+B2");
-    EXPECT_EQ(C(0, 0)->ReadFFormula(), "B2+B2");
+    Access::Internals(Grid).RenumberFormulas(others, nullptr, Grid->GetCols(1), own);
+    EXPECT_EQ(C(1, 0)->GetFormula(), "D2+B2");
+    EXPECT_EQ(C(0, 0)->GetFormula(), "B2+B2");
 }
 
 TEST_F(Recalculation, RenumberingRewritesEveryFormulaOnce) {
@@ -255,15 +258,15 @@ TEST_F(Recalculation, RenumberingRewritesEveryFormulaOnce) {
     C(4, 0)->SetFormula("A5");
     ASSERT_TRUE(Grid->HideColumn(4));
     auto rows = [](std::int64_t r) { return r >= 3 ? r - 1 : r; };
-    Grid->RenumberFormulas(nullptr, rows, nullptr, nullptr);
-    EXPECT_EQ(Grid->GetCells(1, 1)->ReadFFormula(), "A4+A9");
-    EXPECT_EQ(Grid->GetAbsoluteCells(4, 0)->ReadFFormula(), "A4");
+    Access::Internals(Grid).RenumberFormulas(nullptr, rows, nullptr, nullptr);
+    EXPECT_EQ(Grid->GetCells(1, 1)->GetFormula(), "A4+A9");
+    EXPECT_EQ(Grid->GetAbsoluteCells(4, 0)->GetFormula(), "A4");
 }
 
 TEST_F(Recalculation, SwitchingSpreadsheetModeOnRecalculates) {
     Grid->SetSpreadsheetEnabled(false);
     C(0, 0)->SetFormula("2*21");
-    EXPECT_TRUE(C(0, 0)->ValueIsUnassigned());
+    EXPECT_EQ(C(0, 0)->GetValue().Type(), varEmpty);
     Grid->SetSpreadsheetEnabled(true);
     EXPECT_EQ(V(0, 0).AsDouble(), 42);
 }

@@ -1,11 +1,14 @@
 // The update lock, guarded painting, and the grid's reactions to colour and font changes.
 #include "platform/controls/WinUser.h"
 #include "platform/graphics/Graphics.h"
+#include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/ControlsTestSupport.h"
 #include "tests/support/PaintTestSupport.h"
 
 namespace carrelon::test {
 namespace {
+
+using Access = TCarrelonTestAccess;
 
 TEST_F(GridPaintTest, NestedLockSwitchesRedrawOnceAndRepaintsOnce) {
     test::ProcessPendingEvents();
@@ -25,7 +28,7 @@ TEST_F(GridPaintTest, NestedLockSwitchesRedrawOnceAndRepaintsOnce) {
     EXPECT_EQ(Grid->RedrawSwitches, (std::vector<std::intptr_t>{0, 1}));
     // Unbalanced unlocking is harmless.
     EXPECT_EQ(Grid->EnableControls(), 0);
-    EXPECT_EQ(Grid->GetUpdateCount(), 0);
+    EXPECT_EQ(Access::Internals(Grid).FUpdateCount, 0);
 }
 
 TEST_F(GridPaintTest, LockOnAHiddenGridNeverSwitchesRedraw) {
@@ -50,10 +53,10 @@ TEST_F(GridPaintTest, UnlockFitsRowsOnlyWithTheAutoHeightOptions) {
 TEST_F(GridPaintTest, PendingSkipDoesNotSwallowARealRepaint) {
     test::ProcessPendingEvents();
     Grid->PaintCount = 0;
-    Grid->FSkipNextPaint = true;
+    Access::Internals(Grid).FSkipNextPaint = true;
     Grid->Invalidate();
     test::ProcessPendingEvents();
-    EXPECT_FALSE(Grid->FSkipNextPaint);
+    EXPECT_FALSE(Access::Internals(Grid).FSkipNextPaint);
     EXPECT_EQ(Grid->PaintCount, 1);
     PaintGrid();
     EXPECT_FALSE(Records(TCanvasOp::FillRect).empty());
@@ -84,10 +87,10 @@ TEST_F(GridPaintTest, BackgroundColourResetsScrollableColumnColours) {
     Grid->GetCells(3, 3)->SetColor(clBlue);
     Grid->GetCells(3, 0)->SetColor(clBlue);
     Grid->SetColor(clYellow);
-    EXPECT_EQ(Grid->GetCols(0)->ReadFColor(), clRed);  // fixed column keeps its colour
-    EXPECT_EQ(Grid->GetCols(2)->ReadFColor(), clDefault);
+    EXPECT_EQ(Grid->GetCols(0)->GetColor(), clRed);  // fixed column keeps its colour
+    EXPECT_EQ(Grid->GetCols(2)->GetColor(), clYellow);
     EXPECT_EQ(Grid->GetCells(3, 3)->GetColor(), clYellow);
-    EXPECT_EQ(Grid->GetCells(3, 0)->ReadFColor(), clBlue);  // fixed row keeps its own
+    EXPECT_EQ(Grid->GetCells(3, 0)->GetColor(), clBlue);  // fixed row keeps its own
 }
 
 TEST_F(GridPaintTest, FixedColourTakesBackFixedOverridesOnly) {
@@ -99,11 +102,12 @@ TEST_F(GridPaintTest, FixedColourTakesBackFixedOverridesOnly) {
     Grid->GetAbsoluteCols(2)->SetColor(clBlue);
     Grid->GetAbsoluteCells(2, 2)->SetColor(clAqua);  // scrollable
     Grid->SetFixedColor(Grid->GetFixedColor());      // unchanged value still resets
-    EXPECT_EQ(Grid->GetAbsoluteCells(0, 3)->ReadFColor(), clDefault);
-    EXPECT_EQ(Grid->GetAbsoluteCells(2, 0)->ReadFColor(), clDefault);
-    EXPECT_EQ(Grid->GetAbsoluteCells(3, 0)->ReadFColor(), clDefault);
-    EXPECT_EQ(Grid->GetAbsoluteCells(2, 2)->ReadFColor(), clAqua);
-    EXPECT_EQ(Grid->GetAbsoluteCols(2)->ReadFColor(), clBlue);
+    const TColor Fixed = Grid->GetFixedColor();
+    EXPECT_EQ(Grid->GetAbsoluteCells(0, 3)->GetColor(), Fixed);
+    EXPECT_EQ(Grid->GetAbsoluteCells(2, 0)->GetColor(), Fixed);
+    EXPECT_EQ(Grid->GetAbsoluteCells(3, 0)->GetColor(), Fixed);
+    EXPECT_EQ(Grid->GetAbsoluteCells(2, 2)->GetColor(), clAqua);
+    EXPECT_EQ(Grid->GetAbsoluteCols(2)->GetColor(), clBlue);
 }
 
 TEST_F(GridPaintTest, FixedColourKeepsFixedLinesVisible) {
@@ -133,7 +137,7 @@ TEST_F(GridPaintTest, SelectionColoursTakeBackEveryCellsOwn) {
     Grid->SetSelectionFontColor(clYellow);
     EXPECT_EQ(Grid->GetAbsoluteCells(2, 2)->GetSelectedColor(), clGreen);
     EXPECT_EQ(Grid->GetAbsoluteCells(3, 4)->GetSelectedFontColor(), clYellow);
-    EXPECT_FALSE(Grid->GetAbsoluteCells(2, 2)->HasProperties());
+    EXPECT_FALSE(Access::HasProperties(Grid->GetAbsoluteCells(2, 2)));
 }
 
 TEST_F(GridPaintTest, BorderForTextSetsTheDefaultRowHeight) {
@@ -176,8 +180,8 @@ protected:
         Grid->GetCols(1)->SetFont(&Own);                    // an explicit column font
         Grid->GetCells(2, 2)->GetFont()->SetColor(clBlue);  // an own cell font in use
     }
-    TFont* ColumnFont() { return Grid->GetCols(1)->ReadFFont(); }
-    TFont* CellFont() { return Grid->GetCells(2, 2)->ReadFFont(); }
+    TFont* ColumnFont() { return Access::OwnFont(Grid->GetCols(1)); }
+    TFont* CellFont() { return Access::OwnFont(Grid->GetCells(2, 2)); }
 };
 
 TEST_F(FontChangeTest, OneAttributeIsPushedIntoOwnFonts) {
@@ -199,7 +203,7 @@ TEST_F(FontChangeTest, SeveralAttributesDropOwnFonts) {
     Grid->GetFont()->Assign(&F);
     EXPECT_EQ(ColumnFont(), nullptr);
     EXPECT_EQ(CellFont(), nullptr);
-    EXPECT_FALSE(Grid->GetCols(1)->GetFontSet());
+    EXPECT_FALSE(Access::FontSet(Grid->GetCols(1)));
 }
 
 TEST_F(FontChangeTest, ChangeOfNothingThatCountsKeepsOwnFonts) {

@@ -7,10 +7,13 @@
 
 #include "grid/Carrelon.h"
 #include "platform/rtl/DateTime.h"
+#include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
 
 namespace carrelon {
 namespace {
+
+using Access = TCarrelonTestAccess;
 
 using test::Listed;
 using test::MakeMergedCell;
@@ -42,7 +45,7 @@ TEST(Selection, RowSelectListsWholeRows) {
     G->SetOptions(G->GetOptions() + cloRowSelect);
     G->FocusCell(G->GetFixedCols(), 2);
     EXPECT_EQ(G->GetCol(), G->GetFixedCols());
-    EXPECT_EQ(G->ReadFAnchor().X, G->GetColCount() - 1);
+    EXPECT_EQ(Access::Internals(G).ReadFAnchor().X, G->GetColCount() - 1);
     EXPECT_EQ(Listed(G.get()), (Slots{{1, 2}, {2, 2}, {3, 2}, {4, 2}}));
 }
 
@@ -51,7 +54,7 @@ TEST(Selection, SetSelectionRefusesBadRectanglesAndRestoresOptions) {
     G->SetSpreadsheetHeaders(true);
     const TCarrelonOptions Before = G->GetOptions() + cloMultiSelect - cloRangeSelect;
     G->SetOptions(Before);
-    const TGridCoord Current = G->ReadFCurrent();
+    const TGridCoord Current = Access::Internals(G).ReadFCurrent();
     struct Case {
         int L, T, R, B;
         bool Ok;
@@ -70,7 +73,7 @@ TEST(Selection, SetSelectionRefusesBadRectanglesAndRestoresOptions) {
             << c.L << "," << c.T << "," << c.R << "," << c.B;
         EXPECT_EQ(G->GetOptions(), Before);
         if (!c.Ok) {
-            EXPECT_EQ(G->ReadFCurrent(), Current);
+            EXPECT_EQ(Access::Internals(G).ReadFCurrent(), Current);
         }
     }
     EXPECT_EQ(G->GetSelectedCells()->GetCount(), 6);
@@ -83,60 +86,60 @@ protected:
         G = MakeGrid(6, 6);
         G->SetOptions(G->GetOptions() + cloRangeSelect);
         MakeMergedCell(G.get(), 2, 2, 3, 3);
-        ASSERT_TRUE(G->CheckModelInvariants());
+        ASSERT_TRUE(Access::CheckModelInvariants(G.get()));
         G->FocusCell(1, 1);
     }
     std::unique_ptr<TTestGrid> G;
 };
 
 TEST_F(RangeSelection, GrowsByStripsListingMergedCellsOnce) {
-    G->MoveAnchor({3, 3});
+    Access::Internals(G).MoveAnchor({3, 3});
     // Right strip (columns 2..3, rows 1..3) first, then the bottom strip (rows 2..3).
     EXPECT_EQ(Listed(G.get()), (Slots{{1, 1}, {2, 1}, {2, 2}, {3, 1}, {1, 2}, {1, 3}}));
     EXPECT_EQ(G->GetSelectedCells()->GetRect(), (TRect{1, 1, 3, 3}));
 }
 
 TEST_F(RangeSelection, MergedCellLeavesWithItsLastSlotOnTheShrinkingSide) {
-    G->MoveAnchor({4, 4});
-    G->MoveAnchor({2, 2});
+    Access::Internals(G).MoveAnchor({4, 4});
+    Access::Internals(G).MoveAnchor({2, 2});
     TCarrelonCell* Merged = G->GetCells(2, 2);
     EXPECT_TRUE(Merged->GetSelected());
     EXPECT_FALSE(G->GetCells(3, 1)->GetSelected());
     EXPECT_FALSE(G->GetCells(1, 3)->GetSelected());
     EXPECT_EQ(G->GetSelectedCells()->GetCount(), 4);
-    G->MoveAnchor({1, 1});
+    Access::Internals(G).MoveAnchor({1, 1});
     EXPECT_FALSE(Merged->GetSelected());
     EXPECT_EQ(Listed(G.get()), (Slots{{1, 1}}));
 }
 
 TEST_F(RangeSelection, SelectRangeVetoKeepsAnchorAndList) {
-    G->MoveAnchor({2, 1});
+    Access::Internals(G).MoveAnchor({2, 1});
     const Slots Before = Listed(G.get());
     std::vector<std::pair<int, int>> Asked;
     G->OnSelectRange = [&](TObject*, int ACol, int ARow, bool& CanSelect) {
         Asked.emplace_back(ACol, ARow);
         CanSelect = false;
     };
-    G->MoveAnchor({4, 4});
+    Access::Internals(G).MoveAnchor({4, 4});
     EXPECT_EQ(Asked, (Slots{{4, 4}}));
-    EXPECT_EQ(G->ReadFAnchor(), (TGridCoord{2, 1}));
+    EXPECT_EQ(Access::Internals(G).ReadFAnchor(), (TGridCoord{2, 1}));
     EXPECT_EQ(Listed(G.get()), Before);
 }
 
 TEST_F(RangeSelection, VetoedMoveKeepsTheRangeList) {
-    G->MoveAnchor({3, 3});
+    Access::Internals(G).MoveAnchor({3, 3});
     const Slots Before = Listed(G.get());
     G->OnSelectCell = [](TObject*, int, int, bool& CanSelect) { CanSelect = false; };
-    G->MoveCurrent(4, 4, true, true, true);
-    EXPECT_EQ(G->ReadFCurrent(), (TGridCoord{1, 1}));
+    Access::Internals(G).MoveCurrent(4, 4, true, true, true);
+    EXPECT_EQ(Access::Internals(G).ReadFCurrent(), (TGridCoord{1, 1}));
     EXPECT_EQ(Listed(G.get()), Before);
 }
 
 TEST_F(RangeSelection, WithoutRangeSelectAnchorMoveIsAPlainMove) {
     G->SetOptions(G->GetOptions() - cloRangeSelect);
-    G->MoveAnchor({4, 4});
-    EXPECT_EQ(G->ReadFCurrent(), (TGridCoord{4, 4}));
-    EXPECT_EQ(G->ReadFAnchor(), (TGridCoord{4, 4}));
+    Access::Internals(G).MoveAnchor({4, 4});
+    EXPECT_EQ(Access::Internals(G).ReadFCurrent(), (TGridCoord{4, 4}));
+    EXPECT_EQ(Access::Internals(G).ReadFAnchor(), (TGridCoord{4, 4}));
     EXPECT_EQ(Listed(G.get()), (Slots{{4, 4}}));
 }
 
@@ -182,7 +185,7 @@ TEST(Selection, RectOfMixedListIsTheBoundingBox) {
     G->FocusCell(1, 1);
     G->GetSelectedCells()->Add(G->GetCells(3, 6));
     EXPECT_EQ(G->GetSelectedCells()->GetRect(), (TRect{1, 1, 4, 6}));
-    G->GetSelectedCells()->List().Clear();
+    Access::List(G->GetSelectedCells()).Clear();
     EXPECT_EQ(G->GetSelectedCells()->GetRect(), (TRect{-1, -1, -1, -1}));
     G->GetSelectedCells()->Add(G->GetCells(4, 5));
     EXPECT_EQ(G->GetSelectedCells()->GetRect(), (TRect{2, 5, 4, 6}));
@@ -195,7 +198,7 @@ TEST(Selection, FocusCellExKeepsMultiSelectionFocusCellRebuilds) {
     auto G = MakeGrid(6, 6);
     G->SetOptions(G->GetOptions() + cloMultiSelect);
     G->FocusCell(1, 1);
-    G->MoveCurrent(3, 3, true, true, false);  // Ctrl+click adds
+    Access::Internals(G).MoveCurrent(3, 3, true, true, false);  // Ctrl+click adds
     EXPECT_EQ(Listed(G.get()), (Slots{{1, 1}, {3, 3}}));
     EXPECT_TRUE(G->FocusCellEx(4, 2));
     EXPECT_EQ(Listed(G.get()), (Slots{{1, 1}, {3, 3}, {4, 2}}));
@@ -215,7 +218,7 @@ TEST(Selection, MultiSelectCheckDropsFixedAndHiddenCells) {
     S->Add(G->GetCells(4, 4));
     S->Add(G->GetCells(0, 3));  // a fixed column
     S->Add(G->GetCells(3, 0));  // a fixed row
-    G->CheckSelection();
+    Access::Internals(G).CheckSelection();
     EXPECT_EQ(Listed(G.get()), (Slots{{2, 2}, {4, 4}}));
 }
 
@@ -230,10 +233,10 @@ TEST(Selection, SelectCellVetoEndsDragSelection) {
 TEST(Selection, RefusedFocusAfterScrollRepaintsTheView) {
     auto G = MakeGrid(6, 200);
     G->OnSelectCell = [](TObject*, int, int, bool& CanSelect) { CanSelect = false; };
-    G->FSkipErase = false;
-    EXPECT_FALSE(G->DoFocusCell(2, 150, -1, 140, true));
+    Access::Internals(G).FSkipErase = false;
+    EXPECT_FALSE(Access::Internals(G).DoFocusCell(2, 150, -1, 140, true));
     EXPECT_EQ(G->GetTopRow(), 140);
-    EXPECT_TRUE(G->FSkipErase);
+    EXPECT_TRUE(Access::Internals(G).FSkipErase);
 }
 
 TEST(Selection, TimedScrollWaitsHalfASecondThenStepsOneCell) {
@@ -242,19 +245,19 @@ TEST(Selection, TimedScrollWaitsHalfASecondThenStepsOneCell) {
     G->FocusCell(4, 4);
     const TDateTime T0 = 46000.5;
     SetFixedNow(T0);
-    G->FMouseDownTime = T0;
+    Access::Internals(G).FMouseDownTime = T0;
     G->TimedScroll(TScrollDirections{sdRight, sdDown});
-    EXPECT_EQ(G->ReadFAnchor(), (TGridCoord{4, 4}));
+    EXPECT_EQ(Access::Internals(G).ReadFAnchor(), (TGridCoord{4, 4}));
     SetFixedNow(T0 + 0.6 / 86400.0);
-    G->FDragWait = true;
+    Access::Internals(G).FDragWait = true;
     G->TimedScroll(TScrollDirections{sdRight, sdDown});
-    EXPECT_FALSE(G->FDragWait);
-    EXPECT_EQ(G->ReadFAnchor(), (TGridCoord{5, 5}));
+    EXPECT_FALSE(Access::Internals(G).FDragWait);
+    EXPECT_EQ(Access::Internals(G).ReadFAnchor(), (TGridCoord{5, 5}));
     G->TimedScroll(TScrollDirections{sdRight, sdDown});  // at the last column and row
-    EXPECT_EQ(G->ReadFAnchor(), (TGridCoord{5, 5}));
+    EXPECT_EQ(Access::Internals(G).ReadFAnchor(), (TGridCoord{5, 5}));
     for (int i = 0; i < 6; ++i)
         G->TimedScroll(TScrollDirections{sdLeft, sdUp});
-    EXPECT_EQ(G->ReadFAnchor(), (TGridCoord{1, 1}));  // never into the fixed area
+    EXPECT_EQ(Access::Internals(G).ReadFAnchor(), (TGridCoord{1, 1}));  // never into the fixed area
     EXPECT_EQ(G->GetSelectedCells()->GetRect(), (TRect{1, 1, 4, 4}));
     SetClock(nullptr);
 }

@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "grid/Carrelon.h"
+#include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
 
 namespace carrelon {
 namespace {
+
+using Access = TCarrelonTestAccess;
 
 using test::MakeMergedCell;
 using test::TTestGrid;
@@ -105,7 +108,7 @@ TEST(Sizing, SizedWidthIgnoresColumnsScrolledOut) {
     G->SetLeftCol(4);
     G->FSizingIndex = 5;
     G->FSizingPos = 64 + 64 + 50;  // fixed column, column 4, then 50 pixels of column 5
-    EXPECT_EQ(G->CalcSizedColWidth(), 50);
+    EXPECT_EQ(Access::Internals(G).CalcSizedColWidth(), 50);
 }
 
 TEST(Sizing, DragHooksAskTheApplication) {

@@ -1,5 +1,7 @@
 #include "tests/support/GridFixture.h"
 
+#include "tests/support/CarrelonTestAccess.h"
+
 namespace carrelon::test {
 
 void GridFixture::SetUp() {
@@ -22,27 +24,18 @@ void GridFixture::TearDown() {
 
 void GridFixture::ExpectModelSound() const {
     std::string Why;
-    EXPECT_TRUE(Grid->CheckModelInvariants(&Why)) << Why;
+    EXPECT_TRUE(TCarrelonTestAccess::CheckModelInvariants(Grid, &Why)) << Why;
 }
 
 TCarrelonCell* MakeMergedCell(TCarrelon* Grid, int A0, int R0, int A1, int R1) {
-    TCarrelonCell* Kept = Grid->GetAbsoluteCells(A0, R0);
-    for (int a = A0; a <= A1; ++a)
-        for (int r = R0; r <= R1; ++r) {
-            TCarrelonCell*& Slot = Grid->GetAbsoluteCols(a)->CellList()[r];
-            if (Slot != Kept) delete Slot;
-            Slot = Kept;
-        }
-    Kept->WriteFEndCol(Grid->GetAbsoluteCols(A1));
-    Kept->WriteFEndRow(R1);
-    return Kept;
+    return TCarrelonTestAccess::MergeCells(Grid, A0, R0, A1, R1);
 }
 
 std::vector<std::pair<int, int>> Listed(const TCarrelon* Grid) {
     std::vector<std::pair<int, int>> Out;
     const TCarrelonSelection* S = Grid->GetSelectedCells();
     for (int i = 0; i < S->GetCount(); ++i)
-        Out.emplace_back(S->GetCells(i)->GetStartCol(), S->GetCells(i)->Row);
+        Out.emplace_back(S->GetCells(i)->GetStartCol(), S->GetCells(i)->GetRow());
     return Out;
 }
 

@@ -46,9 +46,8 @@ public:
     using TCarrelon::TimedScroll;
 };
 
-// Makes the cell at (absolute column A0, row R0) cover the rectangle up to (A1, R1): the other
-// cells of the rectangle are freed and their slots take the kept cell. For building merged
-// layouts in tests without the merge operations.
+// Makes the cell at (absolute column A0, row R0) cover the rectangle up to (A1, R1), as a merge
+// does. For building merged layouts in tests without the merge operations.
 TCarrelonCell* MakeMergedCell(TCarrelon* Grid, int A0, int R0, int A1, int R1);
 
 // The listed cells as (StartCol, Row) pairs, in list order.

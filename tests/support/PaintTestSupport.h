@@ -17,7 +17,6 @@ namespace carrelon::test {
 // A grid that counts its paint passes and the redraw switches it is sent.
 class TCountingGrid : public TCarrelon {
 public:
-    using TCarrelon::CalcCellRect;
     using TCarrelon::TCarrelon;
     int PaintCount = 0;
     std::vector<std::intptr_t> RedrawSwitches;

@@ -1,0 +1,330 @@
+// TCarrelonPrivate: the state the control's files share and the control's internal routines.
+// Not part of the interface: only the control's own files include this header (grid/,
+// printing/ and exchange/ sources; tests only through tests/support/CarrelonTestAccess.h).
+//
+// How to add to it:
+// - State: a field in the block of its responsibility below, named as the design names it
+//   (FEditorShowing, FPasting, ...), with its initial value here; the constructor sets only
+//   values that depend on the grid. The control's members read it as d->FName.
+// - An internal routine: a member declared in its block here and defined in the file of its
+//   responsibility (printing and exchange routines in printing/ and exchange/). Inside these
+//   members the control is q (q->GetColCount()); the base grid's protected state and methods
+//   are reached through q as well (q->FAnchor, q->MoveColRow(...)), since this class is the
+//   control's friend.
+// - Columns, cells and the selection keep their internals private and list this class and
+//   TCarrelon as friends; cells and columns are made and freed only by the model's own code.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "formulas/ReferenceRewrite.h"
+#include "grid/Carrelon.h"
+#include "platform/rtl/DateTime.h"
+
+namespace carrelon {
+
+class TBitmap;
+class TCanvas;
+class TCarrelonFormulas;
+class TFont;
+class TGraphic;
+class TPopupMenu;
+
+class TCarrelonPrivate {
+public:
+    explicit TCarrelonPrivate(TCarrelon* AGrid);
+    ~TCarrelonPrivate();
+    TCarrelonPrivate(const TCarrelonPrivate&) = delete;
+    TCarrelonPrivate& operator=(const TCarrelonPrivate&) = delete;
+
+    // The private part of a grid.
+    static TCarrelonPrivate& Of(const TCarrelon* Grid) { return *Grid->d; }
+    static TCarrelonPrivate& Of(const TCarrelon& Grid) { return *Grid.d; }
+
+    TCarrelon* const q;
+
+    // ==== Life cycle (grid/CarrelonCore.cpp) ====================================================
+    bool Designing() const;
+    bool Loading() const;
+    void CreateModel();
+    void DestroyModel();
+    // Run-time parts other than the model: the check-box images.
+    void CreateRunTimeParts();
+    void ShowOutOfMemory();
+    // True when the model exists (not in the form designer).
+    bool FModel = false;
+    int FColumnCounter = 0;  // the next column's creation number
+    long long FCellBudget = TCarrelon::DefaultCellBudget;
+
+    // ==== Columns and counts (grid/CarrelonCore.cpp, grid/CarrelonModel.cpp) ====================
+    // The column lists. Code that changes them calls MarkColumnsMoved afterwards so that the
+    // columns' cached positions are refreshed.
+    std::vector<TCarrelonCol*>& EditColList();
+    std::vector<TCarrelonCol*>& EditAbsoluteColList();
+    std::vector<TCarrelonCol*>& EditHiddenColList();
+    void MarkColumnsMoved() { FColumnsDirty = true; }
+    // Refreshes every column's cached visible, absolute and hidden position when needed.
+    void ReindexColumns() const {
+        if (FColumnsDirty) RebuildColumnIndexes();
+    }
+    void RebuildColumnIndexes() const;
+    // Makes a cell for the model.
+    TCarrelonCell* NewCell(TCarrelonCol* ACol, int ARow);
+    // Tells the grid that a cell object is being freed, so it keeps no pointer to it.
+    void CellFreed(TCarrelonCell* Cell);
+    // Removes one row from every column; cells of that row alone are freed.
+    void DoDeleteRow(int ARow);
+    // Makes the cell at (absolute column A0, row R0) stand in every slot of the rectangle up
+    // to (A1, R1) and frees the other cells there, each once. Every cell of the rectangle must
+    // lie wholly inside it; the merge operations check that before.
+    TCarrelonCell* CoverRectangle(int A0, int R0, int A1, int R1);
+    // Enters the lock of a count setter: the editor gate, then one level up with redraw off at
+    // the outermost level. False when the editor refuses to close.
+    bool BeginCountChange();
+    void EndCountChange();
+    void SyncBaseFixedRows();
+    // Headings need a fixed row and a fixed column: switched off when either count reaches 0.
+    void ClearSpreadsheetHeadersAtZero();
+    // True when Cols x Rows slots stay within the cell budget.
+    bool WithinBudget(long long Cols, long long Rows) const { return Cols * Rows <= FCellBudget; }
+    // True when a vertical merge reaches over the boundary above row R, or a horizontal one
+    // over the boundary left of visible column K.
+    bool MergeCrossesRow(int R) const;
+    bool MergeCrossesCol(int K) const;
+    // Checks the model's invariants; on failure returns false and, when Why is given, says
+    // what is wrong.
+    bool CheckModelInvariants(std::string* Why = nullptr) const;
+    std::vector<TCarrelonCol*> FCols;          // visible, index = base-grid column
+    std::vector<TCarrelonCol*> FAbsoluteCols;  // all, in absolute order
+    std::vector<TCarrelonCol*> FHiddenCols;    // hidden, in absolute order
+    mutable bool FColumnsDirty = true;
+    int FOwnFixedRows = 0;       // FixedRows; may equal RowCount
+    int FAbsoluteFixedCols = 0;  // fixed columns counted among all columns
+
+    // ==== Base-grid state ========================================================================
+    TGridCoord ReadFAnchor() const;
+    void WriteFAnchor(TGridCoord Value);
+    TGridCoord ReadFCurrent() const;
+    void WriteFCurrent(TGridCoord Value);
+    TGridCoord ReadFTopLeft() const;
+    void WriteFTopLeft(TGridCoord Value);
+    // The per-row height array; nil while every row has the default height.
+    const std::vector<int>* ReadFRowHeights() const;
+    // Sets the base grid's column width directly, bypassing the column object.
+    void AssignInheritedColWidths(int Index, int Value);
+    // Set the base grid's count with OnTopLeftChanged detached; the anchor and top-left keep
+    // their coordinates, clamped to the new count.
+    void UpdateInheritedColCount(int N);
+    void UpdateInheritedRowCount(int N);
+
+    // ==== Options and appearance =================================================================
+    TCarrelonOptions FCarrelonOptions;
+    TCarrelonEditorOptions FEditorOptions;
+    TCarrelonEditControlOptions FEditControlOptions;
+    TCarrelonTabOptions FTabOptions;
+    TCarrelonPrintOptions FPrintOptions;
+    TCarrelonSpreadsheetOptions FSpreadsheetOptions;
+    TCarrelonLoadedEvents FLoadedEvents;
+    TColor FGridLineColor = 0;
+    TColor FFixedGridLineColor = 0;
+    TColor FEditColor = 0;
+    TColor FEditFontColor = 0;
+    TColor FSelectionColor = 0;
+    TColor FSelectionFontColor = 0;
+    TColor FSortIndicatorColor = 0;
+    int FSortColumn = 0;
+    bool FSortDescending = false;
+    bool FSortOnClick = false;
+    bool FSortOnDblClick = false;
+    bool FSortIndicator = false;
+    TCarrelonCompareProc FCompareProc;
+    AnsiString FExportTag;
+    int FBorderForText = 2;
+    bool FWordWrap = true;
+    bool FHideSelection = false;
+    bool FInplaceScrollBar = false;
+    // A copy of the grid font after the previous font change.
+    std::unique_ptr<TFont> FFontShadow;
+
+    // ==== Editor hooks (grid/CarrelonHooks.cpp) ==================================================
+    // True while the editor (or an application-supplied control) stays open and refuses to
+    // close; every structural change is then refused.
+    bool CheckEditorMode();
+    void CheckAlwaysShowEditor();
+    // Applies the current-cell reaction of a cell's CheckBox or Button change: Close closes the
+    // editor, otherwise the always-show-editor rule applies; true when the editor opened or
+    // closed.
+    bool EditorReaction(bool Close);
+    // Set while the editor (or an application-supplied control) is open.
+    bool FEditorShowing = false;
+    TWinControl* FEditControl = nullptr;     // not owned
+    TPopupMenu* FEditorPopupMenu = nullptr;  // owned as a component by the control
+
+    // ==== Mouse and hints ========================================================================
+    // From a press to its release.
+    bool FMouseButtonDown = false;
+    // Written by the mouse press, read by the timed scroll.
+    TDateTime FMouseDownTime = 0;
+    bool FDragWait = false;
+    TCarrelonCell* FHintCell = nullptr;
+    TCarrelonCell* FPushedButtonCell = nullptr;
+    TCarrelonCell* FPendingResizeCell = nullptr;
+
+    // ==== Selection (grid/SelectionMoves.cpp) ====================================================
+    // Puts the current cell on the first selectable cell and refills the selected list.
+    void Initialize();
+    // Clamps the current cell and anchor and rebuilds or prunes the selected list.
+    void CheckSelection();
+    // CheckSelection, also listing in Dropped the cells it took out of the list.
+    void CheckSelectionDropping(std::vector<TCarrelonCell*>* Dropped);
+    void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show, bool ClearList);
+    void MoveAnchor(const TGridCoord& NewAnchor);
+    bool DoFocusCell(int ACol, int ARow, int NewLeftCol, int NewTopRow, bool MoveAnchor);
+    // Empties the selected list and fills it with the cells of the base selection rectangle,
+    // column by column.
+    void RefillSelectedCells();
+    int HeadingOffset() const;
+    bool InsideGrid(int ACol, int ARow) const;
+    bool TargetOutsideFixed(int ACol, int ARow) const;
+    TGridCoord SelectionView() const;
+    TGridCoord ClampSelectionCoord(TGridCoord P) const;
+    bool MayStaySelected(const TCarrelonCell* Cell) const;
+    void ListSelectionRect(bool InvalidateAdded);
+    void UpdateListByStrips(const TGridRect& Old, const TGridRect& New, bool Repaint);
+    void ScrollToFixedBandTarget(int ACol, int ARow);
+    bool CanFocusCell(int ACol, int ARow);
+    bool LockDrawing();
+    void UnlockDrawing(bool Locked);
+    void ValidateClient();
+    void RepaintAfterScroll();
+    std::unique_ptr<TCarrelonSelection> FSelectedCells;
+    // Set when SelectCell refused the move in progress.
+    bool FSelectVetoed = false;
+
+    // ==== Sizing (grid/RowFitting.cpp, grid/ColumnFitting.cpp, grid/SizingDrag.cpp) =============
+    struct TRowFitScratch;
+    // Fits the row to its contents when the options ask for it; true when its height changed.
+    bool ResizeRow(int ARow);
+    bool DoResizeRow(int ARow, bool Increase, bool Decrease, int EditorHeight);
+    // Fits every row (each vertical-merge chain once); true when a height changed.
+    bool FitAllRows(bool Increase, bool Decrease);
+    std::pair<int, int> RowFitRange(int ARow) const;
+    bool FitRowRange(int First, int Last, bool Increase, bool Decrease, int EditorHeight,
+                     TRowFitScratch& S);
+    void DoAutoSizeColumn(int ACol, bool ByUser);
+    int MeasureTextWidth(const TCarrelonCell* Cell, const AnsiString& Text);
+    bool AutoSizeColumnList(const std::vector<int>& Indexes);
+    // True when a sizing boundary lies under the client point.
+    bool Sizing(int X, int Y);
+    // The size a sizing drag gives at its current position.
+    int CalcSizedColWidth() const;
+    int CalcSizedRowHeight() const;
+    // The direction of the last height change made by row fitting.
+    bool FRowShrinking = false;
+    // While set, the base grid's row-heights notification is not acted on.
+    bool FMuteRowHeightsChanged = false;
+
+    // ==== Update lock and repaint (grid/Repaint.cpp) =============================================
+    // Enters the lock; true when this call raised the depth (only then may it leave it).
+    bool TryDisableControls();
+    // True when a cell or column may issue a repaint now.
+    bool CanRepaint() const;
+    void SetRedraw(bool On);
+    void FitRowsAfterLock();
+    int FUpdateCount = 0;
+    bool FRedrawOff = false;  // the lock switched redraw off and must switch it on again
+    bool FSkipErase = false;
+    bool FSkipNextPaint = false;
+    bool FPasting = false;
+    bool FIniLoading = false;
+    std::int32_t FLastWindowStyle = 0;
+
+    // ==== Painting (grid/Paint*.cpp) =============================================================
+    // Client x of a column's left edge and y of a row's top edge; a slot scrolled out towards
+    // the start lies before the fixed boundary (possibly negative).
+    int GetX(int Index) const;
+    int GetY(int Index) const;
+    // The on-screen rectangle of a (merged) cell without its line strips; empty when every
+    // column of the cell is hidden.
+    TRect CalcCellRect(const TCarrelonCell* Cell) const;
+    // Widths of the line below a cell and of the line right of its end column, 0 where the
+    // options draw none.
+    int HorzLineWidth(bool Fixed) const;
+    int VertLineWidth(bool Fixed, const TCarrelonCol* EndColumn) const;
+    // Height of Text in the cell's columns with its font and wrapping, text borders included;
+    // 0 for no text, -1 when the cell's columns have no width.
+    int MeasureCellText(const TCarrelonCell* Cell, AnsiString Text);
+    // The text the open editor holds (the cell's text while none is open).
+    AnsiString EditorCurrentText() const;
+    // The row height that TextHeight("A"), BorderForText and the line width make.
+    int CalcDefaultRowHeight();
+    void DrawCellDesignTime(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
+    void DrawCellRunTime(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
+    void DrawSortIndicator(const TRect& Rect);
+    void ExcludeFixedBands(int ACol, int ARow);
+    bool IsHeadingSlot(int ACol, int ARow) const;
+    TColor FixedLineColor(bool Heading) const;
+    void DrawCellText(TCanvas* C, TCarrelonCell* Cell, int ACol, int ARow, const TRect& R,
+                      const AnsiString& T, bool Heading, bool Highlight);
+    void DrawFixedEdges(TCanvas* C, int ACol, int ARow, const TRect& R, TGridDrawState AState,
+                        const TCarrelonCol* EndColumn, bool Heading, bool Highlight);
+    void DrawCellPicture(TCanvas* C, const TCarrelonCell* Cell, const TGraphic* G, const TRect& R);
+    void DrawCellCheckBox(TCanvas* C, const TCarrelonCell* Cell, const TRect& R);
+    void DrawNeighbourBorders(TCanvas* C, const TCarrelonCell* Cell, int ACol, int ARow,
+                              bool Fixed);
+    // Clip exclusions already made in the current paint pass, so each is made once.
+    struct TPaintPass {
+        TRect Excluded[3];
+    };
+    TPaintPass FPaintPass;
+    // The check-box images (run time only).
+    std::unique_ptr<TBitmap> FUncheckedImage;
+    std::unique_ptr<TBitmap> FCheckedImage;
+
+    // ==== Appearance (grid/Appearance.cpp) =======================================================
+    void ApplyLineColourRule();
+    void ApplyFixedLineContrast(TColor Value);
+    void PushFontColour(TColor Colour);
+    void PushFontAttribute(const TFont& Font, int Attribute);
+    void DropOwnFonts();
+    void ResetCellColours(bool Selected);
+
+    // ==== Formulas (grid/FormulaBridge.cpp) ======================================================
+    // Evaluates the cell's formula into its value; true when the value changed.
+    bool AnalyzeExpression(TCarrelonCell* Cell);
+    // The text of a spreadsheet heading slot (letters in row 0, numbers in column 0), else "".
+    AnsiString SpreadsheetHeadingText(int ACol, int ARow) const;
+    // Rewrites the references of every formula (all absolute columns, a merged cell once)
+    // through mappings of A1 column and row numbers; an empty mapping keeps that part. Cells
+    // whose start column is MovedCol use MovedColMap for columns instead. Raw writes: no
+    // recalculation, no events.
+    void RenumberFormulas(const TReferenceMap& ColMap, const TReferenceMap& RowMap,
+                          const TCarrelonCol* MovedCol = nullptr,
+                          const TReferenceMap& MovedColMap = nullptr);
+    // Moves every reference by one row and column so that it keeps naming its cell when
+    // headings are switched on (true) or off; raw writes.
+    void ShiftFormulasForHeadings(bool HeadingsOn);
+    // Keep the registry of formula cells: the cell calls the first when its formula is
+    // written, CellFreed the second.
+    void FormulaWritten(TCarrelonCell* Cell, bool HasFormula);
+    void FormulaCellFreed(TCarrelonCell* Cell);
+    // The grid's formula state, made on first use.
+    TCarrelonFormulas& Formulas();
+    void InvalidateSpreadsheetHeadings();
+    std::unique_ptr<TCarrelonFormulas> FFormulas;
+    bool FSpreadsheetHeaders = false;
+    bool FSpreadsheetEnabled = false;
+
+    // ==== Printing (printing/) ===================================================================
+    std::unique_ptr<TCarrelonPrintMargins> FPrintMargins;
+    std::unique_ptr<TCarrelonPrintHeaderFooter> FPrintHeader;
+    std::unique_ptr<TCarrelonPrintHeaderFooter> FPrintFooter;
+    // Outer borders queued by the page renderer until the page's cells are drawn.
+    std::vector<std::unique_ptr<TCarrelonPrintOuterBorder>> FPrintOuterBorders;
+};
+
+}  // namespace carrelon
