@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <new>
+#include <vector>
 
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
@@ -13,6 +14,14 @@ namespace carrelon {
 struct Variant::TSharedText {
     std::atomic<int> Refs{1};
     AnsiString Text;
+};
+
+struct Variant::TSharedArray {
+    std::atomic<int> Refs{1};
+    int Dims = 1;
+    int Low[2] = {0, 0};
+    int Count[2] = {0, 1};
+    std::vector<Variant> Items;
 };
 
 static_assert(sizeof(Variant) <= 16, "a Variant must stay small: the grid keeps one per cell");
@@ -71,8 +80,54 @@ Variant Variant::MakeOleStr(const AnsiString& Value) {
     return v;
 }
 
+void Variant::AddRef() const noexcept {
+    if (IsStringType(FType))
+        FData.Text->Refs.fetch_add(1, std::memory_order_relaxed);
+    else if (FType & varArray)
+        FData.Array->Refs.fetch_add(1, std::memory_order_relaxed);
+}
+
 Variant::Variant(const Variant& Other) noexcept : FType(Other.FType), FData(Other.FData) {
-    if (IsStringType(FType)) FData.Text->Refs.fetch_add(1, std::memory_order_relaxed);
+    AddRef();
+}
+
+namespace {
+
+constexpr long long MaxArrayElements = 1LL << 26;
+
+[[noreturn]] void ArrayIndexError() {
+    throw EVariantError("Variant or safe array index out of bounds");
+}
+
+}  // namespace
+
+Variant Variant::MakeArray(int Low1, int High1) {
+    Variant v = MakeArray(Low1, High1, 0, 0);
+    v.FData.Array->Dims = 1;
+    return v;
+}
+
+Variant Variant::MakeArray(int Low1, int High1, int Low2, int High2) {
+    const long long n1 = static_cast<long long>(High1) - Low1 + 1;
+    const long long n2 = static_cast<long long>(High2) - Low2 + 1;
+    if (n1 < 0 || n2 < 0) throw EVariantError("Invalid variant array bounds");
+    if (n1 * n2 > MaxArrayElements) throw EOutOfMemory(SOutOfMemory);
+    auto* a = new TSharedArray{};
+    a->Dims = 2;
+    a->Low[0] = Low1;
+    a->Low[1] = Low2;
+    a->Count[0] = static_cast<int>(n1);
+    a->Count[1] = static_cast<int>(n2);
+    try {
+        a->Items.resize(static_cast<size_t>(n1 * n2));
+    } catch (...) {
+        delete a;
+        throw;
+    }
+    Variant v;
+    v.FType = varArray | varVariant;
+    v.FData.Array = a;
+    return v;
 }
 
 Variant::Variant(Variant&& Other) noexcept : FType(Other.FType), FData(Other.FData) {
@@ -82,8 +137,7 @@ Variant::Variant(Variant&& Other) noexcept : FType(Other.FType), FData(Other.FDa
 
 Variant& Variant::operator=(const Variant& Other) noexcept {
     if (this != &Other) {
-        if (IsStringType(Other.FType))
-            Other.FData.Text->Refs.fetch_add(1, std::memory_order_relaxed);
+        Other.AddRef();
         Release();
         FType = Other.FType;
         FData = Other.FData;
@@ -109,8 +163,71 @@ Variant::~Variant() {
 void Variant::Release() noexcept {
     if (IsStringType(FType) && FData.Text->Refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
         delete FData.Text;
+    else if ((FType & varArray) && FData.Array->Refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        delete FData.Array;
     FType = varEmpty;
     FData.Int = 0;
+}
+
+int Variant::ArrayDimCount() const {
+    return IsArray() ? FData.Array->Dims : 0;
+}
+
+int Variant::ArrayLowBound(int Dim) const {
+    if (!IsArray() || Dim < 1 || Dim > 2 || (Dim == 2 && FData.Array->Dims < 2)) ArrayIndexError();
+    return FData.Array->Low[Dim - 1];
+}
+
+int Variant::ArrayHighBound(int Dim) const {
+    ArrayLowBound(Dim);
+    return FData.Array->Low[Dim - 1] + FData.Array->Count[Dim - 1] - 1;
+}
+
+const Variant& Variant::ArrayAt(int I, int J, int Dims) const {
+    if (!IsArray() || FData.Array->Dims != Dims) ArrayIndexError();
+    const TSharedArray& a = *FData.Array;
+    const long long i = static_cast<long long>(I) - a.Low[0];
+    const long long j = static_cast<long long>(J) - a.Low[1];
+    if (i < 0 || i >= a.Count[0] || j < 0 || j >= a.Count[1]) ArrayIndexError();
+    return a.Items[static_cast<size_t>(i * a.Count[1] + j)];
+}
+
+Variant& Variant::MutableArrayAt(int I, int J, int Dims) {
+    ArrayAt(I, J, Dims);  // checks
+    if (FData.Array->Refs.load(std::memory_order_acquire) > 1) {
+        auto* copy = new TSharedArray{};
+        copy->Dims = FData.Array->Dims;
+        for (int d = 0; d < 2; ++d) {
+            copy->Low[d] = FData.Array->Low[d];
+            copy->Count[d] = FData.Array->Count[d];
+        }
+        try {
+            copy->Items = FData.Array->Items;
+        } catch (...) {
+            delete copy;
+            throw;
+        }
+        Release();
+        FType = varArray | varVariant;
+        FData.Array = copy;
+    }
+    return const_cast<Variant&>(ArrayAt(I, J, Dims));
+}
+
+const Variant& Variant::ArrayGet(int I) const {
+    return ArrayAt(I, 0, 1);
+}
+
+const Variant& Variant::ArrayGet(int I, int J) const {
+    return ArrayAt(I, J, 2);
+}
+
+void Variant::ArrayPut(const Variant& Value, int I) {
+    MutableArrayAt(I, 0, 1) = Value;
+}
+
+void Variant::ArrayPut(const Variant& Value, int I, int J) {
+    MutableArrayAt(I, J, 2) = Value;
 }
 
 bool Variant::IsNumeric() const {

@@ -33,6 +33,7 @@ inline constexpr TVarType varInt64 = 0x0014;
 inline constexpr TVarType varStrArg = 0x0048;
 inline constexpr TVarType varString = 0x0100;
 inline constexpr TVarType varTypeMask = 0x0FFF;
+inline constexpr TVarType varArray = 0x2000;
 
 class Variant {
 public:
@@ -66,12 +67,30 @@ public:
     static Variant MakeNull() { return Variant(TNullTag::Null); }
     static Variant MakeError(int Code);
     static Variant MakeOleStr(const AnsiString& Value);
+    // An array of variants (type varArray | varVariant) with one or two dimensions, each given
+    // as low and high bound; every element starts Empty. Copies share the elements until one of
+    // them is changed. Raises EVariantError for bad bounds and EOutOfMemory beyond 2^26
+    // elements.
+    static Variant MakeArray(int Low1, int High1);
+    static Variant MakeArray(int Low1, int High1, int Low2, int High2);
 
     TVarType Type() const { return FType; }
     bool IsEmpty() const { return FType == varEmpty; }
     bool IsNull() const { return FType == varNull; }
     bool IsString() const { return FType == varString || FType == varOleStr; }
     bool IsNumeric() const;  // an integer type, Single, Double or Currency
+    bool IsArray() const { return (FType & varArray) != 0; }
+
+    // Arrays: dimension count (0 for a non-array), bounds of a dimension counted from 1, and
+    // element access by index per dimension. A bad dimension or index raises
+    // EVariantError ("Variant or safe array index out of bounds").
+    int ArrayDimCount() const;
+    int ArrayLowBound(int Dim) const;
+    int ArrayHighBound(int Dim) const;
+    const Variant& ArrayGet(int I) const;
+    const Variant& ArrayGet(int I, int J) const;
+    void ArrayPut(const Variant& Value, int I);
+    void ArrayPut(const Variant& Value, int I, int J);
 
     // Conversions raise EVariantTypeCastError ("Could not convert variant of type (String)
     // into type (Double)") when impossible and EVariantOverflowError when out of range.
@@ -94,7 +113,11 @@ public:
 
 private:
     struct TSharedText;
+    struct TSharedArray;
     void Release() noexcept;
+    void AddRef() const noexcept;
+    const Variant& ArrayAt(int I, int J, int Dims) const;
+    Variant& MutableArrayAt(int I, int J, int Dims);
     Int64 IntValue() const { return FData.Int; }
     [[noreturn]] void CastError(TVarType Target) const;
 
@@ -105,6 +128,7 @@ private:
         float Single;
         bool Bool;
         TSharedText* Text;
+        TSharedArray* Array;
     } FData{0};
 };
 
@@ -124,6 +148,18 @@ inline bool VarIsNull(const Variant& V) {
 AnsiString VarToStr(const Variant& V);
 // V converted to the given type code (raising as the As... conversions).
 Variant VarAsType(const Variant& V, TVarType Type);
+inline bool VarIsArray(const Variant& V) {
+    return V.IsArray();
+}
+inline int VarArrayDimCount(const Variant& V) {
+    return V.ArrayDimCount();
+}
+inline int VarArrayLowBound(const Variant& V, int Dim) {
+    return V.ArrayLowBound(Dim);
+}
+inline int VarArrayHighBound(const Variant& V, int Dim) {
+    return V.ArrayHighBound(Dim);
+}
 // "Empty", "Null", "Integer", "Double", "String"... for a type code.
 AnsiString VarTypeAsText(TVarType Type);
 

@@ -123,3 +123,35 @@ TEST(Variant, SharesStringsAndCopiesSafely) {
     d = std::move(c);
     EXPECT_EQ(d.AsString(), "shared text");
 }
+
+namespace carrelon {
+namespace {
+
+TEST(VariantArray, BoundsElementsAndCopyOnWrite) {
+    Variant a = Variant::MakeArray(1, 2, 1, 3);
+    EXPECT_TRUE(VarIsArray(a));
+    EXPECT_EQ(VarArrayDimCount(a), 2);
+    EXPECT_EQ(VarArrayLowBound(a, 1), 1);
+    EXPECT_EQ(VarArrayHighBound(a, 2), 3);
+    a.ArrayPut(Variant("x"), 2, 3);
+    Variant b = a;  // shares until one side changes
+    b.ArrayPut(Variant(5), 2, 3);
+    EXPECT_EQ(a.ArrayGet(2, 3).AsString(), "x");
+    EXPECT_EQ(b.ArrayGet(2, 3).AsInteger(), 5);
+    EXPECT_TRUE(a.ArrayGet(1, 1).IsEmpty());
+    EXPECT_THROW(a.ArrayGet(3, 1), EVariantError);
+    EXPECT_THROW(a.ArrayGet(1), EVariantError);  // wrong dimension count
+    EXPECT_THROW(VarArrayHighBound(a, 3), EVariantError);
+    EXPECT_THROW(a.AsString(), EVariantTypeCastError);
+
+    Variant one = Variant::MakeArray(0, 0);
+    EXPECT_EQ(VarArrayDimCount(one), 1);
+    one.ArrayPut(Variant(1.5), 0);
+    EXPECT_EQ(one.ArrayGet(0).AsDouble(), 1.5);
+    EXPECT_THROW(Variant::MakeArray(1, 0x7FFFFFFF, 1, 0x7FFFFFFF), EOutOfMemory);
+    EXPECT_THROW(Variant::MakeArray(2, 0), EVariantError);
+    EXPECT_EQ(VarArrayDimCount(Variant(1)), 0);
+}
+
+}  // namespace
+}  // namespace carrelon

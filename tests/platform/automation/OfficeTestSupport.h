@@ -1,0 +1,42 @@
+// Shared helpers for the automation tests: a clean automation state per test, temporary folders,
+// and the outside readers (Python's openpyxl and python-docx, LibreOffice) that check the files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/automation/OfficeServers.h"
+#include "platform/automation/Ole.h"
+
+namespace carrelon::test {
+
+// Every test starts with the platform's servers, no running instance, no injection, no log and
+// a show hook that only records.
+class OleTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::filesystem::path Dir;      // a fresh folder removed afterwards
+    std::vector<AnsiString> Shown;  // files the show hook saved
+    std::vector<AnsiString> Log;
+};
+
+// Runs python3 with Script (program text) and Args; the output goes to Out. Returns the exit
+// code, or -1 when python3 or one of the Modules is missing (the caller skips then).
+int RunPython(const std::string& Script, const std::vector<std::string>& Args, std::string& Out,
+              const std::vector<std::string>& Modules);
+
+// Converts File with LibreOffice headless into Format ("pdf", "xlsx", "csv") in OutDir; the
+// converted file's path, or "" when LibreOffice is missing or failed.
+std::string ConvertWithLibreOffice(const std::string& File, const std::string& Format,
+                                   const std::string& OutDir);
+bool HaveLibreOffice();
+
+#define CARRELON_PYTHON_OR_SKIP(rc) \
+    if ((rc) == -1) GTEST_SKIP() << "python3 with the needed module is not installed"
+
+}  // namespace carrelon::test
