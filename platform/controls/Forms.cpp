@@ -5,9 +5,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <QToolTip>
 #include <algorithm>
 #include <iostream>
@@ -269,36 +267,32 @@ void TCustomForm::WndProc(TMessage& Message) {
 
 // ---- TApplication ---------------------------------------------------------------------------
 
-struct TApplication::TPrivate {
-    // Timer owners live as children of the Qt application, so they never outlive it.
-    QPointer<QTimer> PauseTimer;
-    QPointer<QTimer> HideTimer;
-    TWindowWidget* Handle = nullptr;
+namespace {
+// Hint pauses are plain ints; one below zero means no pause.
+Cardinal PauseOf(int Milliseconds) {
+    return static_cast<Cardinal>(std::max(Milliseconds, 0));
+}
+}  // namespace
 
-    QTimer* Timer(QPointer<QTimer>& T, std::function<void()> Fn) {
-        if (!T && QCoreApplication::instance() != nullptr) {
-            T = new QTimer(QCoreApplication::instance());
-            T->setSingleShot(true);
-            QObject::connect(T.data(), &QTimer::timeout,
-                             [Fn = std::move(Fn)] { GuardedCall(Application(), Fn); });
-        }
-        return T.data();
-    }
+struct TApplication::TPrivate {
+    explicit TPrivate(TApplication* App)
+        : PauseTimer([App] { GuardedCall(App, [App] { App->HintTimerExpired(); }); }),
+          HideTimer([App] { GuardedCall(App, [App] { App->HideHint(); }); }) {}
+    TPlatformTimer PauseTimer;
+    TPlatformTimer HideTimer;
+    TWindowWidget* Handle = nullptr;
 };
 
 TApplication::TApplication(TComponent* AOwner)
-    : TComponent(AOwner), D(std::make_unique<TPrivate>()), FHintColor(clInfoBk) {}
+    : TComponent(AOwner), D(std::make_unique<TPrivate>(this)), FHintColor(clInfoBk) {}
 
-TApplication::~TApplication() {
-    if (D->PauseTimer) delete D->PauseTimer.data();
-    if (D->HideTimer) delete D->HideTimer.data();
-}
+TApplication::~TApplication() = default;
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FHintControl) {
         HideHint();
-        if (D->PauseTimer) D->PauseTimer->stop();
+        D->PauseTimer.Stop();
         FHintControl = nullptr;
         FHintInfo = THintInfo();
     }
@@ -336,12 +330,12 @@ void TApplication::HideHint() {
         FHintShowing = false;
         if (QCoreApplication::instance() != nullptr) QToolTip::hideText();
     }
-    if (D->HideTimer) D->HideTimer->stop();
+    D->HideTimer.Stop();
 }
 
 void TApplication::CancelHint() {
     HideHint();
-    if (D->PauseTimer) D->PauseTimer->stop();
+    D->PauseTimer.Stop();
     if (FHintControl != nullptr) FHintControl->RemoveFreeNotification(this);
     FHintControl = nullptr;
     FHintInfo = THintInfo();
@@ -370,12 +364,10 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
         if (FHintControl != nullptr) FHintControl->RemoveFreeNotification(this);
         FHintControl = Target;
         if (Target != nullptr) Target->FreeNotification(this);
-        if (QTimer* T = D->Timer(D->PauseTimer, [this] { HintTimerExpired(); })) {
-            if (Target != nullptr)
-                T->start(WasShowing ? FHintShortPause : FHintPause);
-            else
-                T->stop();
-        }
+        if (Target != nullptr)
+            D->PauseTimer.Start(PauseOf(WasShowing ? FHintShortPause : FHintPause), false);
+        else
+            D->PauseTimer.Stop();
         FHintInfo.CursorPos = P;
         return;
     }
@@ -383,10 +375,9 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
     if (FHintShowing && !FHintInfo.CursorRect.Contains(P)) {
         // Leaving the hint's rectangle starts over, as a new control would.
         HideHint();
-        if (QTimer* T = D->Timer(D->PauseTimer, [this] { HintTimerExpired(); }))
-            T->start(FHintShortPause);
-    } else if (!FHintShowing && Target != nullptr && D->PauseTimer && !D->PauseTimer->isActive()) {
-        D->PauseTimer->start(FHintPause);
+        D->PauseTimer.Start(PauseOf(FHintShortPause), false);
+    } else if (!FHintShowing && Target != nullptr && !D->PauseTimer.Active()) {
+        D->PauseTimer.Start(PauseOf(FHintPause), false);
     }
 }
 
@@ -441,8 +432,7 @@ void TApplication::ShowHintFor(TControl* Control, TPoint CursorPos) {
         W = WC->GetHandle();
     QToolTip::showText(QPoint(Info.HintPos.X, Info.HintPos.Y), QString::fromStdString(Info.HintStr),
                        W);
-    if (Info.HideTimeout > 0)
-        if (QTimer* T = D->Timer(D->HideTimer, [this] { HideHint(); })) T->start(Info.HideTimeout);
+    if (Info.HideTimeout > 0) D->HideTimer.Start(PauseOf(Info.HideTimeout), false);
 }
 
 // ---- TScreen --------------------------------------------------------------------------------

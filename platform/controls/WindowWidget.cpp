@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QTimerEvent>
 #include <QWheelEvent>
 #include <unordered_set>
 
@@ -336,8 +335,6 @@ void TWindowWidget::DetachControl() {
     FControl = nullptr;
     // From here on the handle names no window, even before Qt deletes the widget.
     LiveWindows().erase(this);
-    for (auto& [Id, QtId] : FTimers)
-        killTimer(QtId);
     FTimers.clear();
 }
 
@@ -491,30 +488,21 @@ void TWindowWidget::SetRedraw(bool Value) {
 // ---- Timers ---------------------------------------------------------------------------------
 
 bool TWindowWidget::StartTimer(std::uintptr_t Id, Cardinal Elapse) {
-    StopTimer(Id);
-    const int QtId = startTimer(static_cast<int>(std::max<Cardinal>(Elapse, 1)));
-    if (QtId == 0) return false;
-    FTimers[Id] = QtId;
-    return true;
+    std::unique_ptr<TPlatformTimer>& Timer = FTimers[Id];
+    if (!Timer)
+        Timer = std::make_unique<TPlatformTimer>([this, Id] {
+            GuardedCall(FControl, [&] { Send(WM_TIMER, static_cast<std::intptr_t>(Id), 0); });
+        });
+    if (Timer->Start(Elapse, true)) return true;
+    FTimers.erase(Id);
+    return false;
 }
 
 bool TWindowWidget::StopTimer(std::uintptr_t Id) {
     auto It = FTimers.find(Id);
     if (It == FTimers.end()) return false;
-    killTimer(It->second);
     FTimers.erase(It);
     return true;
-}
-
-void TWindowWidget::timerEvent(QTimerEvent* Event) {
-    for (const auto& [Id, QtId] : FTimers) {
-        if (QtId == Event->timerId()) {
-            const std::uintptr_t TimerId = Id;
-            GuardedCall(FControl, [&] { Send(WM_TIMER, static_cast<std::intptr_t>(TimerId), 0); });
-            return;
-        }
-    }
-    QWidget::timerEvent(Event);
 }
 
 // ---- Events ---------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "platform/controls/Controls.h"
+#include "platform/controls/Timers.h"
 #include "platform/controls/WinUser.h"
 
 class QKeyEvent;
@@ -72,7 +73,6 @@ protected:
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     void moveEvent(QMoveEvent* Event) override;
-    void timerEvent(QTimerEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
 
@@ -91,7 +91,7 @@ private:
     bool FRedraw = true;
     bool FForwarding = false;
     QEvent* FCurrentEvent = nullptr;
-    std::map<std::uintptr_t, int> FTimers;  // control's id -> Qt timer id
+    std::map<std::uintptr_t, std::unique_ptr<TPlatformTimer>> FTimers;  // by the control's id
     TScrollInfo FScroll[2];
     std::unique_ptr<QScrollBar> FScrollBars[2];
 };

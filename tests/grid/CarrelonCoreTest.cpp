@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "grid/Carrelon.h"
-#include "grid/CarrelonCellPool.h"
 #include "platform/graphics/Colors.h"
 #include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
+#include "tests/support/SettingScopes.h"
 
 namespace carrelon::test {
 namespace {
@@ -449,12 +449,13 @@ TEST_F(CarrelonCoreTest, FailedAllocationMidwayFreesWhatWasMade) {
         Grid->SetColCount(4);
         Grid->SetRowCount(10);
         const long long Live = Access::LiveCells();
-        CarrelonCellPool().FailAfter(c.FailAfter);
-        if (c.Rows)
-            Grid->SetRowCount(20);
-        else
-            Grid->SetColCount(8);
-        CarrelonCellPool().FailAfter(-1);
+        {
+            TCellAllocationFailure Failure(c.FailAfter);
+            if (c.Rows)
+                Grid->SetRowCount(20);
+            else
+                Grid->SetColCount(8);
+        }
         EXPECT_EQ(Grid->GetRowCount(), 10) << c.Name;
         EXPECT_EQ(Grid->GetColCount(), 4) << c.Name;
         EXPECT_EQ(Access::LiveCells(), Live) << c.Name;

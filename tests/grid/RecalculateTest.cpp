@@ -12,6 +12,7 @@
 #include "platform/rtl/Random.h"
 #include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
+#include "tests/support/SettingScopes.h"
 
 namespace carrelon::test {
 namespace {
@@ -79,7 +80,7 @@ TEST_F(Recalculation, ErrorsShowAsTexts) {
 }
 
 TEST_F(Recalculation, ResultTypesMakeDatesTimesAndCurrency) {
-    SetFixedNow(EncodeDate(2024, 5, 17) + EncodeTime(9, 30, 0, 0));
+    TFixedNow Clock(EncodeDate(2024, 5, 17) + EncodeTime(9, 30, 0, 0));
     C(0, 0)->SetFormula("today()+1");
     EXPECT_EQ(V(0, 0).Type(), varDate);
     EXPECT_EQ(V(0, 0).AsExtended(), static_cast<double>(EncodeDate(2024, 5, 18)));
@@ -92,7 +93,6 @@ TEST_F(Recalculation, ResultTypesMakeDatesTimesAndCurrency) {
     C(1, 3)->SetFormula("year(A1)");
     EXPECT_EQ(V(1, 3).Type(), varDouble);
     EXPECT_EQ(V(1, 3).AsDouble(), 2024);
-    SetClock({});
 }
 
 TEST_F(Recalculation, CurrencyBeyondItsRangeShowsNum) {

@@ -9,6 +9,7 @@
 #include "platform/rtl/DateTime.h"
 #include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
+#include "tests/support/SettingScopes.h"
 
 namespace carrelon {
 namespace {
@@ -17,6 +18,7 @@ using Access = TCarrelonTestAccess;
 
 using test::Listed;
 using test::MakeMergedCell;
+using test::TFixedNow;
 using test::TTestGrid;
 using Slots = std::vector<std::pair<int, int>>;
 
@@ -244,11 +246,11 @@ TEST(Selection, TimedScrollWaitsHalfASecondThenStepsOneCell) {
     G->SetOptions(G->GetOptions() + cloRangeSelect);
     G->FocusCell(4, 4);
     const TDateTime T0 = 46000.5;
-    SetFixedNow(T0);
+    TFixedNow Clock(T0);
     Access::Internals(G).FMouseDownTime = T0;
     G->TimedScroll(TScrollDirections{sdRight, sdDown});
     EXPECT_EQ(Access::Internals(G).ReadFAnchor(), (TGridCoord{4, 4}));
-    SetFixedNow(T0 + 0.6 / 86400.0);
+    Clock.Set(T0 + 0.6 / 86400.0);
     Access::Internals(G).FDragWait = true;
     G->TimedScroll(TScrollDirections{sdRight, sdDown});
     EXPECT_FALSE(Access::Internals(G).FDragWait);
@@ -259,7 +261,6 @@ TEST(Selection, TimedScrollWaitsHalfASecondThenStepsOneCell) {
         G->TimedScroll(TScrollDirections{sdLeft, sdUp});
     EXPECT_EQ(Access::Internals(G).ReadFAnchor(), (TGridCoord{1, 1}));  // never into the fixed area
     EXPECT_EQ(G->GetSelectedCells()->GetRect(), (TRect{1, 1, 4, 4}));
-    SetClock(nullptr);
 }
 
 TEST(Selection, ClearSkipsReadOnlyCells) {

@@ -1,11 +1,10 @@
 #include "tests/support/ControlsTestSupport.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QThread>
 #include <QWheelEvent>
+#include <optional>
 
 #include "platform/controls/WindowWidget.h"
 
@@ -15,14 +14,24 @@ void ProcessPendingEvents() {
     Application()->ProcessMessages();
 }
 
-void WaitMs(int Milliseconds) {
-    QElapsedTimer T;
-    T.start();
-    while (T.elapsed() < Milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    ProcessPendingEvents();
+namespace {
+std::optional<TManualTimerClock>& TestClockSlot() {
+    static std::optional<TManualTimerClock> Clock;
+    return Clock;
+}
+}  // namespace
+
+TManualTimerClock& TestClock() {
+    if (!TestClockSlot()) StartTestClock();
+    return *TestClockSlot();
+}
+
+void StartTestClock() {
+    if (!TestClockSlot()) TestClockSlot().emplace();
+}
+
+void EndTestClock() {
+    TestClockSlot().reset();
 }
 
 TTestForm::TTestForm() : FForm(new TForm(nullptr)) {

@@ -7,13 +7,28 @@
 
 #include "platform/controls/Controls.h"
 #include "platform/controls/Forms.h"
+#include "platform/controls/Timers.h"
 
 namespace carrelon::test {
 
-// Handles everything pending now: posted messages, deferred paints, due timers.
+// Handles everything pending now: posted messages and deferred paints.
 void ProcessPendingEvents();
-// Keeps handling events for at least Milliseconds (so timers can fire).
-void WaitMs(int Milliseconds);
+
+// Every test runs on a manual timer clock of its own, started before the test and ended after
+// it by the test main: timers fire only when the test advances it, so no test depends on the
+// wall clock or on how fast the machine is.
+TManualTimerClock& TestClock();
+void StartTestClock();
+void EndTestClock();
+
+// For the few tests of Qt's own timer driving: ends the test's manual clock for the scope.
+class TQtDrivenTimers {
+public:
+    TQtDrivenTimers() { EndTestClock(); }
+    ~TQtDrivenTimers() { StartTestClock(); }
+    TQtDrivenTimers(const TQtDrivenTimers&) = delete;
+    TQtDrivenTimers& operator=(const TQtDrivenTimers&) = delete;
+};
 
 // A form of 400 x 300 pixels, shown and active; deleted with the fixture. Controls placed with
 // Add are owned and parented by the form.

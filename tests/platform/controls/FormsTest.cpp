@@ -7,6 +7,7 @@
 #include "platform/controls/MenusQt.h"
 #include "tests/support/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
+#include "tests/support/SettingScopes.h"
 
 using namespace carrelon;
 using namespace carrelon::test;
@@ -101,6 +102,8 @@ TEST(Forms, FocusingOnAHiddenFormFails) {
 }
 
 TEST(Hints, HintShowAsksTheControlWhichMayChangeOrRefuseIt) {
+    TManualTimerClock& Clock = TestClock();
+    THintPauseScope Pauses(10, 5);
     TTestForm Form;
     auto* P = Form.Add<TProbe>(0, 0, 80, 40);
     P->SetHint("control hint");
@@ -119,9 +122,10 @@ TEST(Hints, HintShowAsksTheControlWhichMayChangeOrRefuseIt) {
         }
         Saved(M);
     });
-    Application()->SetHintPause(10);
     MouseMove(P, 5, 5);
-    WaitMs(60);
+    Clock.Advance(9);
+    EXPECT_FALSE(Application()->HintShowing()) << "shown before the hint pause ran out";
+    Clock.Advance(1);
     ASSERT_TRUE(Application()->HintShowing());
     EXPECT_EQ(Seen.HintControl, P);
     EXPECT_EQ(Seen.HintStr, "control hint");
@@ -129,26 +133,32 @@ TEST(Hints, HintShowAsksTheControlWhichMayChangeOrRefuseIt) {
     EXPECT_EQ(Seen.HideTimeout, Application()->GetHintHidePause());
     EXPECT_EQ(Application()->CurrentHint().HintStr, "cell hint");
 
-    // Leaving the cursor rectangle hides the hint.
+    // Leaving the cursor rectangle hides the hint; the short pause brings it back.
     MouseMove(P, 50, 5);
+    EXPECT_FALSE(Application()->HintShowing());
+    Clock.Advance(5);
+    EXPECT_TRUE(Application()->HintShowing());
+    // The hide pause takes it away.
+    Clock.Advance(static_cast<Cardinal>(Application()->GetHintHidePause()) - 1);
+    EXPECT_TRUE(Application()->HintShowing());
+    Clock.Advance(1);
     EXPECT_FALSE(Application()->HintShowing());
     Application()->CancelHint();
     Refuse = true;
     Application()->ActivateHint(P->ClientToScreen({5, 5}));
     EXPECT_FALSE(Application()->HintShowing());
     P->SetWindowProc(nullptr);
-    Application()->SetHintPause(500);
 }
 
 TEST(Hints, NoHintWithoutShowHint) {
+    TManualTimerClock& Clock = TestClock();
+    THintPauseScope Pauses(5, 5);
     TTestForm Form;
     auto* P = Form.Add<TProbe>(0, 0, 80, 40);
     P->SetHint("x");
-    Application()->SetHintPause(5);
     MouseMove(P, 5, 5);
-    WaitMs(30);
+    Clock.Advance(1000);
     EXPECT_FALSE(Application()->HintShowing());
-    Application()->SetHintPause(500);
 }
 
 TEST(MessageBoxes, HandlerRecordsAndAnswers) {
@@ -168,12 +178,11 @@ TEST(MessageBoxes, UnhandledExceptionsGoToOnExceptionOrAMessageBox) {
     ASSERT_EQ(Rec.Calls.size(), 1u);
     EXPECT_EQ(Rec.Calls[0].Msg, "bad number");
     std::string Seen;
-    Application()->OnException = [&](TObject*, const std::exception& E) { Seen = E.what(); };
+    TExceptionHandlerScope Handler([&](TObject*, const std::exception& E) { Seen = E.what(); });
     Application()->HandleException(nullptr, EConvertError("again"));
     Application()->HandleException(nullptr, EAbort());
     EXPECT_EQ(Seen, "again");
     EXPECT_EQ(Rec.Calls.size(), 1u);
-    Application()->OnException = nullptr;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include "platform/controls/WinUser.h"
 #include "tests/support/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
+#include "tests/support/SettingScopes.h"
 
 using namespace carrelon;
 using namespace carrelon::test;
@@ -226,14 +227,13 @@ TEST_F(TwoProbes, PressOnAnotherControlSendsCancelModeToTheActiveOne) {
 
 TEST_F(TwoProbes, ExceptionFromAHandlerOfRealInputGoesToTheApplication) {
     std::string Seen;
-    Application()->OnException = [&](TObject* Sender, const std::exception& E) {
+    TExceptionHandlerScope Handler([&](TObject* Sender, const std::exception& E) {
         Seen = E.what();
         EXPECT_EQ(Sender, A);
-    };
+    });
     A->OnKeyDown = [](TObject*, Word&, TShiftState) { throw EConvertError("bad key"); };
     PressKey(A, VK_F3);
     EXPECT_EQ(Seen, "bad key");
     // Sent messages pass the exception to the sender.
     EXPECT_THROW(A->Perform(WM_KEYDOWN, VK_F3, 0), EConvertError);
-    Application()->OnException = nullptr;
 }

@@ -62,15 +62,27 @@ TEST_F(OneProbe, MessagesToAWindowThatIsGoneAreDropped) {
 }
 
 TEST_F(OneProbe, TimerArrivesAsWmTimerUntilKilled) {
+    TManualTimerClock& Clock = TestClock();
     ASSERT_EQ(SetTimer(P->GetHandle(), 1, 10), 1u);
-    WaitMs(80);
-    ASSERT_FALSE(Log.empty());
-    EXPECT_EQ(Log.front(), "P Timer 1");
+    ASSERT_EQ(SetTimer(P->GetHandle(), 2, 25), 2u);
+    Clock.Advance(9);
+    EXPECT_TRUE(Log.empty());
+    Clock.Advance(21);
+    EXPECT_EQ(Log, (std::vector<std::string>{"P Timer 1", "P Timer 1", "P Timer 2", "P Timer 1"}));
     EXPECT_TRUE(KillTimer(P->GetHandle(), 1));
     EXPECT_FALSE(KillTimer(P->GetHandle(), 1));
-    ProcessPendingEvents();
+    // Setting an identifier again restarts its interval.
+    Clock.Advance(10);
+    ASSERT_EQ(SetTimer(P->GetHandle(), 2, 25), 2u);
     Log.clear();
-    WaitMs(40);
+    Clock.Advance(24);
+    ProcessPendingEvents();
+    EXPECT_TRUE(Log.empty());
+    Clock.Advance(1);
+    EXPECT_EQ(Log, (std::vector<std::string>{"P Timer 2"}));
+    EXPECT_TRUE(KillTimer(P->GetHandle(), 2));
+    Log.clear();
+    Clock.Advance(1000);
     EXPECT_TRUE(Log.empty());
 }
 

@@ -2,8 +2,7 @@
 // and the wheel, through real Qt events and through messages.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-
+#include "tests/support/ControlsTestSupport.h"
 #include "tests/support/RecordingGrid.h"
 
 using namespace carrelon;
@@ -304,23 +303,20 @@ TEST(GridScrolling, ScrollBarsComeWithSomethingToScrollAndFollowTheView) {
 }
 
 TEST(GridMouse, WindowTimerTicksWhileSelecting) {
+    TManualTimerClock& Clock = TestClock();
     auto G = MakeGrid();
     G->ForwardTimedScroll = false;
     const TPoint P = Centre(*G, 2, 2);
     Press(*G, P.X, P.Y);
     Drag(*G, 150, 199);  // below the wholly visible rows
-    QElapsedTimer Clock;
-    Clock.start();
-    while (G->Scrolls.size() < 2 && Clock.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    ASSERT_GE(G->Scrolls.size(), 2u);
+    Clock.Advance(59);
+    EXPECT_TRUE(G->Scrolls.empty());
+    Clock.Advance(61);  // a tick every 60 ms
+    ASSERT_EQ(G->Scrolls.size(), 2u);
     EXPECT_EQ(G->Scrolls[0], TScrollDirections{sdDown});
     Release(*G, 150, 199);
-    const size_t Ticks = G->Scrolls.size();
-    Clock.restart();
-    while (Clock.elapsed() < 150)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_EQ(G->Scrolls.size(), Ticks);  // the release stopped the timer
+    Clock.Advance(600);
+    EXPECT_EQ(G->Scrolls.size(), 2u) << "the release stopped the timer";
 }
 
 TEST(GridMouse, DraggingInTheFixedColumnMovesARowUnlessRefused) {

@@ -3,17 +3,10 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
+#include "tests/support/SettingScopes.h"
 
 using namespace carrelon;
-
-namespace {
-
-struct TFixedClock {
-    explicit TFixedClock(TDateTime Value) { SetFixedNow(Value); }
-    ~TFixedClock() { SetClock(nullptr); }
-};
-
-}  // namespace
+using carrelon::test::TFixedNow;
 
 TEST(DateTime, EncodeAndDecodeAtTheEdgesOfTheCalendar) {
     const struct {
@@ -100,7 +93,7 @@ TEST(DateTimeText, FormatsFollowTheLocale) {
 
 TEST(DateTimeText, ParsingFollowsTheShortDateOrder) {
     TLocaleScope locale(true);
-    TFixedClock clock(EncodeDate(2026, 6, 15));
+    TFixedNow clock(EncodeDate(2026, 6, 15));
     const struct {
         const char* Text;
         int Y, M, D;
@@ -129,7 +122,7 @@ TEST(DateTimeText, ParsingFollowsTheShortDateOrder) {
 
 TEST(DateTimeText, TimesAndDateTimes) {
     TLocaleScope locale(true);
-    TFixedClock clock(EncodeDate(2026, 6, 15));
+    TFixedNow clock(EncodeDate(2026, 6, 15));
     const struct {
         const char* Text;
         int H, N, S;
@@ -162,7 +155,7 @@ TEST(DateTimeText, TimesAndDateTimes) {
 
 TEST(DateTime, ClockIsInjectable) {
     {
-        TFixedClock clock(TDateTime(45000.75));
+        TFixedNow clock(TDateTime(45000.75));
         EXPECT_EQ(Now().Val, 45000.75);
         EXPECT_EQ(Date().Val, 45000.0);
         EXPECT_EQ(Time().Val, 0.75);

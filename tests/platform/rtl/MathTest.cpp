@@ -7,6 +7,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/MathFunctions.h"
 #include "platform/rtl/Random.h"
+#include "tests/support/SettingScopes.h"
 
 using namespace carrelon;
 
@@ -101,6 +102,7 @@ TEST(Math, Values) {
 }
 
 TEST(Random, SequenceIsFixedBySeed) {
+    test::TRandSeedScope Seed;
     RandSeed = 0;
     EXPECT_EQ(Random(100), 0);  // seed 1: (1 * 100) >> 32
     EXPECT_EQ(RandSeed, 1);
