@@ -5,7 +5,7 @@
 #include "platform/automation/ExcelAutomation.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Locale.h"
-#include "tests/platform/automation/OfficeTestSupport.h"
+#include "tests/support/OfficeTestSupport.h"
 
 namespace carrelon::test {
 namespace {

@@ -1,7 +1,7 @@
 // The automation contract: COM initialisation, the server registry, running instances, start
 // failures, injected member failures and the call log.
 #include "platform/automation/ExcelAutomation.h"
-#include "tests/platform/automation/OfficeTestSupport.h"
+#include "tests/support/OfficeTestSupport.h"
 
 namespace carrelon::test {
 namespace {

@@ -5,7 +5,7 @@
 #include "platform/automation/ExcelAutomation.h"
 #include "platform/automation/ExcelModel.h"
 #include "platform/rtl/DateTime.h"
-#include "tests/platform/automation/OfficeTestSupport.h"
+#include "tests/support/OfficeTestSupport.h"
 
 namespace carrelon::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/platform/automation/OfficeTestSupport.h"
+#include "tests/support/OfficeTestSupport.h"
 
 #include <sys/wait.h>
 #include <array>
