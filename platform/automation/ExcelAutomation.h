@@ -8,7 +8,7 @@
 
 #include "platform/automation/Ole.h"
 
-namespace carrelon::Excel {
+namespace carrelon::excel {
 
 class Application;
 class Workbooks;
@@ -197,4 +197,4 @@ public:
     virtual AnsiString GetText() = 0;
 };
 
-}  // namespace carrelon::Excel
+}  // namespace carrelon::excel

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <functional>
 
+#include "platform/automation/NumberFormat.h"
+
 namespace carrelon::xl {
 
 namespace {
@@ -42,6 +44,16 @@ std::uint32_t StyleTable::Intern(const StyleRec& Style) {
     FStyles.push_back(Style);
     FIndex.emplace(h, id);
     return id;
+}
+
+int StyleTable::FormatKind(std::uint32_t Id) const {
+    if (FKinds.size() < FStyles.size()) FKinds.resize(FStyles.size(), -1);
+    std::int8_t& k = FKinds[Id];
+    if (k < 0) {
+        const AnsiString& f = FStyles[Id].NumFmt;
+        k = f == "General" ? 0 : IsDateFormat(f) ? 1 : IsCurrencyFormat(f) ? 2 : 0;
+    }
+    return k;
 }
 
 const CellRec* Sheet::Find(int Row, int Col) const {

@@ -58,8 +58,11 @@ public:
     std::uint32_t Intern(const StyleRec& Style);
     const StyleRec& Get(std::uint32_t Id) const { return FStyles[Id]; }
     std::size_t Count() const { return FStyles.size(); }
+    // 0 for a plain number format, 1 for a date or time, 2 for a currency (cached per style).
+    int FormatKind(std::uint32_t Id) const;
 
 private:
+    mutable std::vector<std::int8_t> FKinds;  // -1 = not yet known
     std::vector<StyleRec> FStyles;
     std::unordered_multimap<std::size_t, std::uint32_t> FIndex;
 };

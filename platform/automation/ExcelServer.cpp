@@ -16,7 +16,7 @@ namespace carrelon {
 
 namespace {
 
-using namespace carrelon::Excel;
+using namespace carrelon::excel;
 using xl::Book;
 using xl::CellRec;
 using xl::StyleRec;
@@ -214,6 +214,7 @@ public:
     }
     Variant GetText() override {
         ole::Call("Excel.Range.Text");
+        if (FR1 == FR2 && FC1 == FC2) return Variant::MakeOleStr(TextOf(Single()));
         Variant first;
         bool firstSet = false;
         CheckSize();
@@ -293,10 +294,23 @@ public:
                 cell.Style = id;
             }
     }
+    // The cell of a one-cell range, found once (cells never move in the sheet's list).
+    const CellRec* Single() const {
+        if (FIndex < 0) {
+            const auto it = FSheet->Index.find(xl::Sheet::Key(FR1, FC1));
+            if (it == FSheet->Index.end()) return nullptr;
+            FIndex = it->second;
+        }
+        return &FSheet->Cells[static_cast<size_t>(FIndex)];
+    }
     // One cell's style for the given slot (the default for a missing cell).
     const StyleRec& StyleAt(const CellRec* C) const { return FBook->Styles.Get(C ? C->Style : 0); }
     template <class Fn>
     Variant Uniform(Fn&& Get) const {
+        if (FR1 == FR2 && FC1 == FC2) {
+            const CellRec* cell = Single();
+            return Get(StyleAt(cell), cell);
+        }
         CheckSize();
         Variant first;
         bool firstSet = false;
@@ -316,7 +330,7 @@ public:
     }
     template <class Fn>
     Variant PerCell(Fn&& Get) const {
-        if (FR1 == FR2 && FC1 == FC2) return Get(FSheet->Find(FR1, FC1));
+        if (FR1 == FR2 && FC1 == FC2) return Get(Single());
         CheckSize();
         Variant a = Variant::MakeArray(1, FR2 - FR1 + 1, 1, FC2 - FC1 + 1);
         for (const CellRec& cell : FSheet->Cells)
@@ -334,11 +348,11 @@ public:
         if (C == nullptr) return Variant();
         const Variant& v = C->Value;
         if (v.Type() == varDouble) {
-            const AnsiString& fmt = FBook->Styles.Get(C->Style).NumFmt;
-            if (fmt != "General") {
-                if (xl::IsDateFormat(fmt))
+            const int kind = FBook->Styles.FormatKind(C->Style);
+            if (kind != 0) {
+                if (kind == 1)
                     return Variant(TDateTime(v.AsDouble() + (FBook->Date1904 ? 1462 : 0)));
-                if (xl::IsCurrencyFormat(fmt)) {
+                {
                     Currency cur;
                     if (Currency::TryFromExtended(v.AsExtended(), cur)) return Variant(cur);
                 }
@@ -477,6 +491,7 @@ public:
     std::shared_ptr<Book> FBook;
     xl::Sheet* FSheet;
     int FR1, FC1, FR2, FC2;
+    mutable long long FIndex = -1;
 };
 
 AnsiString RangeImpl::CurrencySymbol() {

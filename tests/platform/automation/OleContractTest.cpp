@@ -57,7 +57,7 @@ TEST_F(OleContract, GetActiveObjectFindsOnlyInstancesGivenToTheUser) {
     EXPECT_EQ(GetActiveObject(id, nullptr, found), MK_E_UNAVAILABLE);
     EXPECT_EQ(found, nullptr);
 
-    auto app = OleCast<Excel::Application>(CreateOleObject("Excel.Application"));
+    auto app = OleCast<excel::Application>(CreateOleObject("Excel.Application"));
     EXPECT_EQ(GetActiveObject(id, nullptr, found), MK_E_UNAVAILABLE);  // hidden: not running
     app->GetWorkbooks()->Add();
     app->SetVisible(true);
@@ -67,7 +67,7 @@ TEST_F(OleContract, GetActiveObjectFindsOnlyInstancesGivenToTheUser) {
     EXPECT_EQ(found->QueryInterface(IID_IDispatch, dispatch), S_OK);
 
     // The running instance outlives the client's reference until it quits.
-    std::weak_ptr<Excel::Application> weak = app;
+    std::weak_ptr<excel::Application> weak = app;
     app.reset();
     found.reset();
     dispatch.reset();
@@ -81,7 +81,7 @@ TEST_F(OleContract, CreateComObjectStartsANewInstanceEachTime) {
     const TCLSID id = ProgIDToClassID("Excel.Application");
     IUnknownPtr a = CreateComObject(id), b = CreateComObject(id);
     EXPECT_NE(a, b);
-    EXPECT_THROW(OleCast<Excel::Workbook>(a), EOleSysError);
+    EXPECT_THROW(OleCast<excel::Workbook>(a), EOleSysError);
 }
 
 TEST_F(OleContract, OleCheckRaisesOnlyOnFailure) {
@@ -100,14 +100,14 @@ TEST_F(OleContract, OleCheckRaisesOnlyOnFailure) {
 
 TEST_F(OleContract, CallLogRecordsMembersInOrderWithArguments) {
     SetOleCallLog(&Log);
-    auto app = OleCast<Excel::Application>(CreateOleObject("Excel.Application"));
+    auto app = OleCast<excel::Application>(CreateOleObject("Excel.Application"));
     app->SetVisible(false);
     app->SetSheetsInNewWorkbook(1);
     app->GetWorkbooks()->Add();
     auto sheet = app->GetActiveSheet();
     auto cell = sheet->Cells(2, 3);
     cell->SetValue(Variant("x"));
-    cell->BorderAround(EmptyParam, Excel::xlMedium, EmptyParam, 255);
+    cell->BorderAround(EmptyParam, excel::xlMedium, EmptyParam, 255);
     const std::vector<AnsiString> expected = {
         "Excel.Application.Visible := False",
         "Excel.Application.SheetsInNewWorkbook := 1",
@@ -121,7 +121,7 @@ TEST_F(OleContract, CallLogRecordsMembersInOrderWithArguments) {
 }
 
 TEST_F(OleContract, InjectedMemberFailureRaisesAtTheChosenCallOnce) {
-    auto app = OleCast<Excel::Application>(CreateOleObject("Excel.Application"));
+    auto app = OleCast<excel::Application>(CreateOleObject("Excel.Application"));
     app->GetWorkbooks()->Add();
     auto sheet = app->GetActiveSheet();
     InjectOleMemberFailure("Excel.Range.Merge", "Cannot merge", 2);

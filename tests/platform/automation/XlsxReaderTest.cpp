@@ -10,7 +10,7 @@
 namespace carrelon::test {
 namespace {
 
-using namespace carrelon::Excel;
+using namespace carrelon::excel;
 
 class XlsxReading : public OleTest {
 protected:
