@@ -3,7 +3,7 @@
 #include <QImage>
 
 #include "platform/automation/WordAutomation.h"
-#include "tests/platform/automation/OfficeTestSupport.h"
+#include "tests/support/OfficeTestSupport.h"
 
 namespace carrelon::test {
 namespace {
