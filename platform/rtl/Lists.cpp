@@ -5,6 +5,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/TextScan.h"
 
 namespace carrelon {
 
@@ -273,16 +274,7 @@ void TStrings::SetText(const AnsiString& Text) {
     BeginUpdate();
     try {
         Clear();
-        std::size_t start = 0;
-        while (start < Text.size()) {
-            std::size_t end = Text.find_first_of("\r\n", start);
-            if (end == AnsiString::npos) end = Text.size();
-            Add(Text.substr(start, end - start));
-            if (end < Text.size() && Text[end] == '\r' && end + 1 < Text.size() &&
-                Text[end + 1] == '\n')
-                ++end;
-            start = end + 1;
-        }
+        ForEachLine(Text, [this](std::string_view Line) { Add(AnsiString(Line)); });
     } catch (...) {
         EndUpdate();
         throw;

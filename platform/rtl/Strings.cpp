@@ -234,20 +234,19 @@ AnsiString StringReplace(const AnsiString& S, const AnsiString& OldPattern,
     return R;
 }
 
-AnsiString AdjustLineBreaks(const AnsiString& S) {
+AnsiString AdjustLineBreaks(std::string_view S) {
     AnsiString R;
     R.reserve(S.size() + S.size() / 16);
-    for (std::size_t i = 0; i < S.size(); ++i) {
-        const char c = S[i];
-        if (c == '\r') {
-            R += "\r\n";
-            if (i + 1 < S.size() && S[i + 1] == '\n') ++i;
-        } else if (c == '\n') {
-            R += "\r\n";
-        } else {
-            R += c;
-        }
+    std::size_t from = 0;
+    // Copy the stretches between breaks whole; only the breaks are looked at one by one.
+    for (std::size_t i = S.find_first_of("\r\n"); i != std::string_view::npos;
+         i = S.find_first_of("\r\n", from)) {
+        R.append(S.substr(from, i - from));
+        R += "\r\n";
+        from = i + 1;
+        if (S[i] == '\r' && from < S.size() && S[from] == '\n') ++from;
     }
+    R.append(S.substr(from));
     return R;
 }
 
@@ -304,23 +303,47 @@ AnsiString AnsiQuotedStr(const AnsiString& S, char Quote) {
     return R;
 }
 
-AnsiString AnsiExtractQuotedStr(const AnsiString& S, std::size_t& Pos, char Quote) {
-    if (Pos >= S.size() || S[Pos] != Quote) return {};
-    AnsiString R;
+TQuotedExtent ScanQuotedStr(std::string_view S, std::size_t Pos, char Quote) {
+    TQuotedExtent R;
+    R.End = Pos;
+    if (Pos >= S.size() || S[Pos] != Quote) return R;
     std::size_t i = Pos + 1;
-    while (i < S.size()) {
-        if (S[i] == Quote) {
-            if (i + 1 < S.size() && S[i + 1] == Quote) {
-                R += Quote;
-                i += 2;
-                continue;
-            }
-            ++i;  // closing quote
-            break;
+    for (;;) {
+        const std::size_t q = S.find(Quote, i);
+        if (q == std::string_view::npos) {  // no closing quote: the rest is the body
+            R.Body = S.substr(Pos + 1);
+            R.End = S.size();
+            return R;
         }
-        R += S[i++];
+        if (q + 1 < S.size() && S[q + 1] == Quote) {
+            R.DoubledQuotes = true;
+            i = q + 2;
+            continue;
+        }
+        R.Body = S.substr(Pos + 1, q - Pos - 1);
+        R.End = q + 1;
+        return R;
     }
-    Pos = i;
+}
+
+void AppendUndoubled(AnsiString& Out, std::string_view Body, char Quote) {
+    std::size_t from = 0;
+    for (std::size_t q = Body.find(Quote); q != std::string_view::npos;
+         q = Body.find(Quote, from)) {
+        Out.append(Body.substr(from, q - from + 1));
+        from = q + 1;
+        if (from < Body.size() && Body[from] == Quote) ++from;
+    }
+    Out.append(Body.substr(from));
+}
+
+AnsiString AnsiExtractQuotedStr(std::string_view S, std::size_t& Pos, char Quote) {
+    const TQuotedExtent q = ScanQuotedStr(S, Pos, Quote);
+    Pos = q.End;
+    if (!q.DoubledQuotes) return AnsiString(q.Body);
+    AnsiString R;
+    R.reserve(q.Body.size());
+    AppendUndoubled(R, q.Body, Quote);
     return R;
 }
 

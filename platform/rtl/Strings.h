@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "platform/rtl/Set.h"
 #include "platform/rtl/Types.h"
@@ -47,7 +48,7 @@ AnsiString StringReplace(const AnsiString& S, const AnsiString& OldPattern,
                          const AnsiString& NewPattern, TReplaceFlags Flags);
 
 // Every CR LF stays, every lone CR or LF becomes CR LF.
-AnsiString AdjustLineBreaks(const AnsiString& S);
+AnsiString AdjustLineBreaks(std::string_view S);
 
 // Ordinal comparisons: CompareStr by bytes, CompareText with ASCII letters folded.
 // Negative, zero or positive.
@@ -69,7 +70,18 @@ AnsiString AnsiQuotedStr(const AnsiString& S, char Quote);
 // Reads a quoted text starting at byte index Pos (0-based, at the opening quote): doubled quotes
 // become one, reading stops after the closing quote (or at the end when it is missing) and Pos
 // is left after it. Empty result when S[Pos] is not Quote (Pos unchanged).
-AnsiString AnsiExtractQuotedStr(const AnsiString& S, std::size_t& Pos, char Quote);
+AnsiString AnsiExtractQuotedStr(std::string_view S, std::size_t& Pos, char Quote);
+// Where the quoted text that AnsiExtractQuotedStr reads lies, without copying it: Body is the
+// text between the quotes with its doubled quotes still in, End the index after the closing
+// quote (S.size() when it is missing). Nothing is read when S[Pos] is not Quote (End = Pos).
+struct TQuotedExtent {
+    std::string_view Body;
+    std::size_t End = 0;
+    bool DoubledQuotes = false;
+};
+TQuotedExtent ScanQuotedStr(std::string_view S, std::size_t Pos, char Quote);
+// Appends Body with every doubled Quote made single.
+void AppendUndoubled(AnsiString& Out, std::string_view Body, char Quote);
 // The unquoted text when S is entirely one quoted text; S itself otherwise.
 AnsiString AnsiDequotedStr(const AnsiString& S, char Quote);
 

@@ -90,6 +90,35 @@ TEST(Strings, Quoting) {
     EXPECT_EQ(AnsiDequotedStr("'x' y", '\''), "'x' y");
 }
 
+TEST(Strings, QuotedExtentsPointIntoTheText) {
+    struct Case {
+        std::string_view Text;
+        std::size_t Pos;
+        std::string_view Body;
+        std::size_t End;
+        bool Doubled;
+        const char* Unquoted;
+    };
+    const Case cases[] = {
+        {"x\"ab\"c", 1, "ab", 5, false, "ab"},
+        {"\"a\"\"b\"", 0, "a\"\"b", 6, true, "a\"b"},
+        {"\"\"", 0, "", 2, false, ""},
+        {"\"\"\"\"", 0, "\"\"", 4, true, "\""},
+        {"\"open\"\"", 0, "open\"\"", 7, true, "open\""},  // unmatched: the rest
+        {"\"", 0, "", 1, false, ""},
+        {"abc", 1, "", 1, false, ""},  // not at a quote: nothing read
+    };
+    for (const Case& c : cases) {
+        const TQuotedExtent q = ScanQuotedStr(c.Text, c.Pos, '"');
+        EXPECT_EQ(q.Body, c.Body) << c.Text;
+        EXPECT_EQ(q.End, c.End) << c.Text;
+        EXPECT_EQ(q.DoubledQuotes, c.Doubled) << c.Text;
+        std::size_t p = c.Pos;
+        EXPECT_EQ(AnsiExtractQuotedStr(c.Text, p, '"'), c.Unquoted) << c.Text;
+        EXPECT_EQ(p, c.End) << c.Text;
+    }
+}
+
 TEST(Strings, CodePoints) {
     const AnsiString s = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z";  // a é € 😀 z
     EXPECT_EQ(CodePointCount(s), 5u);
