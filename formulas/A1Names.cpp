@@ -20,11 +20,12 @@ char UpperAscii(char c) {
 
 constexpr std::int64_t MaxRowNumber = std::numeric_limits<std::int64_t>::max() / 4;
 
+// Saturates before the next step could overflow, whatever the number of digits.
 std::int64_t DigitsToNumber(const AnsiString& Digits) {
     std::int64_t n = 0;
     for (char c : Digits) {
+        if (n >= MaxRowNumber / 10) return MaxRowNumber;
         n = n * 10 + (c - '0');
-        if (n >= MaxRowNumber) return MaxRowNumber;
     }
     return n;
 }
@@ -36,8 +37,13 @@ int LetterToNumber(char Ch) {
 }
 
 std::int64_t ColNameToNumber(const AnsiString& Letters) {
+    // Any character may come in (ParseCellName passes what precedes the row), so a step adds
+    // -64..191. Beyond this bound the step would land past the saturation point anyway, and
+    // stopping there keeps n * 26 inside int64.
+    constexpr std::int64_t bound = MaxColumnNumber / 26 + 3;
     std::int64_t n = 0;
     for (char c : Letters) {
+        if (n > bound || n < -bound) return n > 0 ? MaxColumnNumber : -MaxColumnNumber;
         n = n * 26 + LetterToNumber(c);
         if (n >= MaxColumnNumber || n <= -MaxColumnNumber)
             return n > 0 ? MaxColumnNumber : -MaxColumnNumber;

@@ -40,16 +40,25 @@ void ForEachReference(const AnsiString& Formula, AnsiString& Result, F Rewrite) 
     Result = std::move(out);
 }
 
+// A part whose number is unchanged keeps its spelling unless Respell asks for it to be written
+// anew (upper-case letters).
 void AppendReference(const TCellNameParts& P, std::int64_t NewCol, std::int64_t NewRow,
-                     AnsiString& Out) {
+                     bool RespellCol, bool RespellRow, AnsiString& Out) {
     if (NewCol <= 0) {
         Out += InvalidReferenceText;
         return;
     }
     if (P.ColAbsolute) Out.push_back('$');
-    Out += NewCol == P.Col ? P.Letters : ColNumberToName(NewCol);
+    Out += !RespellCol && NewCol == P.Col ? P.Letters : ColNumberToName(NewCol);
     if (P.RowAbsolute) Out.push_back('$');
-    Out += NewRow == P.Row ? P.Digits : std::to_string(NewRow);
+    Out += !RespellRow && NewRow == P.Row ? P.Digits : std::to_string(NewRow);
+}
+
+// Offsets come from callers unchecked; a sum beyond int64 stays at its end, which names no cell.
+std::int64_t SaturatingAdd(std::int64_t A, std::int64_t B) {
+    std::int64_t sum = 0;
+    if (!__builtin_add_overflow(A, B, &sum)) return sum;
+    return B > 0 ? INT64_MAX : INT64_MIN;
 }
 
 bool Saturated(const TCellNameParts& P) {
@@ -67,13 +76,10 @@ void ShiftFormulaReferences(const AnsiString& Formula, std::int64_t DCol, std::i
         }
         const bool keepCol = KeepAbsolute && P.ColAbsolute;
         const bool keepRow = KeepAbsolute && P.RowAbsolute;
-        TCellNameParts shown = P;
-        std::int64_t col = keepCol ? P.Col : P.Col + DCol;
-        std::int64_t row = keepRow ? P.Row : P.Row + DRow;
+        const std::int64_t col = keepCol ? P.Col : SaturatingAdd(P.Col, DCol);
+        const std::int64_t row = keepRow ? P.Row : SaturatingAdd(P.Row, DRow);
         // A moved part is written anew (upper-case letters) even when the offset is 0.
-        if (!keepCol) shown.Col = INT64_MIN;
-        if (!keepRow) shown.Row = INT64_MIN;
-        AppendReference(shown, col, row, Out);
+        AppendReference(P, col, row, !keepCol, !keepRow, Out);
     });
 }
 
@@ -93,7 +99,7 @@ bool RenumberFormulaReferences(const AnsiString& Formula, const TReferenceMap& C
             if (RowMap) row = RowMap(P.Row);
         }
         if (col != P.Col || row != P.Row) changed = true;
-        AppendReference(P, col, row, Out);
+        AppendReference(P, col, row, false, false, Out);
     });
     return changed;
 }

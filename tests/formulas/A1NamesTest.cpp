@@ -30,8 +30,33 @@ TEST(A1Names, EveryNumberRoundTripsThroughItsLetters) {
 }
 
 TEST(A1Names, LongLetterRunsSaturateInsteadOfWrapping) {
-    EXPECT_EQ(ColNameToNumber("MWLQKWXMWLQKWXMWLQKWX"), MaxColumnNumber);
+    // Each of these overflowed a step before saturating (or wrapped): the limit is reached
+    // at the 13th or 14th letter depending on the first ones.
+    for (const char* letters :
+         {"MWLQKWXMWLQKWXMWLQKWX", "DAAAAAAAAAAAAA", "AAAAAAAAAAAAAA", "ZZZZZZZZZZZZZZ",
+          "CRPXNLSKVLJFHG", "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"})
+        EXPECT_EQ(ColNameToNumber(letters), MaxColumnNumber) << letters;
     EXPECT_GT(ColNameToNumber("MWLQKWX"), 2147483647);
+    EXPECT_EQ(ColNameToNumber("ZZZZZZZZZZZZ"), 99246114928149462);  // 12 letters stay exact
+    // Characters before a row in ParseCellName may be anything; they saturate downwards too.
+    EXPECT_EQ(ColNameToNumber(AnsiString(20, '\0')), -MaxColumnNumber);
+}
+
+TEST(A1Names, LongRowNumbersSaturateInsteadOfOverflowing) {
+    const struct {
+        const char* Name;
+        std::int64_t Row;
+    } cases[] = {
+        {"A999999999999999999", 999999999999999999},  // 18 digits stay exact
+        {"A9999999999999999999", INT64_MAX / 4},
+        {"B99999999999999999999999999999999999999999", INT64_MAX / 4},
+        {"C2305843009213693951", INT64_MAX / 4},
+    };
+    for (const auto& c : cases) {
+        TCellNameParts p;
+        ASSERT_TRUE(SplitCellName(c.Name, p)) << c.Name;
+        EXPECT_EQ(p.Row, c.Row) << c.Name;
+    }
 }
 
 TEST(A1Names, IsCellNameAcceptsOnlyLettersThenARowNumber) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "formulas/A1Names.h"
 #include "formulas/ReferenceRewrite.h"
 #include "platform/rtl/Locale.h"
 
@@ -53,6 +54,32 @@ TEST(ShiftReferences, ColumnBelowOneFailsVisibly) {
     EXPECT_EQ(Shift("A5+1", -1, 0, false), "#REF!+1");
     EXPECT_EQ(Shift("SUM(A1:C3)", -1, -1, false), "SUM(#REF!:B2)");
     EXPECT_EQ(Shift("$A5", -1, 0, true), "$A5");
+}
+
+TEST(ShiftReferences, ExtremeOffsetsSaturateIntoNamesOfNoCell) {
+    const struct {
+        const char* Formula;
+        std::int64_t DCol, DRow;
+        const char* Expected;
+    } cases[] = {
+        {"A1", INT64_MAX, 0, "CRPXNLSKVLJFHG1"},
+        {"ZZ9", INT64_MAX, INT64_MAX, "CRPXNLSKVLJFHG9223372036854775807"},
+        {"A1", INT64_MIN, 0, "#REF!"},
+        {"B2", 0, INT64_MIN, "B-9223372036854775806"},
+        // Overlong names are written back as they stand, whatever the offset.
+        {"DAAAAAAAAAAAAA1+A9999999999999999999", 1, 1, "DAAAAAAAAAAAAA1+A9999999999999999999"},
+    };
+    for (const auto& c : cases) {
+        AnsiString r;
+        ShiftFormulaReferences(c.Formula, c.DCol, c.DRow, r, false);
+        EXPECT_EQ(r, c.Expected) << c.Formula << " by " << c.DCol << ", " << c.DRow;
+    }
+    // A shifted name beyond the columns saturates when read again.
+    AnsiString r;
+    ShiftFormulaReferences("A1", INT64_MAX, 0, r, false);
+    TCellNameParts p;
+    ASSERT_TRUE(SplitCellName(r, p));
+    EXPECT_EQ(p.Col, MaxColumnNumber);
 }
 
 TEST(ShiftReferences, HeadingsOnThenOffRestoresReferencesBeyondTheFirstRowAndColumn) {

@@ -69,6 +69,8 @@ TEST_F(Recalculation, ErrorsShowAsTexts) {
         {"today()*1e10", "#NUM!", false},
         {"date(1900,0,0)", "#NUM!", true},
         {"A1", "Cyclic reference", true},
+        {"DAAAAAAAAAAAAA1+1", "Invalid cell reference", true},
+        {"A9999999999999999999", "Invalid cell reference", true},
     };
     for (const auto& c : cases) {
         C(0, 0)->SetFormula(c.Formula);
