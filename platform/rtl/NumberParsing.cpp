@@ -1,9 +1,12 @@
 // Text-to-number conversions: integers, Val, TextToFloat and currency, booleans.
+#include <locale.h>
 #include <cctype>
 #include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <type_traits>
 
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
@@ -109,6 +112,18 @@ std::size_t ScanReal(const AnsiString& S, std::size_t From, char Separator, std:
 
 // Converts validated ASCII straight to the target type (no double rounding); False on
 // overflow. Underflow gives zero.
+// The value of a text below the normal range: the nearest denormal, or 0. from_chars reports
+// Extended denormals as out of range (Double ones it reads itself), so C's reader, bound to the
+// "C" locale, supplies them.
+template <typename T>
+T NearestTiny(const std::string& Ascii) {
+    if constexpr (std::is_same_v<T, long double>) {
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+        return strtold_l(Ascii.c_str(), nullptr, cLocale);
+    }
+    return 0;
+}
+
 template <typename T>
 bool AsciiToFloat(const std::string& Ascii, T& Value) {
     const char* b = Ascii.data();
@@ -132,7 +147,7 @@ bool AsciiToFloat(const std::string& Ascii, T& Value) {
         }
         const long magnitude = (intDigits > 0 ? intDigits : -leadingFracZeros) + exp;
         if (magnitude < 0) {
-            Value = 0;
+            Value = NearestTiny<T>(Ascii);
             return true;
         }
         return false;

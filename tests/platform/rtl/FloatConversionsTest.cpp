@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -169,6 +170,20 @@ TEST(TextToFloat, AcceptsOnlyTheLocaleDecimalSeparator) {
     EXPECT_EQ(d, 1.0 + 0x1p-52);
     EXPECT_FALSE(TextToFloat("1e400", d));  // fits an Extended, not a Double
     EXPECT_TRUE(TextToFloat("1e400", v));
+}
+
+TEST(TextToFloat, ExtendedDenormalsReadBackAsPrinted) {
+    TLocaleScope locale(true);
+    const Extended tiny = LDBL_TRUE_MIN * 9;  // printed as 3.28067957869423E-4950
+    Extended v = 0;
+    ASSERT_TRUE(TextToFloat(FloatToStr(tiny), v)) << FloatToStr(tiny);
+    EXPECT_EQ(v, tiny);
+    ASSERT_TRUE(TextToFloat("1e-4940", v));
+    EXPECT_GT(v, 0.0L);
+    int code = -1;
+    Val("-1e-4940", v, code);
+    EXPECT_EQ(code, 0);
+    EXPECT_LT(v, 0.0L);
 }
 
 TEST(TextToFloat, FixedSettingsIgnoreTheUserLocale) {
