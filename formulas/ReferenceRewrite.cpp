@@ -22,6 +22,9 @@ void ForEachReference(const AnsiString& Formula, AnsiString& Result, F Rewrite) 
         if (IsFormulaDigit(c) || c == decimal) {
             bool complete = true;
             std::size_t len = ScanNumber(Formula, i, decimal, complete);
+            // Letters glued to a number belong to it: "2D1" is a malformed number, and
+            // rewriting it to "2E1" would turn it into the valid 20.
+            len += ScanIdentifier(Formula, i + len);
             out.append(Formula, i, len);
             i += len;
         } else if (c == '$' || IsFormulaLetter(c)) {

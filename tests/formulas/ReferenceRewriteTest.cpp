@@ -48,6 +48,9 @@ TEST(ShiftReferences, ExponentsAreNumbersNotReferences) {
     EXPECT_EQ(Shift("1E5+A1", 1, 1, false), "1E5+B2");
     EXPECT_EQ(Shift("2.5E3*A1", 0, -1, false), "2.5E3*A0");
     EXPECT_EQ(Shift("1e-5+1E+5", 1, 1, false), "1e-5+1E+5");
+    // A name glued to a number is part of a malformed number, not a reference.
+    EXPECT_EQ(Shift("2D1+A1", 1, 0, false), "2D1+B1");
+    EXPECT_EQ(Shift("..d1*2", 1, 0, false), "..d1*2");
 }
 
 TEST(ShiftReferences, ColumnBelowOneFailsVisibly) {
