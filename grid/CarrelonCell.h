@@ -130,11 +130,13 @@ private:
     friend class TCarrelon;
     friend class TCarrelonPrivate;
     friend class TCarrelonCol;
+    friend class TCarrelonColumnStore;
     friend class TCarrelonSelection;
     friend class TCarrelonCellOuterBorder;
     friend class TCarrelonFormulas;
     friend class TCarrelonTestAccess;
 
+    // Made and freed by the column store.
     TCarrelonCell(TCarrelonCol* ACol, int ARow);
     ~TCarrelonCell() override;
 

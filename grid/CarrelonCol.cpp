@@ -19,43 +19,9 @@ TCarrelonCol::TCarrelonCol(TCarrelon* AGrid)
       FGridLineColor(clDefault),
       FWidth(static_cast<Word>(std::clamp(AGrid->GetDefaultColWidth(), 0, 65535))) {
     FAttr[0].WordWrap = FAttr[1].WordWrap = AGrid->GetWordWrap();
-    const int Rows = AGrid->GetRowCount();
-    FCells.reserve(Rows);
-    try {
-        for (int r = 0; r < Rows; ++r)
-            FCells.push_back(TCarrelonPrivate::Of(AGrid).NewCell(this, r));
-    } catch (...) {
-        for (TCarrelonCell* c : FCells)
-            delete c;
-        throw;
-    }
 }
 
-TCarrelonCol::~TCarrelonCol() {
-    ReleaseCells();
-}
-
-void TCarrelonCol::ReleaseCells() {
-    if (FCells.empty()) return;
-    const int Abs = GetAbsoluteNumber();
-    for (int i = 0; i < CellCount(); ++i) {
-        TCarrelonCell* c = FCells[i];
-        if (c == nullptr || c->ReadFEndRow() != i) continue;  // handled once, at its bottom slot
-        TCarrelonCol* End = c->GetEndColObject();
-        const bool Start = c->Col == this;
-        const bool Last = End == this;
-        if (Start && Last) {
-            FCells[i] = nullptr;
-            delete c;
-        } else if (Start) {
-            c->Col = FGrid->GetAbsoluteCols(Abs + 1);
-            c->WriteFEndCol(End);  // stays normalised when the merge shrinks to one column
-        } else if (Last) {
-            c->WriteFEndCol(FGrid->GetAbsoluteCols(Abs - 1));
-        }
-    }
-    FCells.clear();
-}
+TCarrelonCol::~TCarrelonCol() = default;
 
 TCarrelonPrivate& TCarrelonCol::GridPrivate() const {
     return TCarrelonPrivate::Of(FGrid);
@@ -64,17 +30,17 @@ TCarrelonPrivate& TCarrelonCol::GridPrivate() const {
 // ---- placement ----------------------------------------------------------------------------
 
 int TCarrelonCol::GetCol() const {
-    GridPrivate().ReindexColumns();
+    GridPrivate().FStore.Reindex();
     return FVisibleIndex;
 }
 
 int TCarrelonCol::GetAbsoluteNumber() const {
-    GridPrivate().ReindexColumns();
+    GridPrivate().FStore.Reindex();
     return FAbsoluteIndex;
 }
 
 int TCarrelonCol::GetHiddenNumber() const {
-    GridPrivate().ReindexColumns();
+    GridPrivate().FStore.Reindex();
     return FHiddenIndex;
 }
 

@@ -135,8 +135,10 @@ public:
 private:
     friend class TCarrelon;
     friend class TCarrelonPrivate;
+    friend class TCarrelonColumnStore;
     friend class TCarrelonTestAccess;
 
+    // Made with its cells by the column store.
     explicit TCarrelonCol(TCarrelon* AGrid);
     ~TCarrelonCol() override;
 
@@ -205,10 +207,6 @@ private:
     void DoFontChanged(bool Fixed);
     void BindFont(bool Fixed);
 
-    // Hands merged cells on to the neighbouring columns and frees the cells only this column
-    // holds; the grid's destructor bypasses it by emptying the list first.
-    void ReleaseCells();
-
     TCarrelon* FGrid;
     std::vector<TCarrelonCell*> FCells;
     TCarrelonCompareProc FCompareProc;
@@ -223,7 +221,7 @@ private:
     bool FMovable = true;
     bool FResizable = true;
     bool FTabStop = true;
-    // Positions in the grid's lists, refreshed by the grid when its lists change.
+    // Positions in the grid's lists, refreshed by the column store when its lists change.
     mutable int FVisibleIndex = -1;
     mutable int FAbsoluteIndex = -1;
     mutable int FHiddenIndex = -1;

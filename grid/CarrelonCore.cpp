@@ -70,15 +70,7 @@ void TCarrelonPrivate::CreateModel() {
     FCompareProc = CarrelonAnsiCompareStr;
     CreateRunTimeParts();
     FModel = true;
-    const int N = q->GetColCount();
-    FCols.reserve(N);
-    FAbsoluteCols.reserve(N);
-    for (int i = 0; i < N; ++i) {
-        TCarrelonCol* C = new TCarrelonCol(q);
-        FCols.push_back(C);
-        FAbsoluteCols.push_back(C);
-    }
-    MarkColumnsMoved();
+    if (!FStore.Grow(q->GetColCount(), q->GetRowCount())) throw std::bad_alloc();
     FSelectedCells.reset(new TCarrelonSelection(q));
     RefillSelectedCells();
 }
@@ -105,34 +97,7 @@ TCarrelon::~TCarrelon() {
 
 void TCarrelonPrivate::DestroyModel() {
     if (FSelectedCells) FSelectedCells->List().Clear();
-    // Each cell is freed once, at its top-left slot; a merge over hidden and visible columns
-    // has exactly one such slot, so nothing is freed twice or left behind. The slots of a
-    // freed cell are emptied first, so no later slot reads it.
-    ReindexColumns();
-    const int Abs = static_cast<int>(FAbsoluteCols.size());
-    for (int a = 0; a < Abs; ++a) {
-        TCarrelonCol* C = FAbsoluteCols[a];
-        std::vector<TCarrelonCell*>& Slots = C->CellList();
-        for (int r = 0; r < static_cast<int>(Slots.size()); ++r) {
-            TCarrelonCell* Cell = Slots[r];
-            if (Cell == nullptr || Cell->Row != r || Cell->Col != C) continue;
-            const int A1 = std::min(Cell->GetEndColObject()->FAbsoluteIndex, Abs - 1);
-            const int R1 = Cell->ReadFEndRow();
-            for (int k = a; k <= A1; ++k) {
-                std::vector<TCarrelonCell*>& Other = FAbsoluteCols[k]->CellList();
-                for (int q = r; q <= R1 && q < static_cast<int>(Other.size()); ++q)
-                    if (Other[q] == Cell) Other[q] = nullptr;
-            }
-            delete Cell;
-        }
-    }
-    for (TCarrelonCol* C : FAbsoluteCols) {
-        C->CellList().clear();
-        delete C;
-    }
-    FCols.clear();
-    FHiddenCols.clear();
-    FAbsoluteCols.clear();
+    FStore.Clear();
     FSelectedCells.reset();
     FUncheckedImage.reset();
     FCheckedImage.reset();
@@ -221,57 +186,12 @@ void TCarrelon::SetColCount(int N) {
     }
     const bool Gate = !d->Loading() && !d->FPasting;
     if (Gate && !d->BeginCountChange()) return;
-    const int Old = GetColCount();
     if (GetFixedCols() >= N) SetFixedCols(N - 1);
-    if (N < Old) {
+    if (N < GetColCount()) {
         d->UpdateInheritedColCount(N);
-        d->ReindexColumns();
-        std::vector<char> Removed(d->FAbsoluteCols.size(), 0);
-        for (int i = N; i < Old; ++i)
-            Removed[d->FCols[i]->FAbsoluteIndex] = 1;
-        // Last first, while every column still sits in the lists: a merged cell is handed on
-        // to a neighbour that is still alive.
-        for (int i = Old - 1; i >= N; --i)
-            delete d->FCols[i];
-        d->FCols.resize(N);
-        std::size_t Kept = 0;
-        for (std::size_t a = 0; a < d->FAbsoluteCols.size(); ++a)
-            if (!Removed[a]) d->FAbsoluteCols[Kept++] = d->FAbsoluteCols[a];
-        d->FAbsoluteCols.resize(Kept);
-        d->MarkColumnsMoved();
+        d->FStore.ShrinkCols(N);
     } else {
-        std::vector<TCarrelonCol*> Made;
-        bool Failed = !d->WithinBudget(GetAbsoluteColCount() + static_cast<long long>(N - Old),
-                                       GetRowCount());
-        if (!Failed) {
-            try {
-                d->UpdateInheritedColCount(N);
-                Made.reserve(N - Old);
-                for (int i = Old; i < N; ++i)
-                    Made.push_back(new TCarrelonCol(this));
-                d->FCols.reserve(N);
-                d->FAbsoluteCols.reserve(d->FAbsoluteCols.size() + Made.size());
-            } catch (const std::bad_alloc&) {
-                Failed = true;
-            }
-        }
-        if (Failed) {
-            for (TCarrelonCol* C : Made)
-                delete C;
-            d->UpdateInheritedColCount(Old);
-            d->ShowOutOfMemory();
-        } else {
-            // New columns follow the last visible one in absolute order, before any hidden
-            // columns that came after it.
-            std::size_t At = d->FAbsoluteCols.size();
-            if (!d->FHiddenCols.empty())
-                At = Old > 0 ? static_cast<std::size_t>(d->FCols[Old - 1]->GetAbsoluteNumber()) + 1
-                             : 0;
-            d->FCols.insert(d->FCols.end(), Made.begin(), Made.end());
-            d->FAbsoluteCols.insert(d->FAbsoluteCols.begin() + static_cast<std::ptrdiff_t>(At),
-                                    Made.begin(), Made.end());
-            d->MarkColumnsMoved();
-        }
+        d->GrowModel(N, GetRowCount());
     }
     if (d->Loading())
         d->Initialize();
@@ -303,39 +223,11 @@ void TCarrelon::SetRowCount(int N) {
     const bool Gate = !d->Loading() && !d->FPasting;
     if (Gate && !d->BeginCountChange()) return;
     if (N < d->FOwnFixedRows) SetFixedRows(N);
-    const int Old = GetRowCount();
-    if (N > Old) {
-        bool Failed = !d->WithinBudget(GetAbsoluteColCount(), N);
-        std::size_t Done = 0;  // columns grown completely
-        if (!Failed) {
-            try {
-                d->UpdateInheritedRowCount(N);
-                for (; Done < d->FAbsoluteCols.size(); ++Done) {
-                    TCarrelonCol* C = d->FAbsoluteCols[Done];
-                    std::vector<TCarrelonCell*>& Slots = C->CellList();
-                    Slots.reserve(N);
-                    for (int r = Old; r < N; ++r)
-                        Slots.push_back(d->NewCell(C, r));
-                }
-            } catch (const std::bad_alloc&) {
-                Failed = true;
-                // The cells made in this call go, in the failing column and every earlier one.
-                for (std::size_t a = 0; a <= Done && a < d->FAbsoluteCols.size(); ++a) {
-                    std::vector<TCarrelonCell*>& Slots = d->FAbsoluteCols[a]->CellList();
-                    for (std::size_t r = Old; r < Slots.size(); ++r)
-                        delete Slots[r];
-                    Slots.resize(Old);
-                }
-            }
-        }
-        if (Failed) {
-            d->UpdateInheritedRowCount(Old);
-            d->ShowOutOfMemory();
-        }
+    if (N > GetRowCount()) {
+        d->GrowModel(GetColCount(), N);
     } else {
         d->UpdateInheritedRowCount(N);
-        for (int r = Old - 1; r >= N; --r)
-            d->DoDeleteRow(r);
+        d->FStore.ShrinkRows(N);
     }
     d->SyncBaseFixedRows();
     if (d->Loading())
@@ -345,8 +237,27 @@ void TCarrelon::SetRowCount(int N) {
     if (Gate) d->EndCountChange();
 }
 
-TCarrelonCell* TCarrelonPrivate::NewCell(TCarrelonCol* ACol, int ARow) {
-    return new TCarrelonCell(ACol, ARow);
+// Both count setters grow through here. The base grid takes the new counts first; when the
+// budget or an allocation refuses the growth, it takes the old ones back.
+bool TCarrelonPrivate::GrowModel(int Cols, int Rows) {
+    const int OldCols = q->GetColCount();
+    const int OldRows = q->GetRowCount();
+    const int AddCols = Cols - OldCols;
+    bool Grown = WithinBudget(FStore.AbsoluteCols().size() + static_cast<long long>(AddCols), Rows);
+    if (Grown) {
+        try {
+            if (Cols != OldCols) UpdateInheritedColCount(Cols);
+            if (Rows != OldRows) UpdateInheritedRowCount(Rows);
+            Grown = FStore.Grow(AddCols, Rows);
+        } catch (const std::bad_alloc&) {
+            Grown = false;
+        }
+    }
+    if (Grown) return true;
+    if (q->GetColCount() != OldCols) UpdateInheritedColCount(OldCols);
+    if (q->GetRowCount() != OldRows) UpdateInheritedRowCount(OldRows);
+    ShowOutOfMemory();
+    return false;
 }
 
 // ---- fixed rows and columns ---------------------------------------------------------------

@@ -1,5 +1,5 @@
-// TCarrelon: the accessors through which the rest of the control reads the model, the column
-// lists and their cached positions, and the check of the model's invariants.
+// TCarrelon: the accessors through which the rest of the control reads the model, and the check
+// of the model's invariants.
 #include <sstream>
 #include <unordered_set>
 
@@ -7,34 +7,6 @@
 #include "grid/CarrelonTextRules.h"
 
 namespace carrelon {
-
-// ---- column lists -------------------------------------------------------------------------
-
-std::vector<TCarrelonCol*>& TCarrelonPrivate::EditColList() {
-    MarkColumnsMoved();
-    return FCols;
-}
-std::vector<TCarrelonCol*>& TCarrelonPrivate::EditAbsoluteColList() {
-    MarkColumnsMoved();
-    return FAbsoluteCols;
-}
-std::vector<TCarrelonCol*>& TCarrelonPrivate::EditHiddenColList() {
-    MarkColumnsMoved();
-    return FHiddenCols;
-}
-
-void TCarrelonPrivate::RebuildColumnIndexes() const {
-    FColumnsDirty = false;
-    for (std::size_t i = 0; i < FAbsoluteCols.size(); ++i) {
-        FAbsoluteCols[i]->FAbsoluteIndex = static_cast<int>(i);
-        FAbsoluteCols[i]->FVisibleIndex = -1;
-        FAbsoluteCols[i]->FHiddenIndex = -1;
-    }
-    for (std::size_t i = 0; i < FCols.size(); ++i)
-        FCols[i]->FVisibleIndex = static_cast<int>(i);
-    for (std::size_t i = 0; i < FHiddenCols.size(); ++i)
-        FHiddenCols[i]->FHiddenIndex = static_cast<int>(i);
-}
 
 // ---- accessors ----------------------------------------------------------------------------
 
@@ -153,7 +125,7 @@ bool TCarrelonPrivate::CheckModelInvariants(std::string* Why) const {
     for (const TCarrelonCol* C : FAbsoluteCols)
         if (!Seen.insert(C).second) return Fail("a column is listed twice among absolute columns");
     // Visible and hidden lists in absolute order, each column in exactly one of them.
-    ReindexColumns();
+    FStore.Reindex();
     int Last = -1;
     for (std::size_t i = 0; i < FCols.size(); ++i) {
         const TCarrelonCol* C = FCols[i];

@@ -12,7 +12,8 @@
 //   are reached through q as well (q->FAnchor, q->MoveColRow(...)), since this class is the
 //   control's friend.
 // - Columns, cells and the selection keep their internals private and list this class and
-//   TCarrelon as friends; cells and columns are made and freed only by the model's own code.
+//   TCarrelon as friends. Cells and columns are made and freed only by the column store
+//   (grid/ColumnStore.h), which also makes every change of the column lists.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,7 @@
 
 #include "formulas/ReferenceRewrite.h"
 #include "grid/Carrelon.h"
+#include "grid/ColumnStore.h"
 #include "platform/rtl/DateTime.h"
 
 namespace carrelon {
@@ -61,27 +63,18 @@ public:
     long long FCellBudget = TCarrelon::DefaultCellBudget;
 
     // ==== Columns and counts (grid/CarrelonCore.cpp, grid/CarrelonModel.cpp) ====================
-    // The column lists. Code that changes them calls MarkColumnsMoved afterwards so that the
-    // columns' cached positions are refreshed.
-    std::vector<TCarrelonCol*>& EditColList();
-    std::vector<TCarrelonCol*>& EditAbsoluteColList();
-    std::vector<TCarrelonCol*>& EditHiddenColList();
-    void MarkColumnsMoved() { FColumnsDirty = true; }
-    // Refreshes every column's cached visible, absolute and hidden position when needed.
-    void ReindexColumns() const {
-        if (FColumnsDirty) RebuildColumnIndexes();
-    }
-    void RebuildColumnIndexes() const;
-    // Makes a cell for the model.
-    TCarrelonCell* NewCell(TCarrelonCol* ACol, int ARow);
+    // Owns the columns and cells; every change of the lists goes through it.
+    TCarrelonColumnStore FStore{q};
+    // The store's lists, read-only.
+    const std::vector<TCarrelonCol*>& FCols = FStore.Cols();  // visible, index = base-grid column
+    const std::vector<TCarrelonCol*>& FAbsoluteCols = FStore.AbsoluteCols();  // all, in order
+    const std::vector<TCarrelonCol*>& FHiddenCols = FStore.HiddenCols();      // hidden, in order
+    // Brings the model and the base grid to Cols visible columns and Rows rows, both at least
+    // the present counts. On growth beyond the cell budget or a failed allocation "Out of
+    // memory" is shown and nothing changes; false then.
+    bool GrowModel(int Cols, int Rows);
     // Tells the grid that a cell object is being freed, so it keeps no pointer to it.
     void CellFreed(TCarrelonCell* Cell);
-    // Removes one row from every column; cells of that row alone are freed.
-    void DoDeleteRow(int ARow);
-    // Makes the cell at (absolute column A0, row R0) stand in every slot of the rectangle up
-    // to (A1, R1) and frees the other cells there, each once. Every cell of the rectangle must
-    // lie wholly inside it; the merge operations check that before.
-    TCarrelonCell* CoverRectangle(int A0, int R0, int A1, int R1);
     // Enters the lock of a count setter: the editor gate, then one level up with redraw off at
     // the outermost level. False when the editor refuses to close.
     bool BeginCountChange();
@@ -98,10 +91,6 @@ public:
     // Checks the model's invariants; on failure returns false and, when Why is given, says
     // what is wrong.
     bool CheckModelInvariants(std::string* Why = nullptr) const;
-    std::vector<TCarrelonCol*> FCols;          // visible, index = base-grid column
-    std::vector<TCarrelonCol*> FAbsoluteCols;  // all, in absolute order
-    std::vector<TCarrelonCol*> FHiddenCols;    // hidden, in absolute order
-    mutable bool FColumnsDirty = true;
     int FOwnFixedRows = 0;       // FixedRows; may equal RowCount
     int FAbsoluteFixedCols = 0;  // fixed columns counted among all columns
 

@@ -65,7 +65,7 @@ std::unique_ptr<TBitmap> MakeChart() {
 // Makes the cell at (C0, R0) stand for the whole rectangle up to (C1, R1): the rectangle's
 // other cells give way to it. The model's own step, until the grid offers merging.
 void Merge(TCarrelon& G, int C0, int R0, int C1, int R1) {
-    TCarrelonPrivate::Of(G).CoverRectangle(C0, R0, C1, R1);
+    TCarrelonPrivate::Of(G).FStore.CoverRectangle(C0, R0, C1, R1);
 }
 
 void BuildSheet(TCarrelon& G, TGraphic* Chart) {

@@ -436,33 +436,86 @@ TEST_F(CarrelonCoreTest, OutOfMemoryRestoresRowCount) {
     ExpectModelSound();
 }
 
-TEST_F(CarrelonCoreTest, FailedAllocationMidwayFreesWhatWasMade) {
+TEST_F(CarrelonCoreTest, FailedAllocationAtAnyPointLeavesTheModelAsItWas) {
+    // Growth by rows (5 absolute columns x 3 new cells) and by columns (2 new columns x 10
+    // cells), failing at every cell allocation in turn, then once with none failing.
     struct Case {
         const char* Name;
-        long long FailAfter;
         bool Rows;
+        int Allocations;
     };
-    for (Case c : {Case{"rows, first column", 3, true}, Case{"rows, third column", 25, true},
-                   Case{"columns, first new column", 2, false},
-                   Case{"columns, second new column", 13, false}}) {
-        Messages.clear();
-        Grid->SetColCount(4);
-        Grid->SetRowCount(10);
-        const long long Live = Access::LiveCells();
-        {
-            TCellAllocationFailure Failure(c.FailAfter);
-            if (c.Rows)
-                Grid->SetRowCount(20);
-            else
-                Grid->SetColCount(8);
+    for (const Case& c : {Case{"rows", true, 15}, Case{"columns", false, 20}}) {
+        for (int FailAfter = 0; FailAfter <= c.Allocations; ++FailAfter) {
+            TForm Form(nullptr);
+            auto* G = new TCarrelon(&Form);
+            G->SetColCount(5);
+            G->SetRowCount(10);
+            G->GetCols(3)->SetWidth(90);
+            MakeMergedCell(G, 2, 4, 3, 6);
+            G->GetCells(2, 4)->SetText("merged");
+            G->GetCells(4, 9)->SetText("last");
+            ASSERT_TRUE(G->HideColumn(1));
+            std::vector<int> Order;
+            for (int a = 0; a < G->GetAbsoluteColCount(); ++a)
+                Order.push_back(G->GetAbsoluteCols(a)->GetCreationNumber());
+            const long long Live = Access::LiveCells();
+            Messages.clear();
+            {
+                TCellAllocationFailure Failure(FailAfter);
+                if (c.Rows)
+                    G->SetRowCount(13);
+                else
+                    G->SetColCount(6);
+            }
+            const std::string Where = std::string(c.Name) + ", failing after " +
+                                      std::to_string(FailAfter) + " allocations";
+            std::string Why;
+            EXPECT_TRUE(Access::CheckModelInvariants(G, &Why)) << Where << ": " << Why;
+            if (FailAfter == c.Allocations) {
+                EXPECT_EQ(G->GetRowCount(), c.Rows ? 13 : 10) << Where;
+                EXPECT_EQ(G->GetColCount(), c.Rows ? 4 : 6) << Where;
+                EXPECT_TRUE(Messages.empty()) << Where;
+                continue;
+            }
+            EXPECT_EQ(G->GetRowCount(), 10) << Where;
+            EXPECT_EQ(G->GetColCount(), 4) << Where;
+            EXPECT_EQ(Access::LiveCells(), Live) << Where;
+            EXPECT_EQ(Messages, std::vector<AnsiString>{"Out of memory"}) << Where;
+            std::vector<int> After;
+            for (int a = 0; a < G->GetAbsoluteColCount(); ++a)
+                After.push_back(G->GetAbsoluteCols(a)->GetCreationNumber());
+            EXPECT_EQ(After, Order) << Where;
+            EXPECT_EQ(G->GetAbsoluteCells(2, 6)->GetText(), "merged") << Where;
+            EXPECT_EQ(G->GetAbsoluteCells(4, 9)->GetText(), "last") << Where;
+            EXPECT_EQ(G->GetColWidths(2), 90) << Where;
         }
-        EXPECT_EQ(Grid->GetRowCount(), 10) << c.Name;
-        EXPECT_EQ(Grid->GetColCount(), 4) << c.Name;
-        EXPECT_EQ(Access::LiveCells(), Live) << c.Name;
-        EXPECT_EQ(Messages, std::vector<AnsiString>{"Out of memory"}) << c.Name;
-        std::string Why;
-        EXPECT_TRUE(Access::CheckModelInvariants(Grid, &Why)) << c.Name << ": " << Why;
     }
+}
+
+TEST_F(CarrelonCoreTest, StoreMovesAColumnInBothLists) {
+    // Absolute order A B(hidden) C D E; the visible column C moves behind E.
+    Grid->SetColCount(5);
+    ASSERT_TRUE(Grid->HideColumn(1));
+    auto Numbers = [&](bool Absolute) {
+        std::vector<int> Out;
+        const int N = Absolute ? Grid->GetAbsoluteColCount() : Grid->GetColCount();
+        for (int i = 0; i < N; ++i)
+            Out.push_back(
+                (Absolute ? Grid->GetAbsoluteCols(i) : Grid->GetCols(i))->GetCreationNumber());
+        return Out;
+    };
+    const std::vector<int> Before = Numbers(true);  // A B C D E
+    Access::Internals(Grid).FStore.Move(1, 3);
+    const std::vector<int> Abs = Numbers(true);
+    EXPECT_EQ(Abs, (std::vector<int>{Before[0], Before[1], Before[3], Before[4], Before[2]}));
+    EXPECT_EQ(Numbers(false), (std::vector<int>{Before[0], Before[3], Before[4], Before[2]}));
+    EXPECT_EQ(Grid->GetAbsoluteCols(4)->GetCol(), 3);
+    EXPECT_EQ(Grid->GetHiddenCols(0)->GetAbsoluteNumber(), 1);
+    Access::Internals(Grid).FStore.Move(3, 0);  // and back past the hidden column to the front
+    EXPECT_EQ(Numbers(false), (std::vector<int>{Before[2], Before[0], Before[3], Before[4]}));
+    EXPECT_EQ(Numbers(true),
+              (std::vector<int>{Before[2], Before[0], Before[1], Before[3], Before[4]}));
+    ExpectModelSound();
 }
 
 TEST_F(CarrelonCoreTest, OutOfMemoryRestoresColCount) {

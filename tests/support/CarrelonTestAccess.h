@@ -47,7 +47,7 @@ public:
     // Makes the cell at (absolute column A0, row R0) cover the rectangle up to (A1, R1), as a
     // merge does. For building merged layouts without the merge operations.
     static TCarrelonCell* MergeCells(TCarrelon* Grid, int A0, int R0, int A1, int R1) {
-        return Internals(Grid).CoverRectangle(A0, R0, A1, R1);
+        return Internals(Grid).FStore.CoverRectangle(A0, R0, A1, R1);
     }
 };
 
