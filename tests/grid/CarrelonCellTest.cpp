@@ -278,14 +278,13 @@ TEST_F(CarrelonCellTest, ValuesKeepTheirTypeAndText) {
 }
 
 TEST_F(CarrelonCellTest, WholeMinuteTimesShowWithoutSeconds) {
-    const AnsiString Saved = LongTimeFormat;
+    TLocaleScope Locale;
     LongTimeFormat = "hh:nn:ss";
     TCarrelonCell* Cell = Grid->GetCells(2, 3);
     Cell->SetValue(Variant(TDateTime((10 * 60 + 30) / 1440.0)));
     EXPECT_EQ(Cell->GetText(), "10:30");
     Cell->SetValue(Variant(TDateTime((10 * 3600 + 30 * 60 + 15) / 86400.0)));
     EXPECT_EQ(Cell->GetText(), "10:30:15");
-    LongTimeFormat = Saved;
 }
 
 TEST_F(CarrelonCellTest, A1Names) {
