@@ -1,6 +1,7 @@
 // Drawing costs of a grid's paint: a cell is a fill, a frame and a line of text.
 #include <benchmark/benchmark.h>
 
+#include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/WinGdi.h"
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/grids/Grids.h"
 

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QPainter>
 #include <cstdlib>
 
 #include "platform/controls/Controls.h"

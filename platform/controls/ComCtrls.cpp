@@ -7,7 +7,7 @@
 #include <climits>
 #include <cmath>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WidgetControlQt.h"
 #include "platform/rtl/Conversions.h"
 
 namespace carrelon {
@@ -46,7 +46,7 @@ TDateTimePicker::~TDateTimePicker() {
     DestroyHandle();
 }
 
-QWidget* TDateTimePicker::CreateInnerWidget() {
+void TDateTimePicker::CreateInnerWidget(TWindowWidget& Window) {
     auto* E = new QDateTimeEdit();
     E->setCalendarPopup(true);
     QObject::connect(E, &QDateTimeEdit::dateTimeChanged, [this](const QDateTime& V) {
@@ -54,11 +54,11 @@ QWidget* TDateTimePicker::CreateInnerWidget() {
             if (!FSyncing) ValueChanged(FromQt(V.date(), V.time()));
         });
     });
-    return E;
+    Window.SetInner(E);
 }
 
 void TDateTimePicker::ApplyToWidget() {
-    auto* E = qobject_cast<QDateTimeEdit*>(InnerWidget());
+    auto* E = InnerWidget<QDateTimeEdit>();
     if (E == nullptr) return;
     FSyncing = true;
     E->setDisplayFormat(FKind == dtkTime ? "HH:mm:ss" : "yyyy-MM-dd");
@@ -126,18 +126,18 @@ TMonthCalendar::~TMonthCalendar() {
     DestroyHandle();
 }
 
-QWidget* TMonthCalendar::CreateInnerWidget() {
+void TMonthCalendar::CreateInnerWidget(TWindowWidget& Window) {
     auto* C = new QCalendarWidget();
     QObject::connect(C, &QCalendarWidget::selectionChanged, [this, C] {
         if (FSyncing) return;
         FDate = FromQt(C->selectedDate(), QTime(0, 0));
         Changed();
     });
-    return C;
+    Window.SetInner(C);
 }
 
 void TMonthCalendar::ApplyToWidget() {
-    auto* C = qobject_cast<QCalendarWidget*>(InnerWidget());
+    auto* C = InnerWidget<QCalendarWidget>();
     if (C == nullptr) return;
     FSyncing = true;
     C->setSelectedDate(ToQDate(FDate));
@@ -167,7 +167,7 @@ TTrackBar::~TTrackBar() {
     DestroyHandle();
 }
 
-QWidget* TTrackBar::CreateInnerWidget() {
+void TTrackBar::CreateInnerWidget(TWindowWidget& Window) {
     auto* S = new QSlider(Qt::Horizontal);
     QObject::connect(S, &QSlider::valueChanged, [this](int V) {
         GuardedCall(this, [&] {
@@ -177,11 +177,11 @@ QWidget* TTrackBar::CreateInnerWidget() {
             if (OnChange) OnChange(this);
         });
     });
-    return S;
+    Window.SetInner(S);
 }
 
 void TTrackBar::ApplyToWidget() {
-    auto* S = qobject_cast<QSlider*>(InnerWidget());
+    auto* S = InnerWidget<QSlider>();
     if (S == nullptr) return;
     FSyncing = true;
     S->setRange(FMin, FMax);
@@ -233,7 +233,7 @@ int TCSpinEdit::Clamp(int Value) const {
     return std::clamp(Value, FMinValue, std::max(FMinValue, FMaxValue));
 }
 
-QWidget* TCSpinEdit::CreateInnerWidget() {
+void TCSpinEdit::CreateInnerWidget(TWindowWidget& Window) {
     auto* S = new QSpinBox();
     QObject::connect(S, &QSpinBox::valueChanged, [this](int V) {
         GuardedCall(this, [&] {
@@ -243,11 +243,11 @@ QWidget* TCSpinEdit::CreateInnerWidget() {
             if (OnChange) OnChange(this);
         });
     });
-    return S;
+    Window.SetInner(S);
 }
 
 void TCSpinEdit::ApplyToWidget() {
-    auto* S = qobject_cast<QSpinBox*>(InnerWidget());
+    auto* S = InnerWidget<QSpinBox>();
     if (S == nullptr) return;
     FSyncing = true;
     if (FMinValue == 0 && FMaxValue == 0)

@@ -2,7 +2,7 @@
 // calendar, a track bar and a spin edit (class name "TCSpinEdit"), thin classes over Qt widgets.
 #pragma once
 
-#include "platform/controls/StdCtrls.h"
+#include "platform/controls/WidgetControl.h"
 #include "platform/rtl/DateTime.h"
 
 namespace carrelon {
@@ -32,7 +32,7 @@ public:
     TNotifyEvent OnChange;
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
     void ApplyToWidget() override;
 
 private:
@@ -51,7 +51,7 @@ public:
     void SetDate(TDateTime Value);
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
     void ApplyToWidget() override;
     void WMGetDlgCode(TMessage& Message) override;
 
@@ -76,7 +76,7 @@ public:
     TNotifyEvent OnChange;
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
     void ApplyToWidget() override;
     void WMGetDlgCode(TMessage& Message) override;
 
@@ -108,7 +108,7 @@ public:
     TNotifyEvent OnChange;
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
     void ApplyToWidget() override;
     void WMGetDlgCode(TMessage& Message) override;
 

@@ -18,8 +18,6 @@
 #include "platform/rtl/Set.h"
 #include "platform/rtl/Types.h"
 
-class QPainter;
-
 namespace carrelon {
 
 class TFont;
@@ -408,12 +406,9 @@ public:
     // Paints the control, border included, on DC with its top-left corner at (X, Y).
     void PaintTo(TCanvas* DC, int X, int Y);
 
-    // Used by the window's widget: the user moved or resized a top-level window; painting of
-    // the border and of the client area (the painter's origin at the client's top-left).
+    // Used by the window's widget: the user moved or resized a top-level window.
     void HandleResizedExternally(int AWidth, int AHeight);
     void HandleMovedExternally(int ALeft, int ATop);
-    void PaintFrame(QPainter& Painter);
-    void PaintClientArea(QPainter& Painter);
 
 protected:
     friend class TWindowWidget;

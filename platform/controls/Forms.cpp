@@ -5,13 +5,12 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QScreen>
 #include <QToolTip>
 #include <algorithm>
 #include <iostream>
 
 #include "platform/controls/WinUser.h"
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 #include "platform/graphics/Colors.h"
 
 namespace carrelon {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "platform/controls/MenusQt.h"
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 
 namespace carrelon {
 
@@ -267,7 +267,7 @@ bool TPopupMenu::IsShowing() const {
     return D->Menu && D->Menu->isVisible();
 }
 
-QMenu* PopupMenuWidget(const TPopupMenu& Menu) {
+QMenu* TPopupMenuQt::Widget(const TPopupMenu& Menu) {
     return Menu.D->Menu.get();
 }
 

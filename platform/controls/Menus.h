@@ -8,8 +8,6 @@
 #include "platform/controls/Component.h"
 #include "platform/controls/Controls.h"
 
-class QMenu;
-
 namespace carrelon {
 
 // A key with modifiers: the virtual key in the low byte, scShift/scCtrl/scAlt above.
@@ -100,7 +98,7 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    friend QMenu* PopupMenuWidget(const TPopupMenu& Menu);
+    friend struct TPopupMenuQt;  // the Qt side, platform/controls/MenusQt.h
     struct TPrivate;
     std::unique_ptr<TMenuItem> FItems;
     bool FAutoPopup = true;

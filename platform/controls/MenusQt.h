@@ -7,7 +7,13 @@
 
 namespace carrelon {
 
+struct TPopupMenuQt {
+    static QMenu* Widget(const TPopupMenu& Menu);
+};
+
 // The menu built by the last Popup (nullptr before the first).
-QMenu* PopupMenuWidget(const TPopupMenu& Menu);
+inline QMenu* PopupMenuWidget(const TPopupMenu& Menu) {
+    return TPopupMenuQt::Widget(Menu);
+}
 
 }  // namespace carrelon

@@ -11,7 +11,7 @@
 #include <QTextLayout>
 #include <cmath>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WidgetControlQt.h"
 
 namespace carrelon {
 
@@ -151,7 +151,7 @@ TCustomRichEdit::~TCustomRichEdit() {
     DestroyHandle();
 }
 
-QWidget* TCustomRichEdit::CreateInnerWidget() {
+void TCustomRichEdit::CreateInnerWidget(TWindowWidget& Window) {
     auto* E = new QTextEdit();
     E->setAcceptRichText(false);
     E->setFrameStyle(QFrame::NoFrame);
@@ -166,7 +166,7 @@ QWidget* TCustomRichEdit::CreateInnerWidget() {
         E->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
         [this](const QSizeF&) { GuardedCall(this, [this] { CheckContentHeight(); }); });
     QObject::connect(E, &QObject::destroyed, [this] { D->Edit = nullptr; });
-    return E;
+    Window.SetInner(E);
 }
 
 void TCustomRichEdit::ApplyToWidget() {

@@ -5,7 +5,10 @@
 
 #include <memory>
 
-#include "platform/controls/StdCtrls.h"
+#include "platform/controls/TextAlign.h"
+#include "platform/controls/WidgetControl.h"
+// The scroll-bar and border styles are the grid base class's; the edit uses the same.
+#include "platform/grids/GridTypes.h"
 
 namespace carrelon {
 
@@ -90,7 +93,7 @@ public:
 
 protected:
     friend class TParaAttributes;
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
     void ApplyToWidget() override;
     void SaveFromWidget() override;
     void InsertCharacter(char32_t Ch) override;

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WidgetControlQt.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
 
@@ -42,7 +42,7 @@ TCustomEdit::~TCustomEdit() {
     DestroyHandle();
 }
 
-QWidget* TCustomEdit::CreateInnerWidget() {
+void TCustomEdit::CreateInnerWidget(TWindowWidget& Window) {
     auto* E = new QLineEdit();
     E->setFrame(false);
     E->setContextMenuPolicy(Qt::NoContextMenu);
@@ -52,11 +52,11 @@ QWidget* TCustomEdit::CreateInnerWidget() {
             Change();
         });
     });
-    return E;
+    Window.SetInner(E);
 }
 
 void TCustomEdit::ApplyToWidget() {
-    auto* E = qobject_cast<QLineEdit*>(InnerWidget());
+    auto* E = InnerWidget<QLineEdit>();
     if (E == nullptr) return;
     const QSignalBlocker Block(E);
     E->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
@@ -66,16 +66,16 @@ void TCustomEdit::ApplyToWidget() {
 }
 
 void TCustomEdit::SaveFromWidget() {
-    if (auto* E = qobject_cast<QLineEdit*>(InnerWidget())) FSavedText = E->text().toStdString();
+    if (auto* E = InnerWidget<QLineEdit>()) FSavedText = E->text().toStdString();
 }
 
 AnsiString TCustomEdit::GetText() const {
-    if (auto* E = qobject_cast<QLineEdit*>(InnerWidget())) return E->text().toStdString();
+    if (auto* E = InnerWidget<QLineEdit>()) return E->text().toStdString();
     return FSavedText;
 }
 
 void TCustomEdit::SetText(const AnsiString& Value) {
-    auto* E = qobject_cast<QLineEdit*>(InnerWidget());
+    auto* E = InnerWidget<QLineEdit>();
     if (E == nullptr) {
         if (FSavedText == Value) return;
         FSavedText = Value;
@@ -89,7 +89,7 @@ void TCustomEdit::SetText(const AnsiString& Value) {
 }
 
 int TCustomEdit::GetSelStart() const {
-    auto* E = qobject_cast<QLineEdit*>(InnerWidget());
+    auto* E = InnerWidget<QLineEdit>();
     if (E == nullptr) return 0;
     const int Units = E->hasSelectedText() ? E->selectionStart() : E->cursorPosition();
     return CodePointsBefore(E->text(), Units);
@@ -97,19 +97,19 @@ int TCustomEdit::GetSelStart() const {
 
 void TCustomEdit::SetSelStart(int Value) {
     HandleNeeded();
-    if (auto* E = qobject_cast<QLineEdit*>(InnerWidget()))
+    if (auto* E = InnerWidget<QLineEdit>())
         E->setCursorPosition(UnitsBefore(E->text(), std::max(0, Value)));
 }
 
 int TCustomEdit::GetSelLength() const {
-    auto* E = qobject_cast<QLineEdit*>(InnerWidget());
+    auto* E = InnerWidget<QLineEdit>();
     if (E == nullptr || !E->hasSelectedText()) return 0;
     return static_cast<int>(E->selectedText().toUcs4().size());
 }
 
 void TCustomEdit::SetSelLength(int Value) {
     HandleNeeded();
-    auto* E = qobject_cast<QLineEdit*>(InnerWidget());
+    auto* E = InnerWidget<QLineEdit>();
     if (E == nullptr) return;
     const int Start = GetSelStart();
     const int StartUnits = UnitsBefore(E->text(), Start);
@@ -118,28 +118,27 @@ void TCustomEdit::SetSelLength(int Value) {
 }
 
 AnsiString TCustomEdit::GetSelText() const {
-    auto* E = qobject_cast<QLineEdit*>(InnerWidget());
+    auto* E = InnerWidget<QLineEdit>();
     return E != nullptr ? E->selectedText().toStdString() : AnsiString();
 }
 
 void TCustomEdit::SelectAll() {
     HandleNeeded();
-    if (auto* E = qobject_cast<QLineEdit*>(InnerWidget())) E->selectAll();
+    if (auto* E = InnerWidget<QLineEdit>()) E->selectAll();
 }
 
 void TCustomEdit::ClearSelection() {
-    if (auto* E = qobject_cast<QLineEdit*>(InnerWidget()); E != nullptr && !FReadOnly) E->del();
+    if (auto* E = InnerWidget<QLineEdit>(); E != nullptr && !FReadOnly) E->del();
 }
 
 void TCustomEdit::SetMaxLength(int Value) {
     FMaxLength = std::max(0, Value);
-    if (auto* E = qobject_cast<QLineEdit*>(InnerWidget()))
-        E->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+    if (auto* E = InnerWidget<QLineEdit>()) E->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
 }
 
 void TCustomEdit::SetReadOnly(bool Value) {
     FReadOnly = Value;
-    if (auto* E = qobject_cast<QLineEdit*>(InnerWidget())) E->setReadOnly(Value);
+    if (auto* E = InnerWidget<QLineEdit>()) E->setReadOnly(Value);
 }
 
 void TCustomEdit::WMGetDlgCode(TMessage& Message) {
@@ -147,7 +146,7 @@ void TCustomEdit::WMGetDlgCode(TMessage& Message) {
 }
 
 void TCustomEdit::DefaultHandler(TMessage& Message) {
-    auto* E = qobject_cast<QLineEdit*>(InnerWidget());
+    auto* E = InnerWidget<QLineEdit>();
     if (E != nullptr) {
         switch (Message.Msg) {
             case WM_CUT:
@@ -237,14 +236,14 @@ void TCustomMaskEdit::SetEditMask(const AnsiString& Value) {
 
 void TCustomMaskEdit::ApplyToWidget() {
     TCustomEdit::ApplyToWidget();
-    if (auto* E = qobject_cast<QLineEdit*>(InnerWidget())) {
+    if (auto* E = InnerWidget<QLineEdit>()) {
         const QSignalBlocker Block(E);
         E->setInputMask(ToQtMask(FEditMask));
     }
 }
 
 void TCustomMaskEdit::ValidateEdit() {
-    auto* E = qobject_cast<QLineEdit*>(InnerWidget());
+    auto* E = InnerWidget<QLineEdit>();
     if (E == nullptr || FEditMask.empty()) return;
     if (!E->hasAcceptableInput())
         throw EConvertError("Invalid input value.  Use escape key to abandon changes");
@@ -271,7 +270,7 @@ TCustomCombo::~TCustomCombo() {
     FItems->OnChange = nullptr;
 }
 
-QWidget* TCustomCombo::CreateInnerWidget() {
+void TCustomCombo::CreateInnerWidget(TWindowWidget& Window) {
     auto* C = new QComboBox();
     C->setContextMenuPolicy(Qt::NoContextMenu);
     QObject::connect(C, &QComboBox::currentIndexChanged, [this](int) {
@@ -284,11 +283,11 @@ QWidget* TCustomCombo::CreateInnerWidget() {
             if (!FSyncing) Change();
         });
     });
-    return C;
+    Window.SetInner(C);
 }
 
 void TCustomCombo::ApplyToWidget() {
-    auto* C = qobject_cast<QComboBox*>(InnerWidget());
+    auto* C = InnerWidget<QComboBox>();
     if (C == nullptr) return;
     FSyncing = true;
     C->setEditable(FStyle != csDropDownList);
@@ -302,14 +301,14 @@ void TCustomCombo::ApplyToWidget() {
 }
 
 void TCustomCombo::SaveFromWidget() {
-    if (auto* C = qobject_cast<QComboBox*>(InnerWidget())) {
+    if (auto* C = InnerWidget<QComboBox>()) {
         FItemIndex = C->currentIndex();
         FSavedText = C->currentText().toStdString();
     }
 }
 
 void TCustomCombo::ItemsChanged() {
-    if (InnerWidget() == nullptr) {
+    if (!HasInnerWidget()) {
         if (FItemIndex >= FItems->GetCount()) FItemIndex = -1;
         return;
     }
@@ -319,7 +318,7 @@ void TCustomCombo::ItemsChanged() {
 }
 
 int TCustomCombo::GetItemIndex() const {
-    if (auto* C = qobject_cast<QComboBox*>(InnerWidget())) return C->currentIndex();
+    if (auto* C = InnerWidget<QComboBox>()) return C->currentIndex();
     return FItemIndex;
 }
 
@@ -327,7 +326,7 @@ void TCustomCombo::SetItemIndex(int Value) {
     if (Value < -1 || Value >= FItems->GetCount()) Value = -1;
     FItemIndex = Value;
     if (Value >= 0) FSavedText = FItems->GetStrings(Value);
-    if (auto* C = qobject_cast<QComboBox*>(InnerWidget())) {
+    if (auto* C = InnerWidget<QComboBox>()) {
         FSyncing = true;
         C->setCurrentIndex(Value);
         FSyncing = false;
@@ -335,12 +334,12 @@ void TCustomCombo::SetItemIndex(int Value) {
 }
 
 AnsiString TCustomCombo::GetText() const {
-    if (auto* C = qobject_cast<QComboBox*>(InnerWidget())) return C->currentText().toStdString();
+    if (auto* C = InnerWidget<QComboBox>()) return C->currentText().toStdString();
     return FSavedText;
 }
 
 void TCustomCombo::SetText(const AnsiString& Value) {
-    auto* C = qobject_cast<QComboBox*>(InnerWidget());
+    auto* C = InnerWidget<QComboBox>();
     if (FStyle == csDropDownList) {
         // A list-only combo shows an item or nothing.
         SetItemIndex(FItems->IndexOf(Value));
@@ -364,7 +363,7 @@ void TCustomCombo::SetStyle(TComboBoxStyle Value) {
     std::int32_t S = GetWindowStyle() & ~CBS_DROPDOWNLIST;
     S |= Value == csDropDownList ? CBS_DROPDOWNLIST : Value == csDropDown ? CBS_DROPDOWN : 1;
     SetWindowStyle(S);
-    if (InnerWidget() != nullptr) {
+    if (HasInnerWidget()) {
         SaveFromWidget();
         ApplyToWidget();
     }
@@ -395,7 +394,7 @@ TCustomListBox::~TCustomListBox() {
     FItems->OnChange = nullptr;
 }
 
-QWidget* TCustomListBox::CreateInnerWidget() {
+void TCustomListBox::CreateInnerWidget(TWindowWidget& Window) {
     auto* L = new QListWidget();
     L->setFrameStyle(QFrame::NoFrame);
     QObject::connect(L, &QListWidget::currentRowChanged, [this](int) {
@@ -403,11 +402,11 @@ QWidget* TCustomListBox::CreateInnerWidget() {
             if (!FSyncing) Changed();
         });
     });
-    return L;
+    Window.SetInner(L);
 }
 
 void TCustomListBox::ApplyToWidget() {
-    auto* L = qobject_cast<QListWidget*>(InnerWidget());
+    auto* L = InnerWidget<QListWidget>();
     if (L == nullptr) return;
     FSyncing = true;
     L->clear();
@@ -419,7 +418,7 @@ void TCustomListBox::ApplyToWidget() {
 }
 
 void TCustomListBox::SaveFromWidget() {
-    if (auto* L = qobject_cast<QListWidget*>(InnerWidget())) FItemIndex = L->currentRow();
+    if (auto* L = InnerWidget<QListWidget>()) FItemIndex = L->currentRow();
 }
 
 void TCustomListBox::ItemsChanged() {
@@ -429,14 +428,14 @@ void TCustomListBox::ItemsChanged() {
 }
 
 int TCustomListBox::GetItemIndex() const {
-    if (auto* L = qobject_cast<QListWidget*>(InnerWidget())) return L->currentRow();
+    if (auto* L = InnerWidget<QListWidget>()) return L->currentRow();
     return FItemIndex;
 }
 
 void TCustomListBox::SetItemIndex(int Value) {
     if (Value < -1 || Value >= FItems->GetCount()) Value = -1;
     FItemIndex = Value;
-    if (auto* L = qobject_cast<QListWidget*>(InnerWidget())) {
+    if (auto* L = InnerWidget<QListWidget>()) {
         FSyncing = true;
         L->setCurrentRow(Value);
         FSyncing = false;
@@ -567,7 +566,7 @@ TButtonControl::TButtonControl(TComponent* AOwner) : TWidgetControl(AOwner) {
 }
 
 void TButtonControl::ApplyToWidget() {
-    auto* B = qobject_cast<QAbstractButton*>(InnerWidget());
+    auto* B = InnerWidget<QAbstractButton>();
     if (B == nullptr) return;
     FSyncing = true;
     B->setText(QString::fromStdString(FText));
@@ -582,7 +581,7 @@ void TButtonControl::ApplyToWidget() {
 }
 
 void TButtonControl::CreateWnd() {
-    if (auto* B = qobject_cast<QAbstractButton*>(InnerWidget())) {
+    if (auto* B = InnerWidget<QAbstractButton>()) {
         QObject::connect(B, &QAbstractButton::clicked, [this] {
             if (!FSyncing) Click();
         });
@@ -606,8 +605,7 @@ AnsiString TButtonControl::GetText() const {
 
 void TButtonControl::SetText(const AnsiString& Value) {
     FText = Value;
-    if (auto* B = qobject_cast<QAbstractButton*>(InnerWidget()))
-        B->setText(QString::fromStdString(Value));
+    if (auto* B = InnerWidget<QAbstractButton>()) B->setText(QString::fromStdString(Value));
 }
 
 bool TButtonControl::GetChecked() const {
@@ -621,24 +619,24 @@ void TButtonControl::SetChecked(bool Value) {
 void TButtonControl::SetState(TCheckBoxState Value) {
     if (FState == Value) return;
     FState = Value;
-    if (InnerWidget() != nullptr) ApplyToWidget();
+    if (HasInnerWidget()) ApplyToWidget();
     Changed();
 }
 
-QWidget* TButton::CreateInnerWidget() {
-    return new QPushButton();
+void TButton::CreateInnerWidget(TWindowWidget& Window) {
+    Window.SetInner(new QPushButton());
 }
 
-QWidget* TCheckBox::CreateInnerWidget() {
+void TCheckBox::CreateInnerWidget(TWindowWidget& Window) {
     auto* B = new QCheckBox();
     B->setTristate(false);
-    return B;
+    Window.SetInner(B);
 }
 
-QWidget* TRadioButton::CreateInnerWidget() {
+void TRadioButton::CreateInnerWidget(TWindowWidget& Window) {
     auto* B = new QRadioButton();
     B->setAutoExclusive(false);
-    return B;
+    Window.SetInner(B);
 }
 
 }  // namespace carrelon

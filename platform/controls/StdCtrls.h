@@ -5,12 +5,8 @@
 
 #include <memory>
 
-#include "platform/controls/TextAlign.h"
 #include "platform/controls/WidgetControl.h"
 #include "platform/rtl/Lists.h"
-
-// The scroll-bar and border styles are the grid base class's; the controls use the same.
-#include "platform/grids/GridTypes.h"
 
 namespace carrelon {
 
@@ -42,7 +38,7 @@ public:
     TNotifyEvent OnChange;
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
     void ApplyToWidget() override;
     void SaveFromWidget() override;
     void WMGetDlgCode(TMessage& Message) override;
@@ -107,7 +103,7 @@ public:
     TNotifyEvent OnChange;
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
     void ApplyToWidget() override;
     void SaveFromWidget() override;
     void WMGetDlgCode(TMessage& Message) override;
@@ -156,7 +152,7 @@ public:
     void SetItemIndex(int Value);
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
     void ApplyToWidget() override;
     void SaveFromWidget() override;
     void ItemsChanged();
@@ -266,7 +262,7 @@ public:
     AnsiString ClassName() const override { return "TButton"; }
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
 };
 
 class TCheckBox : public TButtonControl {
@@ -275,7 +271,7 @@ public:
     AnsiString ClassName() const override { return "TCheckBox"; }
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
 };
 
 class TRadioButton : public TButtonControl {
@@ -284,7 +280,7 @@ public:
     AnsiString ClassName() const override { return "TRadioButton"; }
 
 protected:
-    QWidget* CreateInnerWidget() override;
+    void CreateInnerWidget(TWindowWidget& Window) override;
 };
 
 }  // namespace carrelon

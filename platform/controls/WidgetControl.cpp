@@ -6,7 +6,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WidgetControlQt.h"
 #include "platform/graphics/CanvasQt.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
@@ -29,13 +29,13 @@ TRect TWidgetControl::GetClientRect() const {
     return {0, 0, std::max(0, FWidth - 2 * B), std::max(0, FHeight - 2 * B)};
 }
 
-QWidget* TWidgetControl::InnerWidget() const {
-    return FHandle != nullptr ? FHandle->Inner() : nullptr;
+bool TWidgetControl::HasInnerWidget() const {
+    return FHandle != nullptr && FHandle->Inner() != nullptr;
 }
 
 TWindowWidget* TWidgetControl::CreateWindowHandle(TWindowWidget* ParentWidget) {
     TWindowWidget* W = TWinControl::CreateWindowHandle(ParentWidget);
-    W->SetInner(CreateInnerWidget());
+    CreateInnerWidget(*W);
     return W;
 }
 
@@ -45,12 +45,12 @@ void TWidgetControl::CreateWnd() {
 }
 
 void TWidgetControl::DestroyWnd() {
-    if (InnerWidget() != nullptr) SaveFromWidget();
+    if (HasInnerWidget()) SaveFromWidget();
     TWinControl::DestroyWnd();
 }
 
 void TWidgetControl::ApplyFontAndColor() {
-    QWidget* W = InnerWidget();
+    QWidget* W = InnerWidget<QWidget>();
     if (W == nullptr) return;
     W->setFont(ToQFont(*GetFont()));
     QPalette P = W->palette();
@@ -73,7 +73,7 @@ void TWidgetControl::CMColorChanged(TMessage& Message) {
 
 void TWidgetControl::CMEnabledChanged(TMessage& Message) {
     TWinControl::CMEnabledChanged(Message);
-    if (QWidget* W = InnerWidget()) W->setEnabled(FEnabled);
+    if (QWidget* W = InnerWidget<QWidget>()) W->setEnabled(FEnabled);
 }
 
 namespace {
@@ -90,7 +90,7 @@ bool IsMouseMessage(Cardinal Msg) {
 }  // namespace
 
 void TWidgetControl::InsertCharacter(char32_t Ch) {
-    QWidget* W = InnerWidget();
+    QWidget* W = InnerWidget<QWidget>();
     if (W == nullptr || FHandle == nullptr) return;
     int Key = 0;
     QString Text = QString::fromUcs4(&Ch, 1);
@@ -118,7 +118,7 @@ void TWidgetControl::InsertCharacter(char32_t Ch) {
 }
 
 void TWidgetControl::DefaultHandler(TMessage& Message) {
-    if (FHandle == nullptr || InnerWidget() == nullptr) {
+    if (FHandle == nullptr || !HasInnerWidget()) {
         TWinControl::DefaultHandler(Message);
         return;
     }

@@ -5,8 +5,6 @@
 
 #include "platform/controls/Controls.h"
 
-class QWidget;
-
 namespace carrelon {
 
 class TWidgetControl : public TWinControl {
@@ -20,15 +18,20 @@ public:
     TRect GetClientRect() const override;
 
 protected:
-    // Creates the Qt widget (called when the window is created).
-    virtual QWidget* CreateInnerWidget() = 0;
+    // Creates the Qt widget that does the work and hands it to Window (called when the window is
+    // created). Platform code sees the widget through platform/controls/WidgetControlQt.h.
+    virtual void CreateInnerWidget(TWindowWidget& Window) = 0;
     // Copies the control's stored properties into a new widget.
     virtual void ApplyToWidget() {}
     // Copies the widget's state into the control before the window goes.
     virtual void SaveFromWidget() {}
     // Types one character the control's handlers let through.
     virtual void InsertCharacter(char32_t Ch);
-    QWidget* InnerWidget() const;
+    // The widget as a W (a Qt widget class), or nullptr while there is no window or the widget
+    // is of another kind. Defined in platform/controls/WidgetControlQt.h.
+    template <class W>
+    W* InnerWidget() const;
+    bool HasInnerWidget() const;
 
     TWindowWidget* CreateWindowHandle(TWindowWidget* ParentWidget) override;
     void CreateWnd() override;

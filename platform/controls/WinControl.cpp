@@ -5,7 +5,7 @@
 #include "platform/controls/Forms.h"
 #include "platform/controls/Streaming.h"
 #include "platform/controls/WinUser.h"
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 #include "platform/graphics/CanvasQt.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
@@ -693,68 +693,18 @@ void TWinControl::Update() {
     if (FHandle != nullptr) UpdateWindow(FHandle);
 }
 
-void TWinControl::PaintFrame(QPainter& Painter) {
-    const int B = GetBorderWidthNC() - FBorderWidth;
-    const QRect R(0, 0, FWidth, FHeight);
-    if (FBorderWidth > 0) {
-        // The inner border shows the control's colour.
-        const QRegion Ring = QRegion(R.adjusted(B, B, -B, -B)) -
-                             QRegion(R.adjusted(B + FBorderWidth, B + FBorderWidth,
-                                                -B - FBorderWidth, -B - FBorderWidth));
-        for (const QRect& Part : Ring)
-            Painter.fillRect(Part, ToQColor(ColorToRGB(FColor)));
-    }
-    if (B == 2) {
-        // A sunken edge: shadow and dark shadow above and left, highlight and light below.
-        Painter.setPen(ToQColor(ColorToRGB(clBtnShadow)));
-        Painter.drawLine(0, 0, R.width() - 2, 0);
-        Painter.drawLine(0, 0, 0, R.height() - 2);
-        Painter.setPen(ToQColor(ColorToRGB(clBtnHighlight)));
-        Painter.drawLine(0, R.height() - 1, R.width() - 1, R.height() - 1);
-        Painter.drawLine(R.width() - 1, 0, R.width() - 1, R.height() - 1);
-        Painter.setPen(ToQColor(ColorToRGB(cl3DDkShadow)));
-        Painter.drawLine(1, 1, R.width() - 3, 1);
-        Painter.drawLine(1, 1, 1, R.height() - 3);
-        Painter.setPen(ToQColor(ColorToRGB(cl3DLight)));
-        Painter.drawLine(1, R.height() - 2, R.width() - 2, R.height() - 2);
-        Painter.drawLine(R.width() - 2, 1, R.width() - 2, R.height() - 2);
-    } else if (B == 1) {
-        Painter.setPen(ToQColor(ColorToRGB(clWindowFrame)));
-        Painter.setBrush(Qt::NoBrush);
-        Painter.drawRect(0, 0, R.width() - 1, R.height() - 1);
-    }
-    if ((FWindowStyle & WS_HSCROLL) && (FWindowStyle & WS_VSCROLL)) {
-        const TPoint O = GetClientOrigin();
-        const TRect C = GetClientRect();
-        Painter.fillRect(O.X + C.Right, O.Y + C.Bottom, GetSystemMetrics(SM_CXVSCROLL),
-                         GetSystemMetrics(SM_CYHSCROLL), ToQColor(ColorToRGB(clBtnFace)));
-    }
-}
-
-void TWinControl::PaintClientArea(QPainter& Painter) {
-    const TRect C = GetClientRect();
-    TCanvas DC;
-    TCanvasTarget Target;
-    Target.Painter = &Painter;
-    Target.Bounds = QRect(0, 0, C.Width(), C.Height());
-    AttachCanvas(DC, Target);
-    Perform(WM_ERASEBKGND, reinterpret_cast<std::intptr_t>(&DC), 0);
-    Perform(WM_PAINT, reinterpret_cast<std::intptr_t>(&DC), 0);
-    DetachCanvas(DC);
-}
-
 void TWinControl::PaintTo(TCanvas* DC, int X, int Y) {
     if (DC == nullptr) return;
     QPainter* P = CanvasPainter(*DC);
     if (P == nullptr) return;
     P->save();
     P->translate(X, Y);
-    PaintFrame(*P);
+    TWindowWidget::PaintFrame(*this, *P);
     const TPoint O = GetClientOrigin();
     const TRect C = GetClientRect();
     P->translate(O.X, O.Y);
     P->setClipRect(QRect(0, 0, C.Width(), C.Height()), Qt::IntersectClip);
-    PaintClientArea(*P);
+    TWindowWidget::PaintClientArea(*this, *P);
     for (TWinControl* Child : FTabList)
         if (Child->FVisible) {
             P->save();

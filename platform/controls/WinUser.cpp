@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 
 namespace carrelon {
 

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "platform/controls/Controls.h"
-#include "platform/controls/Messages.h"
 
 namespace carrelon {
 

@@ -1,4 +1,4 @@
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -9,6 +9,7 @@
 
 #include "platform/controls/Forms.h"
 #include "platform/graphics/CanvasQt.h"
+#include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
 
 namespace carrelon {
@@ -722,6 +723,57 @@ void TWindowWidget::focusOutEvent(QFocusEvent* Event) {
     QWidget::focusOutEvent(Event);
 }
 
+void TWindowWidget::PaintFrame(TWinControl& Control, QPainter& Painter) {
+    const int B = Control.GetBorderWidthNC() - Control.FBorderWidth;
+    const QRect R(0, 0, Control.FWidth, Control.FHeight);
+    if (Control.FBorderWidth > 0) {
+        // The inner border shows the control's colour.
+        const QRegion Ring =
+            QRegion(R.adjusted(B, B, -B, -B)) -
+            QRegion(R.adjusted(B + Control.FBorderWidth, B + Control.FBorderWidth,
+                               -B - Control.FBorderWidth, -B - Control.FBorderWidth));
+        for (const QRect& Part : Ring)
+            Painter.fillRect(Part, ToQColor(ColorToRGB(Control.FColor)));
+    }
+    if (B == 2) {
+        // A sunken edge: shadow and dark shadow above and left, highlight and light below.
+        Painter.setPen(ToQColor(ColorToRGB(clBtnShadow)));
+        Painter.drawLine(0, 0, R.width() - 2, 0);
+        Painter.drawLine(0, 0, 0, R.height() - 2);
+        Painter.setPen(ToQColor(ColorToRGB(clBtnHighlight)));
+        Painter.drawLine(0, R.height() - 1, R.width() - 1, R.height() - 1);
+        Painter.drawLine(R.width() - 1, 0, R.width() - 1, R.height() - 1);
+        Painter.setPen(ToQColor(ColorToRGB(cl3DDkShadow)));
+        Painter.drawLine(1, 1, R.width() - 3, 1);
+        Painter.drawLine(1, 1, 1, R.height() - 3);
+        Painter.setPen(ToQColor(ColorToRGB(cl3DLight)));
+        Painter.drawLine(1, R.height() - 2, R.width() - 2, R.height() - 2);
+        Painter.drawLine(R.width() - 2, 1, R.width() - 2, R.height() - 2);
+    } else if (B == 1) {
+        Painter.setPen(ToQColor(ColorToRGB(clWindowFrame)));
+        Painter.setBrush(Qt::NoBrush);
+        Painter.drawRect(0, 0, R.width() - 1, R.height() - 1);
+    }
+    if ((Control.FWindowStyle & WS_HSCROLL) && (Control.FWindowStyle & WS_VSCROLL)) {
+        const TPoint O = Control.GetClientOrigin();
+        const TRect C = Control.GetClientRect();
+        Painter.fillRect(O.X + C.Right, O.Y + C.Bottom, GetSystemMetrics(SM_CXVSCROLL),
+                         GetSystemMetrics(SM_CYHSCROLL), ToQColor(ColorToRGB(clBtnFace)));
+    }
+}
+
+void TWindowWidget::PaintClientArea(TWinControl& Control, QPainter& Painter) {
+    const TRect C = Control.GetClientRect();
+    TCanvas DC;
+    TCanvasTarget Target;
+    Target.Painter = &Painter;
+    Target.Bounds = QRect(0, 0, C.Width(), C.Height());
+    AttachCanvas(DC, Target);
+    Control.Perform(WM_ERASEBKGND, reinterpret_cast<std::intptr_t>(&DC), 0);
+    Control.Perform(WM_PAINT, reinterpret_cast<std::intptr_t>(&DC), 0);
+    DetachCanvas(DC);
+}
+
 void TWindowWidget::paintEvent(QPaintEvent* Event) {
     if (FControl == nullptr) return;
     const QRect C = ClientRectInWidget();
@@ -734,11 +786,11 @@ void TWindowWidget::paintEvent(QPaintEvent* Event) {
     FPending -= Region;
     QPainter Painter(this);
     GuardedCall(FControl, [&] {
-        FControl->PaintFrame(Painter);
+        PaintFrame(*FControl, Painter);
         Painter.save();
         Painter.translate(C.topLeft());
         Painter.setClipRegion(Region.intersected(C).translated(-C.topLeft()));
-        FControl->PaintClientArea(Painter);
+        PaintClientArea(*FControl, Painter);
         Painter.restore();
     });
 }

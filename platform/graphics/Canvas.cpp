@@ -1,6 +1,5 @@
 // TCanvas: the framework's drawing model over a Qt painter.
 #include <QPaintEngine>
-#include <algorithm>
 #include <vector>
 
 #include "platform/graphics/CanvasQt.h"

@@ -1,8 +1,6 @@
 // TFont, TBrush and TPen, and the mapping of fonts onto Qt.
-#include <QFontInfo>
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cstdlib>
 #include <map>
 #include <tuple>

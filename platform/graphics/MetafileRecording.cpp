@@ -1,5 +1,5 @@
 // Recording painters into commands, replaying them, and their checked byte form.
-#include "platform/graphics/MetafileRecording.h"
+#include "platform/graphics/MetafileRecordingQt.h"
 
 #include <QPaintEngineState>
 #include <QPainterPath>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/graphics/CanvasQt.h"
-#include "platform/graphics/MetafileRecording.h"
+#include "platform/graphics/MetafileRecordingQt.h"
 #include "platform/graphics/Pictures.h"
 
 namespace carrelon {

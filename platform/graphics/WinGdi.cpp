@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "platform/graphics/CanvasQt.h"
-#include "platform/graphics/PicturesQt.h"
 
 namespace carrelon {
 

@@ -3,7 +3,6 @@
 
 #include <memory>
 
-#include "platform/graphics/DrawText.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
 

@@ -2,6 +2,7 @@
 // selecting timer and the scroll bars.
 #include <algorithm>
 
+#include "platform/controls/WinUser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/grids/GridPointer.h"
 #include "platform/grids/Grids.h"

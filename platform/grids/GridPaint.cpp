@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/graphics/Colors.h"
+#include "platform/controls/WinUser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/grids/Grids.h"
 

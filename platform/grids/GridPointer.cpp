@@ -2,7 +2,7 @@
 
 #include <QMouseEvent>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 
 namespace carrelon {
 

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/controls/Controls.h"
-#include "platform/controls/WinUser.h"
 #include "platform/grids/GridAxis.h"
 #include "platform/grids/GridLayout.h"
 #include "platform/grids/GridTypes.h"

@@ -1,6 +1,5 @@
 // Date and time text: FormatDateTime and friends, and the date/time scanners.
 #include <cctype>
-#include <cmath>
 
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"

@@ -1,7 +1,6 @@
 // Number-to-text conversions: FloatToStr, FloatToStrF, FormatFloat and their currency forms.
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <vector>
 

@@ -1,7 +1,6 @@
 // Text-to-number conversions: integers, Val, TextToFloat and currency, booleans.
 #include <locale.h>
 #include <cctype>
-#include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>

@@ -1,7 +1,6 @@
 #include "platform/rtl/Strings.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 
 namespace carrelon {

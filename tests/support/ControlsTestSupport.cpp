@@ -6,7 +6,7 @@
 #include <QWheelEvent>
 #include <optional>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 
 namespace carrelon::test {
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 #include "platform/grids/Grids.h"
 
 namespace carrelon::test {

@@ -3,8 +3,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "grid/CarrelonTypes.h"
 #include "platform/controls/RichEdit.h"
+#include "platform/controls/TextAlign.h"
 #include "platform/controls/WinUser.h"
 #include "platform/grids/Grids.h"
 #include "tests/support/ControlsTestProbe.h"

@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include "platform/graphics/CanvasQt.h"
+#include "platform/graphics/DrawText.h"
 #include "platform/graphics/PicturesQt.h"
 #include "platform/graphics/WinGdi.h"
 

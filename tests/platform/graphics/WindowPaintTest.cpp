@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "platform/controls/WindowWidget.h"
+#include "platform/controls/WindowWidgetQt.h"
 #include "platform/graphics/WinGdi.h"
 #include "tests/support/ControlsTestSupport.h"
 

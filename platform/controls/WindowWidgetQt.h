@@ -66,6 +66,11 @@ public:
     // Hands an event to the inner widget without passing the control's dispatch again.
     bool ForwardToInner(QEvent* Event);
 
+    // Paints Control's border (the non-client area) with the painter's origin at the window's
+    // top-left, and its client area with the origin at the client's top-left.
+    static void PaintFrame(TWinControl& Control, QPainter& Painter);
+    static void PaintClientArea(TWinControl& Control, QPainter& Painter);
+
 protected:
     bool event(QEvent* Event) override;
     bool EventUnguarded(QEvent* Event);

@@ -4,7 +4,6 @@
 // checked, so a metafile from a file or another program cannot make the reader misbehave.
 #pragma once
 
-#include <QFont>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
