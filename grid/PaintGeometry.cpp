@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "grid/CarrelonPrivate.h"
+#include "platform/grids/GridLayout.h"
 
 namespace carrelon {
 
@@ -14,25 +15,17 @@ int ClampToInt(std::int64_t V) {
     return static_cast<int>(std::clamp<std::int64_t>(V, INT_MIN, INT_MAX));
 }
 
-// Position of slot Index on screen for an axis whose first FixedCount slots are pinned and
-// whose scrollable part starts at First. Offsets are cumulative, so the cost does not grow
-// with the distance from the first slot.
-int AxisPosition(const TGridAxis& Axis, int FixedCount, int First, int Index) {
-    if (Index < FixedCount) return ClampToInt(Axis.Offset(std::max(Index, 0)));
-    const int n = Axis.Count();
-    const auto at = [&](int i) { return Axis.Offset(std::clamp(i, 0, n)); };
-    return ClampToInt(at(FixedCount) + at(Index) - at(First));
-}
-
 }  // namespace
 
+// The base grid's geometry without line widths: every cell carries its own line strips.
 int TCarrelonPrivate::GetX(int Index) const {
-    return AxisPosition(q->ColAxis(), q->GetFixedCols(), q->GetLeftCol(), Index);
+    return ClampToInt(
+        TGridAxisLayout::Position(q->ColAxis(), q->GetFixedCols(), q->GetLeftCol(), Index));
 }
 
 int TCarrelonPrivate::GetY(int Index) const {
-    return AxisPosition(q->RowAxis(), q->TCustomGrid::GetFixedRows(), q->TCustomGrid::GetTopRow(),
-                        Index);
+    return ClampToInt(TGridAxisLayout::Position(q->RowAxis(), q->TCustomGrid::GetFixedRows(),
+                                                q->TCustomGrid::GetTopRow(), Index));
 }
 
 int TCarrelonPrivate::HorzLineWidth(bool Fixed) const {

@@ -42,15 +42,18 @@ TGridAxisLayout::TGridAxisLayout(const TGridAxis& Axis, int FixedCount, int Firs
     FGridBoundary = ToInt(std::min<std::int64_t>(FExtent, FFixedBoundary + ScrollOffset(N) - Base));
 }
 
+std::int64_t TGridAxisLayout::Position(const TGridAxis& Axis, int FixedCount, int First, int Index,
+                                       int FixedLine, int ScrollLine) {
+    const int N = Axis.Count();
+    if (Index < FixedCount) return Axis.Offset(std::clamp(Index, 0, N), FixedLine);
+    const auto At = [&](int I) { return Axis.Offset(std::clamp(I, 0, N), ScrollLine); };
+    return Axis.Offset(std::clamp(FixedCount, 0, N), FixedLine) + At(Index) - At(First);
+}
+
 int TGridAxisLayout::StartOf(int Index) const {
     if (Index < 0 || Index >= Count()) return -1;
-    std::int64_t Pos;
-    if (Index < FFixed)
-        Pos = FAxis->Offset(Index, FFixedLine);
-    else if (Index < FFirst)
-        return -1;
-    else
-        Pos = FFixedBoundary + ScrollOffset(Index) - ScrollOffset(FFirst);
+    if (Index >= FFixed && Index < FFirst) return -1;
+    const std::int64_t Pos = Position(*FAxis, FFixed, FFirst, Index, FFixedLine, FScrollLine);
     return Pos < FExtent ? static_cast<int>(Pos) : -1;
 }
 

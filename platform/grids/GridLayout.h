@@ -40,6 +40,12 @@ public:
     // Screen position of a slot's start: -1 when it is scrolled out to the start side or lies
     // beyond the extent.
     int StartOf(int Index) const;
+    // Where a slot starts for pinned slots 0..FixedCount-1 and the scrollable part shown from
+    // slot First, without regard to the view: a slot scrolled out towards the start lies before
+    // the fixed boundary (possibly negative), one beyond the extent past it. An index outside
+    // 0..Count is taken as the nearest end. Costs no more than three offset lookups.
+    static std::int64_t Position(const TGridAxis& Axis, int FixedCount, int First, int Index,
+                                 int FixedLine = 0, int ScrollLine = 0);
     // The slot at a screen position, -1 outside the drawn slots.
     int IndexAt(int Pos) const;
     // The largest First that still shows the last slot whole (never below the fixed count).
