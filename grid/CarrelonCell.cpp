@@ -72,18 +72,6 @@ void TCarrelonCell::WriteEntry(T TCarrelonCellProperties::*Field, T Value) {
     (*FProperties).*Field = Value;
 }
 
-// Colours keep 0 for "inherit"; clBlack, whose value is 0, is kept as clDefault's value.
-static TColor EncodeColor(TColor C) {
-    if (C == clDefault) return 0;
-    if (C == clBlack) return clDefault;
-    return C;
-}
-static TColor DecodeColor(TColor Stored) {
-    if (Stored == 0) return clDefault;
-    if (Stored == clDefault) return clBlack;
-    return Stored;
-}
-
 AnsiString TCarrelonCell::ReadFFormula() const {
     return FProperties ? FProperties->FFormula : AnsiString();
 }
@@ -171,22 +159,22 @@ void TCarrelonCell::WriteFEndRow(int EndRow) {
     WriteEntry(&TCarrelonCellProperties::FEndRow, EndRow == Row ? 0 : EndRow + 1);
 }
 TColor TCarrelonCell::ReadFColor() const {
-    return DecodeColor(FProperties ? FProperties->FColor : 0);
+    return FProperties ? FProperties->FColor.Value() : clDefault;
 }
 void TCarrelonCell::WriteFColor(TColor V) {
-    WriteEntry(&TCarrelonCellProperties::FColor, EncodeColor(V));
+    WriteEntry(&TCarrelonCellProperties::FColor, TCellOwnColor::Of(V));
 }
 TColor TCarrelonCell::ReadFSelectedColor() const {
-    return DecodeColor(FProperties ? FProperties->FSelectedColor : 0);
+    return FProperties ? FProperties->FSelectedColor.Value() : clDefault;
 }
 void TCarrelonCell::WriteFSelectedColor(TColor V) {
-    WriteEntry(&TCarrelonCellProperties::FSelectedColor, EncodeColor(V));
+    WriteEntry(&TCarrelonCellProperties::FSelectedColor, TCellOwnColor::Of(V));
 }
 TColor TCarrelonCell::ReadFSelectedFontColor() const {
-    return DecodeColor(FProperties ? FProperties->FSelectedFontColor : 0);
+    return FProperties ? FProperties->FSelectedFontColor.Value() : clDefault;
 }
 void TCarrelonCell::WriteFSelectedFontColor(TColor V) {
-    WriteEntry(&TCarrelonCellProperties::FSelectedFontColor, EncodeColor(V));
+    WriteEntry(&TCarrelonCellProperties::FSelectedFontColor, TCellOwnColor::Of(V));
 }
 
 #define CARRELON_RAW_SMALL(Type, Name)                      \
@@ -196,17 +184,17 @@ void TCarrelonCell::WriteFSelectedFontColor(TColor V) {
     void TCarrelonCell::WriteF##Name(Type V) {              \
         WriteEntry(&TCarrelonCellProperties::F##Name, V);   \
     }
-CARRELON_RAW_SMALL(Word, MaxLength)
-CARRELON_RAW_SMALL(Byte, ReadOnly)
-CARRELON_RAW_SMALL(Byte, WordWrap)
-CARRELON_RAW_SMALL(Byte, CheckBox)
-CARRELON_RAW_SMALL(Byte, CheckBoxChecked)
-CARRELON_RAW_SMALL(Byte, Button)
-CARRELON_RAW_SMALL(Byte, CheckBoxAlignment)
-CARRELON_RAW_SMALL(Byte, TextAlignment)
-CARRELON_RAW_SMALL(Byte, GraphicAlignment)
-CARRELON_RAW_SMALL(Byte, TextLayout)
-CARRELON_RAW_SMALL(Byte, GraphicLayout)
+CARRELON_RAW_SMALL(TCellOwnLength, MaxLength)
+CARRELON_RAW_SMALL(TCellTriState, ReadOnly)
+CARRELON_RAW_SMALL(TCellTriState, WordWrap)
+CARRELON_RAW_SMALL(TCellTriState, CheckBox)
+CARRELON_RAW_SMALL(TCellTriState, CheckBoxChecked)
+CARRELON_RAW_SMALL(TCellTriState, Button)
+CARRELON_RAW_SMALL(TCellOwnEnum<TAlignment>, CheckBoxAlignment)
+CARRELON_RAW_SMALL(TCellOwnEnum<TAlignment>, TextAlignment)
+CARRELON_RAW_SMALL(TCellOwnEnum<TAlignment>, GraphicAlignment)
+CARRELON_RAW_SMALL(TCellOwnEnum<TTextLayout>, TextLayout)
+CARRELON_RAW_SMALL(TCellOwnEnum<TTextLayout>, GraphicLayout)
 CARRELON_RAW_SMALL(bool, FontUsed)
 CARRELON_RAW_SMALL(bool, ButtonPushed)
 CARRELON_RAW_SMALL(bool, Error)
@@ -393,18 +381,70 @@ bool TCarrelonCell::Recalculate() {
 
 // ---- effective attributes -----------------------------------------------------------------
 
+namespace {
+
+using TCellProps = TCarrelonCellProperties;
+constexpr TCellInheritedAttribute<TCellOwnColor, TColor> kColor{
+    &TCellProps::FColor, &TCarrelonCol::GetColor, &TCarrelonCol::GetFixedColor};
+constexpr TCellInheritedAttribute<TCellOwnLength, int> kMaxLength{
+    &TCellProps::FMaxLength, &TCarrelonCol::GetMaxLength, &TCarrelonCol::GetFixedMaxLength};
+constexpr TCellInheritedAttribute<TCellTriState, bool> kReadOnly{
+    &TCellProps::FReadOnly, &TCarrelonCol::GetReadOnly, &TCarrelonCol::GetFixedReadOnly};
+constexpr TCellInheritedAttribute<TCellTriState, bool> kWordWrap{
+    &TCellProps::FWordWrap, &TCarrelonCol::GetWordWrap, &TCarrelonCol::GetFixedWordWrap};
+constexpr TCellInheritedAttribute<TCellOwnEnum<TAlignment>, TAlignment> kTextAlignment{
+    &TCellProps::FTextAlignment, &TCarrelonCol::GetTextAlignment,
+    &TCarrelonCol::GetFixedTextAlignment};
+constexpr TCellInheritedAttribute<TCellOwnEnum<TTextLayout>, TTextLayout> kTextLayout{
+    &TCellProps::FTextLayout, &TCarrelonCol::GetTextLayout, &TCarrelonCol::GetFixedTextLayout};
+constexpr TCellInheritedAttribute<TCellOwnEnum<TAlignment>, TAlignment> kGraphicAlignment{
+    &TCellProps::FGraphicAlignment, &TCarrelonCol::GetGraphicAlignment,
+    &TCarrelonCol::GetFixedGraphicAlignment};
+constexpr TCellInheritedAttribute<TCellOwnEnum<TTextLayout>, TTextLayout> kGraphicLayout{
+    &TCellProps::FGraphicLayout, &TCarrelonCol::GetGraphicLayout,
+    &TCarrelonCol::GetFixedGraphicLayout};
+constexpr TCellInheritedAttribute<TCellTriState, bool> kCheckBox{
+    &TCellProps::FCheckBox, &TCarrelonCol::GetCheckBox, &TCarrelonCol::GetFixedCheckBox};
+constexpr TCellInheritedAttribute<TCellTriState, bool> kButton{
+    &TCellProps::FButton, &TCarrelonCol::GetButton, &TCarrelonCol::GetFixedButton};
+constexpr TCellInheritedAttribute<TCellTriState, bool> kCheckBoxChecked{
+    &TCellProps::FCheckBoxChecked, &TCarrelonCol::GetCheckBoxChecked,
+    &TCarrelonCol::GetFixedCheckBoxChecked};
+constexpr TCellInheritedAttribute<TCellOwnEnum<TAlignment>, TAlignment> kCheckBoxAlignment{
+    &TCellProps::FCheckBoxAlignment, &TCarrelonCol::GetCheckBoxAlignment,
+    &TCarrelonCol::GetFixedCheckBoxAlignment};
+
+}  // namespace
+
+template <typename Own, typename T>
+T TCarrelonCell::Effective(const TCellInheritedAttribute<Own, T>& A) const {
+    if (FProperties) {
+        const Own Value = (*FProperties).*A.Field;
+        if (Value.IsSet()) return Value.Value();
+    }
+    return (Col->*(InFixedRows() ? A.Fixed : A.Scrollable))();
+}
+
+template <typename Own, typename T>
+bool TCarrelonCell::StoreOwn(const TCellInheritedAttribute<Own, T>& A, T Value) {
+    if (Value == Effective(A)) return false;
+    WriteEntry(A.Field, Own::Of(Value));
+    return true;
+}
+
+bool TCarrelonCell::InHeadingRow() const {
+    return Row == 0 && InFixedRows() && GetGrid()->GetSpreadsheetHeaders();
+}
+
 TColor TCarrelonCell::GetColor() const {
-    const TColor Own = ReadFColor();
-    if (Own != clDefault) return Own;
-    return InFixedRows() ? Col->GetFixedColor() : Col->GetColor();
+    return Effective(kColor);
 }
 
 void TCarrelonCell::SetColor(TColor Value) {
-    if (Value == GetColor()) return;
-    WriteFColor(Value);
-    Invalidate();
+    if (StoreOwn(kColor, Value)) Invalidate();
 }
 
+// The selected colours fall back to the grid's and are stored even when unchanged.
 TColor TCarrelonCell::GetSelectedColor() const {
     const TColor Own = ReadFSelectedColor();
     return Own != clDefault ? Own : GetGrid()->GetSelectionColor();
@@ -426,124 +466,84 @@ void TCarrelonCell::SetSelectedFontColor(TColor Value) {
 }
 
 int TCarrelonCell::GetMaxLength() const {
-    const Word Own = ReadFMaxLength();
-    if (Own != 0) return Own - 1;
-    return InFixedRows() ? Col->GetFixedMaxLength() : Col->GetMaxLength();
+    return Effective(kMaxLength);
 }
 
 void TCarrelonCell::SetMaxLength(int Value) {
-    // Own values are 0..65534; the stored form is value + 1 in 16 bits.
-    if (Value < 0 || Value > 65534) return;
-    if (Value == GetMaxLength()) return;
-    WriteFMaxLength(static_cast<Word>(Value + 1));
-}
-
-static Byte Tri(bool B) {
-    return B ? triTrue : triFalse;
+    if (Value < 0 || Value > TCellOwnLength::Max) return;
+    StoreOwn(kMaxLength, Value);
 }
 
 bool TCarrelonCell::GetReadOnly() const {
-    const Byte Own = ReadFReadOnly();
-    if (Own != triInherit) return Own == triTrue;
-    return InFixedRows() ? Col->GetFixedReadOnly() : Col->GetReadOnly();
+    return Effective(kReadOnly);
 }
 
 void TCarrelonCell::SetReadOnly(bool Value) {
-    if (Value == GetReadOnly()) return;
-    WriteFReadOnly(Tri(Value));
-    TCarrelon* G = GetGrid();
-    if (IsCurrentCell()) {
-        if (Value)
-            G->SetEditorMode(false);
-        else
-            GridPrivate().CheckAlwaysShowEditor();
-    }
+    if (!StoreOwn(kReadOnly, Value) || !IsCurrentCell()) return;
+    if (Value)
+        GetGrid()->SetEditorMode(false);
+    else
+        GridPrivate().CheckAlwaysShowEditor();
 }
 
 bool TCarrelonCell::GetWordWrap() const {
-    const Byte Own = ReadFWordWrap();
-    if (Own != triInherit) return Own == triTrue;
-    return InFixedRows() ? Col->GetFixedWordWrap() : Col->GetWordWrap();
+    return Effective(kWordWrap);
 }
 
 void TCarrelonCell::SetWordWrap(bool Value) {
-    if (Value == GetWordWrap()) return;
-    WriteFWordWrap(Tri(Value));
-    Remeasure();
+    if (StoreOwn(kWordWrap, Value)) Remeasure();
 }
 
 TAlignment TCarrelonCell::GetTextAlignment() const {
-    const Byte Own = ReadFTextAlignment();
-    if (Own != 0) return static_cast<TAlignment>(Own - 1);
-    return InFixedRows() ? Col->GetFixedTextAlignment() : Col->GetTextAlignment();
+    return Effective(kTextAlignment);
 }
 
 void TCarrelonCell::SetTextAlignment(TAlignment Value) {
-    if (Value == GetTextAlignment()) return;
-    WriteFTextAlignment(static_cast<Byte>(Value + 1));
-    Invalidate();
+    if (StoreOwn(kTextAlignment, Value)) Invalidate();
 }
 
 TTextLayout TCarrelonCell::GetTextLayout() const {
-    const Byte Own = ReadFTextLayout();
-    if (Own != 0) return static_cast<TTextLayout>(Own - 1);
-    return InFixedRows() ? Col->GetFixedTextLayout() : Col->GetTextLayout();
+    return Effective(kTextLayout);
 }
 
 void TCarrelonCell::SetTextLayout(TTextLayout Value) {
-    if (Value == GetTextLayout()) return;
-    WriteFTextLayout(static_cast<Byte>(Value + 1));
-    Remeasure();
+    if (StoreOwn(kTextLayout, Value)) Remeasure();
 }
 
 TAlignment TCarrelonCell::GetGraphicAlignment() const {
-    const Byte Own = ReadFGraphicAlignment();
-    if (Own != 0) return static_cast<TAlignment>(Own - 1);
-    return InFixedRows() ? Col->GetFixedGraphicAlignment() : Col->GetGraphicAlignment();
+    return Effective(kGraphicAlignment);
 }
 
 void TCarrelonCell::SetGraphicAlignment(TAlignment Value) {
-    if (Value == GetGraphicAlignment()) return;
-    WriteFGraphicAlignment(static_cast<Byte>(Value + 1));
-    if (GetGraphic() != nullptr) Invalidate();
+    if (StoreOwn(kGraphicAlignment, Value) && GetGraphic() != nullptr) Invalidate();
 }
 
 TTextLayout TCarrelonCell::GetGraphicLayout() const {
-    const Byte Own = ReadFGraphicLayout();
-    if (Own != 0) return static_cast<TTextLayout>(Own - 1);
-    return InFixedRows() ? Col->GetFixedGraphicLayout() : Col->GetGraphicLayout();
+    return Effective(kGraphicLayout);
 }
 
 void TCarrelonCell::SetGraphicLayout(TTextLayout Value) {
-    if (Value == GetGraphicLayout()) return;
-    WriteFGraphicLayout(static_cast<Byte>(Value + 1));
-    if (GetGraphic() != nullptr) Remeasure();
+    if (StoreOwn(kGraphicLayout, Value) && GetGraphic() != nullptr) Remeasure();
 }
 
 bool TCarrelonCell::GetCheckBox() const {
-    const Byte Own = ReadFCheckBox();
-    if (Own != triInherit) return Own == triTrue;
-    if (!InFixedRows()) return Col->GetCheckBox();
-    if (Row == 0 && GetGrid()->GetSpreadsheetHeaders()) return false;
-    return Col->GetFixedCheckBox();
+    if (!ReadFCheckBox().IsSet() && InHeadingRow()) return false;
+    return Effective(kCheckBox);
 }
 
 bool TCarrelonCell::GetButton() const {
-    const Byte Own = ReadFButton();
-    if (Own != triInherit) return Own == triTrue;
-    if (!InFixedRows()) return Col->GetButton();
-    if (Row == 0 && GetGrid()->GetSpreadsheetHeaders()) return false;
-    return Col->GetFixedButton();
+    if (!ReadFButton().IsSet() && InHeadingRow()) return false;
+    return Effective(kButton);
 }
 
 // SetCheckBox and SetButton are one rule with the roles swapped: turning one on turns the other
 // off, storing an explicit False when the column would still make it True.
 void TCarrelonCell::SetCheckBox(bool Value) {
     if (Value == GetCheckBox()) return;
-    WriteFCheckBox(Tri(Value));
+    WriteFCheckBox(TCellTriState::Of(Value));
     if (Value && GetButton()) {
-        WriteFButton(triInherit);
-        if (GetButton()) WriteFButton(triFalse);
+        WriteFButton({});
+        if (GetButton()) WriteFButton(TCellTriState::Of(false));
     }
     if (IsCurrentCell() && GridPrivate().EditorReaction(Value)) return;
     Invalidate();
@@ -551,39 +551,32 @@ void TCarrelonCell::SetCheckBox(bool Value) {
 
 void TCarrelonCell::SetButton(bool Value) {
     if (Value == GetButton()) return;
-    WriteFButton(Tri(Value));
+    WriteFButton(TCellTriState::Of(Value));
     if (Value && GetCheckBox()) {
-        WriteFCheckBox(triInherit);
-        if (GetCheckBox()) WriteFCheckBox(triFalse);
+        WriteFCheckBox({});
+        if (GetCheckBox()) WriteFCheckBox(TCellTriState::Of(false));
     }
     if (IsCurrentCell() && GridPrivate().EditorReaction(Value)) return;
     Invalidate();
 }
 
 bool TCarrelonCell::GetCheckBoxChecked() const {
-    const Byte Own = ReadFCheckBoxChecked();
-    if (Own != triInherit) return Own == triTrue;
-    return InFixedRows() ? Col->GetFixedCheckBoxChecked() : Col->GetCheckBoxChecked();
+    return Effective(kCheckBoxChecked);
 }
 
 void TCarrelonCell::SetCheckBoxChecked(bool Value) {
-    if (Value == GetCheckBoxChecked()) return;
-    WriteFCheckBoxChecked(Tri(Value));
+    if (!StoreOwn(kCheckBoxChecked, Value)) return;
     if (GetCheckBox()) Invalidate();
     TCarrelon* G = GetGrid();
     if (G->OnCheckBoxChanged) G->OnCheckBoxChanged(G, GetStartCol(), Row, Value);
 }
 
 TAlignment TCarrelonCell::GetCheckBoxAlignment() const {
-    const Byte Own = ReadFCheckBoxAlignment();
-    if (Own != 0) return static_cast<TAlignment>(Own - 1);
-    return InFixedRows() ? Col->GetFixedCheckBoxAlignment() : Col->GetCheckBoxAlignment();
+    return Effective(kCheckBoxAlignment);
 }
 
 void TCarrelonCell::SetCheckBoxAlignment(TAlignment Value) {
-    if (Value == GetCheckBoxAlignment()) return;
-    WriteFCheckBoxAlignment(static_cast<Byte>(Value + 1));
-    if (GetCheckBox()) Invalidate();
+    if (StoreOwn(kCheckBoxAlignment, Value) && GetCheckBox()) Invalidate();
 }
 
 // ---- fonts --------------------------------------------------------------------------------

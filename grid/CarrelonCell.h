@@ -183,28 +183,28 @@ private:
     void WriteFSelectedColor(TColor V);
     TColor ReadFSelectedFontColor() const;
     void WriteFSelectedFontColor(TColor V);
-    Word ReadFMaxLength() const;
-    void WriteFMaxLength(Word V);
-    Byte ReadFReadOnly() const;
-    void WriteFReadOnly(Byte V);
-    Byte ReadFWordWrap() const;
-    void WriteFWordWrap(Byte V);
-    Byte ReadFCheckBox() const;
-    void WriteFCheckBox(Byte V);
-    Byte ReadFCheckBoxChecked() const;
-    void WriteFCheckBoxChecked(Byte V);
-    Byte ReadFButton() const;
-    void WriteFButton(Byte V);
-    Byte ReadFCheckBoxAlignment() const;
-    void WriteFCheckBoxAlignment(Byte V);
-    Byte ReadFTextAlignment() const;
-    void WriteFTextAlignment(Byte V);
-    Byte ReadFGraphicAlignment() const;
-    void WriteFGraphicAlignment(Byte V);
-    Byte ReadFTextLayout() const;
-    void WriteFTextLayout(Byte V);
-    Byte ReadFGraphicLayout() const;
-    void WriteFGraphicLayout(Byte V);
+    TCellOwnLength ReadFMaxLength() const;
+    void WriteFMaxLength(TCellOwnLength V);
+    TCellTriState ReadFReadOnly() const;
+    void WriteFReadOnly(TCellTriState V);
+    TCellTriState ReadFWordWrap() const;
+    void WriteFWordWrap(TCellTriState V);
+    TCellTriState ReadFCheckBox() const;
+    void WriteFCheckBox(TCellTriState V);
+    TCellTriState ReadFCheckBoxChecked() const;
+    void WriteFCheckBoxChecked(TCellTriState V);
+    TCellTriState ReadFButton() const;
+    void WriteFButton(TCellTriState V);
+    TCellOwnEnum<TAlignment> ReadFCheckBoxAlignment() const;
+    void WriteFCheckBoxAlignment(TCellOwnEnum<TAlignment> V);
+    TCellOwnEnum<TAlignment> ReadFTextAlignment() const;
+    void WriteFTextAlignment(TCellOwnEnum<TAlignment> V);
+    TCellOwnEnum<TAlignment> ReadFGraphicAlignment() const;
+    void WriteFGraphicAlignment(TCellOwnEnum<TAlignment> V);
+    TCellOwnEnum<TTextLayout> ReadFTextLayout() const;
+    void WriteFTextLayout(TCellOwnEnum<TTextLayout> V);
+    TCellOwnEnum<TTextLayout> ReadFGraphicLayout() const;
+    void WriteFGraphicLayout(TCellOwnEnum<TTextLayout> V);
     bool ReadFFontUsed() const;
     void WriteFFontUsed(bool V);
     bool ReadFButtonPushed() const;
@@ -219,6 +219,16 @@ private:
     // The grid's private part.
     TCarrelonPrivate& GridPrivate() const;
     bool InFixedRows() const;
+    // Row 0 while it holds the spreadsheet headings: it shows no check box or button of its
+    // column's.
+    bool InHeadingRow() const;
+    // The effective value of an attribute: the cell's own, else its column's for its rows.
+    template <typename Own, typename T>
+    T Effective(const TCellInheritedAttribute<Own, T>& A) const;
+    // Stores Value as the cell's own unless it is the effective value already; true when it
+    // stored.
+    template <typename Own, typename T>
+    bool StoreOwn(const TCellInheritedAttribute<Own, T>& A, T Value);
     // Writes a raw entry, creating the record for a non-default value and freeing it again
     // when a default leaves it all-default.
     template <typename T>

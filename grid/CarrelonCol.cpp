@@ -195,13 +195,13 @@ void TCarrelonCol::DoSetColor(bool Fixed, TColor Value) {
 
 void TCarrelonCol::DoSetTextAlignment(bool Fixed, TAlignment Value) {
     FAttr[Fixed].TextAlignment = Value;
-    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFTextAlignment(0); });
+    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFTextAlignment({}); });
     Invalidate();
 }
 
 void TCarrelonCol::DoSetGraphicAlignment(bool Fixed, TAlignment Value) {
     FAttr[Fixed].GraphicAlignment = Value;
-    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFGraphicAlignment(0); });
+    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFGraphicAlignment({}); });
     Invalidate();
 }
 
@@ -219,9 +219,9 @@ void TCarrelonCol::DoSetTextGraphicLayout(bool Text, bool Fixed, TTextLayout Val
     (Text ? FAttr[Fixed].TextLayout : FAttr[Fixed].GraphicLayout) = Value;
     ForEachTwinCell(Fixed, [Text](TCarrelonCell* c, int) {
         if (Text)
-            c->WriteFTextLayout(0);
+            c->WriteFTextLayout({});
         else
-            c->WriteFGraphicLayout(0);
+            c->WriteFGraphicLayout({});
     });
     if (Due && GridPrivate().TryDisableControls()) {
         FGrid->EnableControls();
@@ -234,9 +234,9 @@ void TCarrelonCol::DoSetWordWrap(bool Fixed, bool Value) {
     FAttr[Fixed].WordWrap = Value;
     bool Differed = false;
     ForEachTwinCell(Fixed, [&](TCarrelonCell* c, int) {
-        const Byte Own = c->ReadFWordWrap();
-        if (Own != triInherit && (Own == triTrue) != Value) Differed = true;
-        c->WriteFWordWrap(triInherit);
+        const TCellTriState Own = c->ReadFWordWrap();
+        if (Own.IsSet() && Own.Value() != Value) Differed = true;
+        c->WriteFWordWrap({});
     });
     if (FVisible && Differed && GridPrivate().TryDisableControls()) FGrid->EnableControls();
 }
@@ -244,12 +244,12 @@ void TCarrelonCol::DoSetWordWrap(bool Fixed, bool Value) {
 void TCarrelonCol::DoSetMaxLength(bool Fixed, int Value) {
     if (Value < 0 || Value > 65535) return;
     FAttr[Fixed].MaxLength = static_cast<Word>(Value);
-    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFMaxLength(0); });
+    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFMaxLength({}); });
 }
 
 void TCarrelonCol::DoSetReadOnly(bool Fixed, bool Value) {
     FAttr[Fixed].ReadOnly = Value;
-    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFReadOnly(triInherit); });
+    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFReadOnly({}); });
     EditorReaction(Fixed, Value);
 }
 
@@ -258,8 +258,8 @@ void TCarrelonCol::DoSetButtonCheckbox(bool Button, bool Fixed, bool Value) {
     (Button ? A.Button : A.CheckBox) = Value;
     if (Value) (Button ? A.CheckBox : A.Button) = false;
     ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) {
-        c->WriteFButton(triInherit);
-        c->WriteFCheckBox(triInherit);
+        c->WriteFButton({});
+        c->WriteFCheckBox({});
     });
     EditorReaction(Fixed, Value);
     Invalidate();
@@ -267,7 +267,7 @@ void TCarrelonCol::DoSetButtonCheckbox(bool Button, bool Fixed, bool Value) {
 
 void TCarrelonCol::DoSetCheckBoxAlignment(bool Fixed, TAlignment Value) {
     FAttr[Fixed].CheckBoxAlignment = Value;
-    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFCheckBoxAlignment(0); });
+    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFCheckBoxAlignment({}); });
     if (FVisible && FAttr[Fixed].CheckBox) Invalidate();
 }
 
@@ -279,7 +279,7 @@ void TCarrelonCol::DoSetCheckBoxChecked(bool Fixed, bool Value) {
         ForEachTwinCell(Fixed,
                         [&](TCarrelonCell* c, int) { Before.push_back(c->GetCheckBoxChecked()); });
     FAttr[Fixed].CheckBoxChecked = Value;
-    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFCheckBoxChecked(triInherit); });
+    ForEachTwinCell(Fixed, [](TCarrelonCell* c, int) { c->WriteFCheckBoxChecked({}); });
     if (Notify) {
         const int Index = GetCol();
         std::size_t i = 0;

@@ -79,8 +79,9 @@ bool TCarrelonSelection::Clear(bool IgnoreReadOnly) {
         c->WriteFFormula("");
         c->StoreValue(Variant());
         if (c->GetCheckBoxChecked()) {
-            c->WriteFCheckBoxChecked(0);
-            if (c->GetCheckBoxChecked()) c->WriteFCheckBoxChecked(1);  // the column says True
+            c->WriteFCheckBoxChecked({});
+            // The column says True: the cell keeps an own False.
+            if (c->GetCheckBoxChecked()) c->WriteFCheckBoxChecked(TCellTriState::Of(false));
         }
         if (c->ReadFPicture() != nullptr) c->WriteFPicture(nullptr);
         if (GridPrivate().FUpdateCount == 0 && GridPrivate().ResizeRow(c->Row)) Resized = true;

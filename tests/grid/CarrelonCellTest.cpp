@@ -145,6 +145,30 @@ TEST_F(CarrelonCellTest, OwnValuesWinOverTheColumnUntilTheColumnIsAssigned) {
     EXPECT_FALSE(Access::HasProperties(Cell));
 }
 
+// Saved files carry these forms of a cell's own values; they must not drift.
+TEST(CellStoredForms, MatchWhatSavedFilesCarry) {
+    EXPECT_EQ(TCellTriState().Stored(), 0);
+    EXPECT_EQ(TCellTriState::Of(false).Stored(), 1);
+    EXPECT_EQ(TCellTriState::Of(true).Stored(), 2);
+    EXPECT_EQ(TCellOwnEnum<TAlignment>::Of(taLeftJustify).Stored(), 1);
+    EXPECT_EQ(TCellOwnEnum<TAlignment>::Of(taCenter).Stored(), 3);
+    EXPECT_EQ(TCellOwnEnum<TTextLayout>::Of(tlBottom).Stored(), 3);
+    EXPECT_EQ(TCellOwnLength::Of(0).Stored(), 1);
+    EXPECT_EQ(TCellOwnLength::Of(TCellOwnLength::Max).Stored(), 65535);
+    EXPECT_EQ(TCellOwnColor::Of(clDefault).Stored(), 0);
+    EXPECT_EQ(TCellOwnColor::Of(clBlack).Stored(), clDefault);
+    EXPECT_EQ(TCellOwnColor::Of(clRed).Stored(), clRed);
+    // Every stored form reads back as the value it was made from, and 0 as "not set".
+    for (Byte b = 0; b <= 2; ++b)
+        EXPECT_EQ(TCellTriState::FromStored(b), b == 0   ? TCellTriState()
+                                                : b == 1 ? TCellTriState::Of(false)
+                                                         : TCellTriState::Of(true));
+    for (TColor c : {clBlack, clRed, clWindow})
+        EXPECT_EQ(TCellOwnColor::FromStored(TCellOwnColor::Of(c).Stored()).Value(), c);
+    EXPECT_FALSE(TCellOwnColor().IsSet());
+    EXPECT_EQ(TCellOwnColor().Value(), clDefault);
+}
+
 TEST_F(CarrelonCellTest, CheckBoxAndButtonExcludeEachOther) {
     TCarrelonCol* C = Grid->GetCols(2);
     C->SetButton(true);
