@@ -257,14 +257,8 @@ public:
     void ExcludeFixedBands(int ACol, int ARow);
     bool IsHeadingSlot(int ACol, int ARow) const;
     TColor FixedLineColor(bool Heading) const;
-    void DrawCellText(TCanvas* C, TCarrelonCell* Cell, int ACol, int ARow, const TRect& R,
-                      const AnsiString& T, bool Heading, bool Highlight);
-    void DrawFixedEdges(TCanvas* C, int ACol, int ARow, const TRect& R, TGridDrawState AState,
-                        const TCarrelonCol* EndColumn, bool Heading, bool Highlight);
-    void DrawCellPicture(TCanvas* C, const TCarrelonCell* Cell, const TGraphic* G, const TRect& R);
-    void DrawCellCheckBox(TCanvas* C, const TCarrelonCell* Cell, const TRect& R);
-    void DrawNeighbourBorders(TCanvas* C, const TCarrelonCell* Cell, int ACol, int ARow,
-                              bool Fixed);
+    // One slot being painted at run time (grid/PaintCell.cpp).
+    struct TCellPaint;
     // Clip exclusions already made in the current paint pass, so each is made once.
     struct TPaintPass {
         TRect Excluded[3];

@@ -52,170 +52,231 @@ TColor TCarrelonPrivate::FixedLineColor(bool Heading) const {
     return FFixedGridLineColor;
 }
 
+// One slot being painted at run time: the cell in it, where it lies and how it looks. Each
+// step below is one part of the picture, in the order they are drawn.
+struct TCarrelonPrivate::TCellPaint {
+    TCellPaint(TCarrelonPrivate& AP, TCarrelonCell* ACell, int Col, int Row, const TRect& ASlot);
+
+    // Line strips inside the slot: below the cell's last row and right of its end column.
+    void DrawLineStrips() const;
+    // Finds the whole cell's rectangle, from the slot's left edge when it starts left of it;
+    // false when the cell has no place on screen.
+    bool PlaceCell();
+    // An open editor covers the current cell; below an application-supplied control that is
+    // lower than the cell, the cell's colour shows.
+    bool EditorCoversCell() const;
+    // Font, brush and font colour: the selection's colours, a heading's face or the cell's.
+    void SelectColours();
+    // The fill inside the inner border (a button draws its own face).
+    void FillBackground() const;
+    // A push button with its caption; returns where the focus rectangle goes.
+    TRect DrawButton(const AnsiString& T) const;
+    // Everything but a button: text or heading label, edges, sort indicator, picture, check
+    // box and borders.
+    void DrawContent(const AnsiString& T, TGridDrawState AState) const;
+    bool WantsFocusRectangle() const;
+    // A merged cell is painted whole once; its other slots leave it alone.
+    void ExcludeMergedCell() const;
+
+    // Headings of the current row or column, or of a selected one, are highlighted.
+    bool HeadingHighlighted() const;
+    // The text inset by BorderForText, aligned, wrapped and placed vertically.
+    void DrawText(const AnsiString& T, bool Highlight) const;
+    // Empty headings show the column letters or the row number.
+    void DrawHeadingLabel(bool Highlight) const;
+    // The raised look of headings and fixed cells.
+    void DrawEdges(TGridDrawState AState, bool Highlight) const;
+    void DrawPicture(const TGraphic* G) const;
+    void DrawCheckBox() const;
+    // The cell's own borders, then the neighbours' outer borders that its fill may have covered.
+    void DrawBorders() const;
+
+    TCarrelonPrivate& P;
+    TCarrelon* const q;
+    TCanvas* const C;
+    TCarrelonCell* const Cell;
+    const int ACol, ARow;
+    const TRect Slot;
+    TRect R;  // the whole cell, line strips excluded
+    const int EndCol, EndRow;
+    TCarrelonCol* const EndColumn;
+    const bool Fixed, Heading, HeadingStyle, Current, Button;
+    bool Focused = false;
+    TCarrelonCellInnerBorder* const Inner;
+    TCarrelonCellOuterBorder* const Outer;
+};
+
+TCarrelonPrivate::TCellPaint::TCellPaint(TCarrelonPrivate& AP, TCarrelonCell* ACell, int Col,
+                                         int Row, const TRect& ASlot)
+    : P(AP),
+      q(AP.q),
+      C(AP.q->GetCanvas()),
+      Cell(ACell),
+      ACol(Col),
+      ARow(Row),
+      Slot(ASlot),
+      EndCol(ACell->GetEndCol()),
+      EndRow(ACell->GetEndRow()),
+      EndColumn(AP.FCols[EndCol]),
+      Fixed(ACell->GetFixed()),
+      Heading(AP.IsHeadingSlot(Col, Row)),
+      HeadingStyle(Heading && AP.FSpreadsheetOptions.Contains(soExcelStyleHeadings)),
+      Current(AP.q->IsCurrentCell(ACell)),
+      Button(ACell->GetButton()),
+      Inner(ACell->ReadFInnerBorder()),
+      Outer(ACell->ReadFOuterBorder()) {}
+
 void TCarrelonPrivate::DrawCellRunTime(int ACol, int ARow, const TRect& ARect,
                                        TGridDrawState AState) {
-    TCanvas* C = q->GetCanvas();
     TCarrelonCell* Cell = q->GetCells(ACol, ARow);
-    if (!Cell) return;
-    const int endCol = Cell->GetEndCol();
-    const int endRow = Cell->GetEndRow();
-    if (endCol < 0) return;  // every column of the cell is hidden
-    TCarrelonCol* EndColumn = FCols[endCol];
-    const bool fixed = Cell->GetFixed();
-    const bool heading = IsHeadingSlot(ACol, ARow);
-    const bool headingStyle = heading && FSpreadsheetOptions.Contains(soExcelStyleHeadings);
-    const int hLine = HorzLineWidth(fixed);
-    const int vLine = VertLineWidth(fixed, EndColumn);
-    TCarrelonCellOuterBorder* Outer = Cell->ReadFOuterBorder();
-
+    if (!Cell || Cell->GetEndCol() < 0) return;  // every column of the cell is hidden
+    TCellPaint Paint(*this, Cell, ACol, ARow, ARect);
     // Fixed bands stay free of cells reaching into them.
     ExcludeFixedBands(ACol, ARow);
+    Paint.DrawLineStrips();
+    if (!Paint.PlaceCell() || Paint.EditorCoversCell()) return;
+    Paint.SelectColours();
+    Paint.FillBackground();
+    const AnsiString T = Cell->GetText();
+    TRect FocusR = Paint.R;
+    if (Paint.Button)
+        FocusR = Paint.DrawButton(T);
+    else
+        Paint.DrawContent(T, AState);
+    if (Paint.WantsFocusRectangle()) DrawFocusRect(Paint.C->GetHandle(), FocusR);
+    Paint.ExcludeMergedCell();
+}
 
-    // Line strips inside the slot.
-    if (hLine > 0 && ARow == endRow) {
-        TRect S = ARect;
-        S.Top = S.Bottom - hLine;
+void TCarrelonPrivate::TCellPaint::DrawLineStrips() const {
+    const TColor FixedColour = P.FixedLineColor(Heading);
+    const int HLine = P.HorzLineWidth(Fixed);
+    if (HLine > 0 && ARow == EndRow) {
+        TRect S = Slot;
+        S.Top = S.Bottom - HLine;
         if (Outer) S.Top += Outer->GetWidth();
         if (!S.IsEmpty()) {
-            C->GetBrush()->SetColor(fixed ? FixedLineColor(heading) : FGridLineColor);
+            C->GetBrush()->SetColor(Fixed ? FixedColour : P.FGridLineColor);
             C->FillRect(S);
         }
     }
-    if (vLine > 0 && ACol == endCol) {
-        TRect S = ARect;
-        S.Left = S.Right - vLine;
+    const int VLine = P.VertLineWidth(Fixed, EndColumn);
+    if (VLine > 0 && ACol == EndCol) {
+        TRect S = Slot;
+        S.Left = S.Right - VLine;
         if (Outer) S.Left += Outer->GetWidth();
         if (!S.IsEmpty()) {
-            C->GetBrush()->SetColor(fixed ? FixedLineColor(heading)
-                                          : EndColumn->GetGridLineColor());
+            C->GetBrush()->SetColor(Fixed ? FixedColour : EndColumn->GetGridLineColor());
             C->FillRect(S);
         }
     }
+}
 
-    // The whole cell's rectangle, from the slot's left edge when it starts left of it.
-    TRect R = CalcCellRect(Cell);
-    if (R.IsEmpty()) return;
-    if (ARect.Left < R.Left) {
+bool TCarrelonPrivate::TCellPaint::PlaceCell() {
+    R = P.CalcCellRect(Cell);
+    if (R.IsEmpty()) return false;
+    if (Slot.Left < R.Left) {
         const int w = R.Width();
-        R.Left = ARect.Left;
+        R.Left = Slot.Left;
         R.Right = R.Left + w;
     }
+    return true;
+}
 
-    // An open editor covers the current cell.
-    const bool current = q->IsCurrentCell(Cell);
-    if (FEditorShowing && current) {
-        TWinControl* Edit = FEditControl;
-        if (Edit && Edit->GetVisible() && Edit->GetHeight() < R.Height()) {
-            C->GetBrush()->SetColor(Cell->GetColor());
-            C->FillRect(Rect(R.Left, R.Top + Edit->GetHeight(), R.Right, R.Bottom));
-        }
-        if (q->Focused() && !FMouseButtonDown) return;
+bool TCarrelonPrivate::TCellPaint::EditorCoversCell() const {
+    if (!P.FEditorShowing || !Current) return false;
+    TWinControl* Edit = P.FEditControl;
+    if (Edit && Edit->GetVisible() && Edit->GetHeight() < R.Height()) {
+        C->GetBrush()->SetColor(Cell->GetColor());
+        C->FillRect(Rect(R.Left, R.Top + Edit->GetHeight(), R.Right, R.Bottom));
     }
+    return q->Focused() && !P.FMouseButtonDown;
+}
 
-    // Font and colours.
+void TCarrelonPrivate::TCellPaint::SelectColours() {
     SelectCellFont(C, Cell->CalcFont());
-    const bool focused = q->Focused();
-    const bool paintSelected = Cell->GetSelected() && (!FHideSelection || focused) &&
-                               (!current || FCarrelonOptions.Contains(cloDrawFocusSelected) ||
-                                FCarrelonOptions.Contains(cloRowSelect));
-    if (paintSelected) {
+    Focused = q->Focused();
+    const TCarrelonOptions& O = P.FCarrelonOptions;
+    const bool PaintSelected =
+        Cell->GetSelected() && (!P.FHideSelection || Focused) &&
+        (!Current || O.Contains(cloDrawFocusSelected) || O.Contains(cloRowSelect));
+    if (PaintSelected) {
         C->GetBrush()->SetColor(Cell->GetSelectedColor());
         C->GetFont()->SetColor(Cell->GetSelectedFontColor());
     } else {
-        C->GetBrush()->SetColor(headingStyle ? clBtnFace : Cell->GetColor());
+        C->GetBrush()->SetColor(HeadingStyle ? clBtnFace : Cell->GetColor());
     }
-
-    // Fill inside the inner border.
-    TCarrelonCellInnerBorder* Inner = Cell->ReadFInnerBorder();
-    const bool button = Cell->GetButton();
-    if (!button) {
-        TRect F = R;
-        if (Inner) F = Inflate(F, -Inner->GetWidth());
-        if (!F.IsEmpty()) C->FillRect(F);
-    }
-
-    AnsiString T = Cell->GetText();
-    TRect FocusR = R;
-
-    if (button) {
-        // A push button shows only its caption.
-        unsigned state = DFCS_BUTTONPUSH;
-        if (Cell->ReadFButtonPushed()) state |= DFCS_PUSHED;
-        TRect B = R;
-        DrawFrameControl(C->GetHandle(), B, DFC_BUTTON, state);
-        SetBkMode(C->GetHandle(), TRANSPARENT);
-        TRect TR = R;
-        DrawTextA(C->GetHandle(), T, TR, DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-        FocusR = Inflate(R, -3);
-    } else {
-        // Headings of the current row or column, or of a selected one, are highlighted.
-        const bool H = FSpreadsheetHeaders &&
-                       FSpreadsheetOptions.Contains(soExcelStyleHeadingHighlight) &&
-                       ((ACol == 0) != (ARow == 0)) &&
-                       (ACol == q->GetCol() || ARow == q->GetRow() ||
-                        FSelectedCells->IsColRowSelected(ACol, ARow));
-        if (!T.empty()) {
-            DrawCellText(C, Cell, ACol, ARow, R, T, heading, H);
-        } else if (FSpreadsheetHeaders && (ARow == 0) != (ACol == 0)) {
-            // Empty headings show the column letters or the row number.
-            const AnsiString label = ARow == 0 ? ColNumberToName(FCols[ACol]->GetAbsoluteNumber())
-                                               : std::to_string(ARow);
-            PrepareHeadingText(C, H);
-            TRect TR = R;
-            DrawTextA(C->GetHandle(), label, TR, ARow == 0 ? HeadingColFlags : HeadingRowFlags);
-        }
-
-        // Raised edges of headings and fixed cells.
-        DrawFixedEdges(C, ACol, ARow, R, AState, EndColumn, heading, H);
-
-        // Sort indicator in the last fixed row of the sort column.
-        if (FSortIndicator && FSortColumn == ACol && endRow + 1 == FOwnFixedRows)
-            DrawSortIndicator(R);
-
-        TPicture* Pic = Cell->ReadFPicture();
-        if (Pic && Pic->GetGraphic() && !(FEditorShowing && current))
-            DrawCellPicture(C, Cell, Pic->GetGraphic(), R);
-
-        if (Cell->GetCheckBox()) DrawCellCheckBox(C, Cell, R);
-
-        // Own borders.
-        if (Inner) FrameInward(C, R, Inner->GetColor(), Inner->GetWidth());
-        if (Outer) FrameOutward(C, R, Outer->GetColor(), Outer->GetWidth());
-
-        // Neighbours' outer borders, which this cell's fill may have covered.
-        DrawNeighbourBorders(C, Cell, ACol, ARow, fixed);
-    }
-
-    if (FCarrelonOptions.Contains(cloDrawFocusRectangle) &&
-        !FCarrelonOptions.Contains(cloRowSelect) && !FEditorShowing && current &&
-        (!FCarrelonOptions.Contains(cloAlwaysShowEditor) || Cell->GetReadOnly() ||
-         Cell->GetCheckBox() || button) &&
-        (!FHideSelection || focused)) {
-        DrawFocusRect(C->GetHandle(), FocusR);
-    }
-
-    // A merged cell is painted whole once; its other slots leave it alone.
-    if (endRow > Cell->Row || Cell->GetStartCol() != endCol) C->ExcludeClipRect(R);
 }
 
-// A cell's text: inset by BorderForText, aligned, wrapped and placed vertically.
-void TCarrelonPrivate::DrawCellText(TCanvas* C, TCarrelonCell* Cell, int ACol, int ARow,
-                                    const TRect& R, const AnsiString& T, bool Heading,
-                                    bool Highlight) {
-    TRect TR = Inflate(R, -static_cast<int>(FBorderForText));
-    if (FSortIndicator && FSortColumn == ACol && Cell->GetEndRow() == FOwnFixedRows - 1)
+void TCarrelonPrivate::TCellPaint::FillBackground() const {
+    if (Button) return;
+    TRect F = R;
+    if (Inner) F = Inflate(F, -Inner->GetWidth());
+    if (!F.IsEmpty()) C->FillRect(F);
+}
+
+TRect TCarrelonPrivate::TCellPaint::DrawButton(const AnsiString& T) const {
+    // A push button shows only its caption.
+    unsigned State = DFCS_BUTTONPUSH;
+    if (Cell->ReadFButtonPushed()) State |= DFCS_PUSHED;
+    TRect B = R;
+    DrawFrameControl(C->GetHandle(), B, DFC_BUTTON, State);
+    SetBkMode(C->GetHandle(), TRANSPARENT);
+    TRect TR = R;
+    DrawTextA(C->GetHandle(), T, TR, ButtonCaptionFlags);
+    return Inflate(R, -3);
+}
+
+void TCarrelonPrivate::TCellPaint::DrawContent(const AnsiString& T, TGridDrawState AState) const {
+    const bool H = HeadingHighlighted();
+    if (!T.empty())
+        DrawText(T, H);
+    else if (P.FSpreadsheetHeaders && (ARow == 0) != (ACol == 0))
+        DrawHeadingLabel(H);
+    DrawEdges(AState, H);
+    // Sort indicator in the last fixed row of the sort column.
+    if (P.FSortIndicator && P.FSortColumn == ACol && EndRow + 1 == P.FOwnFixedRows)
+        P.DrawSortIndicator(R);
+    TPicture* Pic = Cell->ReadFPicture();
+    if (Pic && Pic->GetGraphic() && !(P.FEditorShowing && Current)) DrawPicture(Pic->GetGraphic());
+    if (Cell->GetCheckBox()) DrawCheckBox();
+    DrawBorders();
+}
+
+bool TCarrelonPrivate::TCellPaint::WantsFocusRectangle() const {
+    const TCarrelonOptions& O = P.FCarrelonOptions;
+    return O.Contains(cloDrawFocusRectangle) && !O.Contains(cloRowSelect) && !P.FEditorShowing &&
+           Current &&
+           (!O.Contains(cloAlwaysShowEditor) || Cell->GetReadOnly() || Cell->GetCheckBox() ||
+            Button) &&
+           (!P.FHideSelection || Focused);
+}
+
+void TCarrelonPrivate::TCellPaint::ExcludeMergedCell() const {
+    if (EndRow > Cell->Row || Cell->GetStartCol() != EndCol) C->ExcludeClipRect(R);
+}
+
+bool TCarrelonPrivate::TCellPaint::HeadingHighlighted() const {
+    return P.FSpreadsheetHeaders && P.FSpreadsheetOptions.Contains(soExcelStyleHeadingHighlight) &&
+           ((ACol == 0) != (ARow == 0)) &&
+           (ACol == q->GetCol() || ARow == q->GetRow() ||
+            P.FSelectedCells->IsColRowSelected(ACol, ARow));
+}
+
+void TCarrelonPrivate::TCellPaint::DrawText(const AnsiString& T, bool Highlight) const {
+    TRect TR = Inflate(R, -static_cast<int>(P.FBorderForText));
+    if (P.FSortIndicator && P.FSortColumn == ACol && EndRow == P.FOwnFixedRows - 1)
         TR.Right -= SortIndicatorSpace;
-    const TTextLayout layout = Cell->GetTextLayout();
+    const TTextLayout Layout = Cell->GetTextLayout();
     unsigned F = AlignmentFlags[Cell->GetTextAlignment()] | DT_NOPREFIX | DT_END_ELLIPSIS;
-    const bool hasBreak = T.find("\r\n") != AnsiString::npos;
-    const bool wrap = Cell->GetWordWrap();
-    if (wrap) F |= DT_WORDBREAK | DT_EDITCONTROL;
-    if (!hasBreak && !wrap) {
-        F |= DT_SINGLELINE | LayoutFlags[layout];
-    } else if (layout != tlTop) {
+    const bool HasBreak = T.find("\r\n") != AnsiString::npos;
+    const bool Wrap = Cell->GetWordWrap();
+    if (Wrap) F |= DT_WORDBREAK | DT_EDITCONTROL;
+    if (!HasBreak && !Wrap) {
+        F |= DT_SINGLELINE | LayoutFlags[Layout];
+    } else if (Layout != tlTop) {
         TRect M = TR;
         const int h = DrawTextA(C->GetHandle(), T, M, F | DT_CALCRECT | DT_NOCLIP);
-        if (layout == tlBottom) {
+        if (Layout == tlBottom) {
             if (TR.Bottom - h > TR.Top) TR.Top = TR.Bottom - h;
         } else {
             const int d = TR.Height() - h;
@@ -235,116 +296,105 @@ void TCarrelonPrivate::DrawCellText(TCanvas* C, TCarrelonCell* Cell, int ACol, i
         return;
     }
     // The handler learns the text as drawn, shortened where it did not fit.
-    AnsiString drawn;
-    DrawTextA(C->GetHandle(), T, TR, F | DT_MODIFYSTRING, &drawn);
-    q->OnDisplayText(q, Cell, drawn);
+    AnsiString Drawn;
+    DrawTextA(C->GetHandle(), T, TR, F | DT_MODIFYSTRING, &Drawn);
+    q->OnDisplayText(q, Cell, Drawn);
 }
 
-// The raised look of headings and fixed cells.
-void TCarrelonPrivate::DrawFixedEdges(TCanvas* C, int ACol, int ARow, const TRect& R,
-                                      TGridDrawState AState, const TCarrelonCol* EndColumn,
-                                      bool Heading, bool Highlight) {
-    TRect E = R;
-    const bool fixedVert = FCarrelonOptions.Contains(cloFixedVertLine);
-    const bool fixedHorz = FCarrelonOptions.Contains(cloFixedHorzLine);
-    if (Heading && FSpreadsheetOptions.Contains(soExcelStyleHeadings)) {
-        if (fixedVert) E.Right += EndColumn->GetGridLineWidth();
-        if (fixedHorz) E.Bottom += q->GetGridLineWidth();
-        if (Highlight) {
-            DrawEdge(C->GetHandle(), E, EDGE_RAISED, BF_RECT);
-        } else {
-            unsigned sides = 0;
-            if (ACol >= 1) sides |= BF_LEFT;
-            if (ARow >= 1) sides |= BF_TOP;
-            if (ACol == 0 && ARow == 0) sides = BF_LEFT | BF_TOP;
-            DrawEdge(C->GetHandle(), E, BDR_RAISEDINNER, sides);
-        }
-        return;
-    }
-    if (!AState.Contains(gdFixed) || !q->GetCtl3D() || !(fixedVert || fixedHorz)) return;
-    if (!fixedVert)
-        E.Right += EndColumn->GetGridLineWidth();
-    else if (!fixedHorz)
-        E.Bottom += q->GetGridLineWidth();
-    if (FSpreadsheetHeaders && FSpreadsheetOptions.Contains(soExcelStyleHeadingHighlight) &&
-        (ARow == 0 || ACol == 0) && (ACol == q->GetCol() || ARow == q->GetRow())) {
-        E.Left -= 1;
-        E.Top -= 1;
-        DrawEdge(C->GetHandle(), E, EDGE_RAISED, BF_RECT);
-        return;
-    }
-    DrawRaisedFixedEdges(C, E, fixedVert, fixedHorz);
+void TCarrelonPrivate::TCellPaint::DrawHeadingLabel(bool Highlight) const {
+    const AnsiString Label =
+        ARow == 0 ? ColNumberToName(P.FCols[ACol]->GetAbsoluteNumber()) : std::to_string(ARow);
+    PrepareHeadingText(C, Highlight);
+    TRect TR = R;
+    DrawTextA(C->GetHandle(), Label, TR, ARow == 0 ? HeadingColFlags : HeadingRowFlags);
 }
 
-void TCarrelonPrivate::DrawCellPicture(TCanvas* C, const TCarrelonCell* Cell, const TGraphic* G,
-                                       const TRect& R) {
-    TRect P = R;
+void TCarrelonPrivate::TCellPaint::DrawEdges(TGridDrawState AState, bool Highlight) const {
+    const bool FixedVert = P.FCarrelonOptions.Contains(cloFixedVertLine);
+    const bool FixedHorz = P.FCarrelonOptions.Contains(cloFixedHorzLine);
+    const int VertLine = EndColumn->GetGridLineWidth();
+    const int HorzLine = q->GetGridLineWidth();
+    if (HeadingStyle) {
+        DrawHeadingEdges(C, R, ACol, ARow, FixedVert ? VertLine : 0, FixedHorz ? HorzLine : 0,
+                         Highlight, false);
+        return;
+    }
+    if (!AState.Contains(gdFixed) || !q->GetCtl3D() || !(FixedVert || FixedHorz)) return;
+    // The current row's and column's headings stand out.
+    const bool Current = P.FSpreadsheetHeaders &&
+                         P.FSpreadsheetOptions.Contains(soExcelStyleHeadingHighlight) &&
+                         (ARow == 0 || ACol == 0) && (ACol == q->GetCol() || ARow == q->GetRow());
+    DrawFixedCellEdges(C, R, FixedVert, FixedHorz, VertLine, HorzLine, Current);
+}
+
+void TCarrelonPrivate::TCellPaint::DrawPicture(const TGraphic* G) const {
+    TRect Place = R;
     const int W = G->GetWidth();
     const int Hg = G->GetHeight();
-    if (W <= P.Width() && Hg <= P.Height() && !FCarrelonOptions.Contains(cloStretchImages)) {
-        switch (Cell->GetGraphicAlignment()) {
-            case taRightJustify:
-                P.Left = P.Right - W;
-                break;
-            case taCenter:
-                P.Left += (P.Width() - W) / 2;
-                break;
-            default:
-                break;
-        }
-        switch (Cell->GetGraphicLayout()) {
-            case tlCenter:
-                P.Top += (P.Height() - Hg) / 2;
-                break;
-            case tlBottom:
-                P.Top = P.Bottom - Hg;
-                break;
-            default:
-                break;
-        }
-        C->Draw(P.Left, P.Top, G);
+    if (W > Place.Width() || Hg > Place.Height() || P.FCarrelonOptions.Contains(cloStretchImages)) {
+        StretchGraphic(C, G, R);
         return;
     }
-    StretchGraphic(C, G, R);
+    switch (Cell->GetGraphicAlignment()) {
+        case taRightJustify:
+            Place.Left = Place.Right - W;
+            break;
+        case taCenter:
+            Place.Left += (Place.Width() - W) / 2;
+            break;
+        default:
+            break;
+    }
+    switch (Cell->GetGraphicLayout()) {
+        case tlCenter:
+            Place.Top += (Place.Height() - Hg) / 2;
+            break;
+        case tlBottom:
+            Place.Top = Place.Bottom - Hg;
+            break;
+        default:
+            break;
+    }
+    C->Draw(Place.Left, Place.Top, G);
 }
 
-void TCarrelonPrivate::DrawCellCheckBox(TCanvas* C, const TCarrelonCell* Cell, const TRect& R) {
-    TBitmap* Box = Cell->GetCheckBoxChecked() ? FCheckedImage.get() : FUncheckedImage.get();
+void TCarrelonPrivate::TCellPaint::DrawCheckBox() const {
+    TBitmap* Box = Cell->GetCheckBoxChecked() ? P.FCheckedImage.get() : P.FUncheckedImage.get();
     if (!Box) return;
-    TRect P = R;
+    TRect Place = R;
     const int bw = Box->GetWidth();
     const int bh = Box->GetHeight();
-    if (bw < P.Width()) {
+    if (bw < Place.Width()) {
         switch (Cell->GetCheckBoxAlignment()) {
             case taRightJustify:
-                P.Left = P.Right - bw;
+                Place.Left = Place.Right - bw;
                 break;
             case taCenter:
-                P.Left += (P.Width() - bw) / 2;
+                Place.Left += (Place.Width() - bw) / 2;
                 break;
             default:
                 break;
         }
     }
-    if (bh < P.Height()) P.Top += (P.Height() - bh) / 2;
-    C->Draw(P.Left, P.Top, Box);
+    if (bh < Place.Height()) Place.Top += (Place.Height() - bh) / 2;
+    C->Draw(Place.Left, Place.Top, Box);
 }
 
-// Outer borders of the neighbouring cells are drawn over this cell's fill again.
-void TCarrelonPrivate::DrawNeighbourBorders(TCanvas* C, const TCarrelonCell* Cell, int ACol,
-                                            int ARow, bool Fixed) {
-    const int lastCol = q->GetColCount() - 1;
-    const int lastRow = q->GetRowCount() - 1;
-    const bool inFixedRows = ARow < FOwnFixedRows;
-    const int top = q->TCustomGrid::GetTopRow();
-    for (int c = std::max(ACol - 1, 0); c <= std::min(ACol + 1, lastCol); ++c) {
-        for (int r = std::max(ARow - 1, 0); r <= std::min(ARow + 1, lastRow); ++r) {
+void TCarrelonPrivate::TCellPaint::DrawBorders() const {
+    if (Inner) FrameInward(C, R, Inner->GetColor(), Inner->GetWidth());
+    if (Outer) FrameOutward(C, R, Outer->GetColor(), Outer->GetWidth());
+    const int LastCol = q->GetColCount() - 1;
+    const int LastRow = q->GetRowCount() - 1;
+    const bool InFixedRows = ARow < P.FOwnFixedRows;
+    const int Top = q->TCustomGrid::GetTopRow();
+    for (int c = std::max(ACol - 1, 0); c <= std::min(ACol + 1, LastCol); ++c) {
+        for (int r = std::max(ARow - 1, 0); r <= std::min(ARow + 1, LastRow); ++r) {
             TCarrelonCell* N = q->GetCells(c, r);
             if (!N || N == Cell) continue;
             TCarrelonCellOuterBorder* B = N->ReadFOuterBorder();
             if (!B || B->GetWidth() == 0 || N->GetFixed() != Fixed) continue;
-            if (inFixedRows && N->Row >= FOwnFixedRows && N->GetEndRow() < top) continue;
-            FrameOutward(C, CalcCellRect(N), B->GetColor(), B->GetWidth());
+            if (InFixedRows && N->Row >= P.FOwnFixedRows && N->GetEndRow() < Top) continue;
+            FrameOutward(C, P.CalcCellRect(N), B->GetColor(), B->GetWidth());
         }
     }
 }

@@ -53,15 +53,45 @@ void StretchGraphic(TCanvas* C, const TGraphic* G, const TRect& R) {
     C->StretchDraw(R, G);
 }
 
-void DrawRaisedFixedEdges(TCanvas* C, TRect E, bool FixedVert, bool FixedHorz) {
-    unsigned far = 0;
-    if (FixedVert) far |= BF_RIGHT;
-    if (FixedHorz) far |= BF_BOTTOM;
-    DrawEdge(C->GetHandle(), E, BDR_RAISEDINNER, far);
-    unsigned near = 0;
-    if (FixedVert) near |= BF_LEFT;
-    if (FixedHorz) near |= BF_TOP;
-    DrawEdge(C->GetHandle(), E, BDR_RAISEDINNER, near);
+void DrawHeadingEdges(TCanvas* C, TRect E, int ACol, int ARow, int VertLine, int HorzLine,
+                      bool Highlight, bool GrowHighlight) {
+    E.Right += VertLine;
+    E.Bottom += HorzLine;
+    if (Highlight) {
+        if (GrowHighlight) {
+            E.Left -= 1;
+            E.Top -= 1;
+        }
+        DrawEdge(C->GetHandle(), E, EDGE_RAISED, BF_RECT);
+        return;
+    }
+    unsigned Sides = 0;
+    if (ACol >= 1) Sides |= BF_LEFT;
+    if (ARow >= 1) Sides |= BF_TOP;
+    if (ACol == 0 && ARow == 0) Sides = BF_LEFT | BF_TOP;
+    DrawEdge(C->GetHandle(), E, BDR_RAISEDINNER, Sides);
+}
+
+void DrawFixedCellEdges(TCanvas* C, TRect E, bool FixedVert, bool FixedHorz, int VertLine,
+                        int HorzLine, bool Highlight) {
+    if (!FixedVert)
+        E.Right += VertLine;
+    else if (!FixedHorz)
+        E.Bottom += HorzLine;
+    if (Highlight) {
+        E.Left -= 1;
+        E.Top -= 1;
+        DrawEdge(C->GetHandle(), E, EDGE_RAISED, BF_RECT);
+        return;
+    }
+    unsigned Far = 0;
+    if (FixedVert) Far |= BF_RIGHT;
+    if (FixedHorz) Far |= BF_BOTTOM;
+    DrawEdge(C->GetHandle(), E, BDR_RAISEDINNER, Far);
+    unsigned Near = 0;
+    if (FixedVert) Near |= BF_LEFT;
+    if (FixedHorz) Near |= BF_TOP;
+    DrawEdge(C->GetHandle(), E, BDR_RAISEDINNER, Near);
 }
 
 }  // namespace carrelon::paint

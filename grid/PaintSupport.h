@@ -39,9 +39,18 @@ void SetBold(TCanvas* C);
 void PrepareHeadingText(TCanvas* C, bool Highlight);
 // Draws G stretched into R; an icon goes through a transparent bitmap of its own size first.
 void StretchGraphic(TCanvas* C, const TGraphic* G, const TRect& R);
-// The raised inner edges of a fixed cell: right/bottom first, then left/top, each side only
-// where its fixed line is drawn.
-void DrawRaisedFixedEdges(TCanvas* C, TRect E, bool FixedVert, bool FixedHorz);
+// The edges of a spreadsheet heading in heading style, over E grown by the fixed lines drawn
+// (VertLine, HorzLine: 0 where none is): a raised frame when highlighted, one pixel larger to
+// the left and top with GrowHighlight; else a raised inner edge on the left of a column heading,
+// the top of a row heading, and both for the corner.
+void DrawHeadingEdges(TCanvas* C, TRect E, int ACol, int ARow, int VertLine, int HorzLine,
+                      bool Highlight, bool GrowHighlight);
+// The raised edges of a fixed cell, over E grown by the one line its options leave out: a
+// raised frame, one pixel larger to the left and top, when highlighted; else raised inner
+// edges, right and bottom first, then left and top, each side only where its fixed line is
+// drawn.
+void DrawFixedCellEdges(TCanvas* C, TRect E, bool FixedVert, bool FixedHorz, int VertLine,
+                        int HorzLine, bool Highlight);
 
 }  // namespace paint
 }  // namespace carrelon

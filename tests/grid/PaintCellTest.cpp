@@ -313,6 +313,48 @@ TEST_F(GridPaintTest, OversizedTextBorderPaintsWithoutTrouble) {
     EXPECT_FALSE(Records(TCanvasOp::FillRect).empty());
 }
 
+TEST_F(GridPaintTest, HeadingAndFixedCellEdges) {
+    // The current cell is (1, 1): its column and row headings are the highlighted ones.
+    constexpr unsigned Raised = (EDGE_RAISED << 16) | BF_RECT;
+    constexpr unsigned Inner = BDR_RAISEDINNER << 16;
+    struct Case {
+        const char* Name;
+        bool Headers, ExcelStyle, Designing;
+        TRect Rect;
+        unsigned Flags;
+    };
+    const Case Cases[] = {
+        {"fixed cell, far sides",
+         false,
+         false,
+         false,
+         {64, 0, 127, 17},
+         Inner | BF_RIGHT | BF_BOTTOM},
+        {"fixed cell, near sides", false, false, false, {64, 0, 127, 17}, Inner | BF_LEFT | BF_TOP},
+        {"highlighted fixed heading", true, false, false, {63, -1, 127, 17}, Raised},
+        {"heading style, highlighted", true, true, false, {64, 0, 128, 18}, Raised},
+        {"heading style, column", true, true, false, {128, 0, 192, 18}, Inner | BF_LEFT},
+        {"heading style, row", true, true, false, {0, 36, 64, 54}, Inner | BF_TOP},
+        {"heading style, corner", true, true, false, {0, 0, 64, 18}, Inner | BF_LEFT | BF_TOP},
+        {"designer, highlighted heading", true, true, true, {63, -1, 128, 18}, Raised},
+        {"designer, column heading", true, true, true, {128, 0, 192, 18}, Inner | BF_LEFT},
+    };
+    for (const Case& c : Cases) {
+        Grid->SetSpreadsheetHeaders(c.Headers);
+        TCarrelonSpreadsheetOptions O{soExcelStyleHeadingHighlight};
+        if (c.ExcelStyle) O.Include(soExcelStyleHeadings);
+        Grid->SetSpreadsheetOptions(O);
+        Grid->SetDesigning(c.Designing);
+        PaintGrid();
+        Grid->SetDesigning(false);
+        const auto Edges = Records(TCanvasOp::DrawEdge);
+        const bool Found = std::any_of(Edges.begin(), Edges.end(), [&](const TCanvasRecord& r) {
+            return r.Rect == c.Rect && r.Flags == c.Flags;
+        });
+        EXPECT_TRUE(Found) << c.Name;
+    }
+}
+
 TEST_F(GridPaintTest, DesignerShowsLinesHeadingsAndIndicatorFromProperties) {
     Grid->SetSpreadsheetHeaders(true);
     Grid->SetSortIndicator(true);
