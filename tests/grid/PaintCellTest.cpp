@@ -17,6 +17,14 @@ using Access = TCarrelonTestAccess;
 // high, each carrying a one-pixel line at its right and bottom.
 constexpr TRect kSlot11{64, 18, 128, 36};
 
+// The text flags the painter draws with, by what they mean.
+constexpr unsigned kText = DT_NOPREFIX | DT_END_ELLIPSIS;
+constexpr unsigned kWrapped = kText | DT_WORDBREAK | DT_EDITCONTROL;
+constexpr unsigned kSingleLine = kText | DT_SINGLELINE;
+constexpr unsigned kColumnHeading = kSingleLine | DT_VCENTER | DT_CENTER;
+constexpr unsigned kRowHeading = kSingleLine | DT_BOTTOM | DT_CENTER;
+constexpr unsigned kButtonCaption = DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+
 TEST_F(GridPaintTest, LineStripsLieInsideEachSlot) {
     PaintGrid();
     // Scrollable cell: grid line colour; fixed cell: fixed line colour.
@@ -76,16 +84,21 @@ TEST_P(TextPlacementTest, TextRectangleAndFlags) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, TextPlacementTest,
     ::testing::Values(
-        TextCase{"left top wrapped", taLeftJustify, tlTop, true, "abc", 0xA810, 20},
-        TextCase{"right top wrapped", taRightJustify, tlTop, true, "abc", 0xA812, 20},
-        TextCase{"centre single line", taCenter, tlTop, false, "abc", 0x8821, 20},
-        TextCase{"single line bottom", taLeftJustify, tlBottom, false, "abc", 0x8828, 20},
-        TextCase{"single line centred", taRightJustify, tlCenter, false, "abc", 0x8826, 20},
+        TextCase{"left top wrapped", taLeftJustify, tlTop, true, "abc", kWrapped | DT_LEFT, 20},
+        TextCase{"right top wrapped", taRightJustify, tlTop, true, "abc", kWrapped | DT_RIGHT, 20},
+        TextCase{"centre single line", taCenter, tlTop, false, "abc",
+                 kSingleLine | DT_CENTER | DT_TOP, 20},
+        TextCase{"single line bottom", taLeftJustify, tlBottom, false, "abc",
+                 kSingleLine | DT_LEFT | DT_BOTTOM, 20},
+        TextCase{"single line centred", taRightJustify, tlCenter, false, "abc",
+                 kSingleLine | DT_RIGHT | DT_VCENTER, 20},
         // Wrapped or multi-line text is measured and moved down by hand.
-        TextCase{"wrapped bottom", taLeftJustify, tlBottom, true, "abc", 0xA810, 62},
-        TextCase{"wrapped centre", taCenter, tlCenter, true, "abc", 0xA811, 41},
-        TextCase{"two lines no wrap bottom", taLeftJustify, tlBottom, false, "a\r\nb", 0x8800, 49},
-        TextCase{"two lines no wrap centre", taLeftJustify, tlCenter, false, "a\r\nb", 0x8800, 34}),
+        TextCase{"wrapped bottom", taLeftJustify, tlBottom, true, "abc", kWrapped | DT_LEFT, 62},
+        TextCase{"wrapped centre", taCenter, tlCenter, true, "abc", kWrapped | DT_CENTER, 41},
+        TextCase{"two lines no wrap bottom", taLeftJustify, tlBottom, false, "a\r\nb",
+                 kText | DT_LEFT, 49},
+        TextCase{"two lines no wrap centre", taLeftJustify, tlCenter, false, "a\r\nb",
+                 kText | DT_LEFT, 34}),
     [](const auto& Info) {
         std::string n = Info.param.Name;
         std::replace(n.begin(), n.end(), ' ', '_');
@@ -176,7 +189,7 @@ TEST_F(GridPaintTest, ButtonCellShowsCaptionFrameAndInsetFocus) {
     EXPECT_EQ(frames[0].Flags, DFCS_BUTTONPUSH | DFCS_PUSHED);
     const auto text = Texts("Go");
     ASSERT_EQ(text.size(), 1u);
-    EXPECT_EQ(text[0].Flags, 0x8025u);
+    EXPECT_EQ(text[0].Flags, kButtonCaption);
     const auto focus = Records(TCanvasOp::DrawFocusRect);
     ASSERT_EQ(focus.size(), 1u);
     EXPECT_EQ(focus[0].Rect, (TRect{67, 21, 124, 32}));
@@ -290,11 +303,11 @@ TEST_F(GridPaintTest, SpreadsheetHeadingsShowLettersAndNumbers) {
         unsigned Flags;
         TRect Rect;
     } cases[] = {
-        {"A", 0x8825, {64, 0, 127, 17}},   // column heading: centred in the middle
-        {"C", 0x8825, {128, 0, 191, 17}},  // after the hidden B
-        {"1", 0x8829, {0, 18, 63, 35}},    // row heading: centred at the bottom
-        {"4", 0x8829, {0, 72, 63, 89}},
-        {"Own", 0x8825, {194, 2, 253, 15}},  // a heading's own text, inside the text border
+        {"A", kColumnHeading, {64, 0, 127, 17}},   // column heading: centred in the middle
+        {"C", kColumnHeading, {128, 0, 191, 17}},  // after the hidden B
+        {"1", kRowHeading, {0, 18, 63, 35}},       // row heading: centred at the bottom
+        {"4", kRowHeading, {0, 72, 63, 89}},
+        {"Own", kColumnHeading, {194, 2, 253, 15}},  // a heading's own text, inside the text border
     };
     for (const Case& c : cases) {
         const auto text = Texts(c.Text);
@@ -365,7 +378,7 @@ TEST_F(GridPaintTest, DesignerShowsLinesHeadingsAndIndicatorFromProperties) {
     EXPECT_EQ(FillsOf({0, 35, 64, 36}).size(), 1u);
     const auto a = Texts("A");
     ASSERT_EQ(a.size(), 1u);
-    EXPECT_EQ(a[0].Flags, 0x8825u);
+    EXPECT_EQ(a[0].Flags, kColumnHeading);
     EXPECT_EQ(a[0].Rect, (TRect{64, 0, 127, 17}));
     EXPECT_EQ(Texts("4").size(), 1u);
     EXPECT_EQ(Records(TCanvasOp::Line).size(), 3u);  // the sort triangle

@@ -83,7 +83,7 @@ TEST(WinGdi, PushButtonFaceAndRecord) {
     EXPECT_EQ(C->GetPixels(0, 10), ColorToRGB(cl3DDkShadow));
     ASSERT_EQ(Log.Records.size(), 2u);
     EXPECT_EQ(Log.Records[1].Op, TCanvasOp::DrawFrameControl);
-    EXPECT_EQ(Log.Records[1].Flags, 0x210u);
+    EXPECT_EQ(Log.Records[1].Flags, DFCS_BUTTONPUSH | DFCS_PUSHED);
 }
 
 TEST(WinGdi, DeviceCapsAndStateFunctions) {
