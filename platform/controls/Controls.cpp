@@ -279,8 +279,9 @@ void TControl::SetColor(TColor Value) {
 void TControl::SetParentColor(bool Value) {
     if (FParentColor == Value) return;
     FParentColor = Value;
-    if (FParent != nullptr && !GetComponentState().Contains(csReading))
-        Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    // While reading too: the reader gives a control its parent, whose properties are read
+    // by then, before its own properties.
+    if (FParent != nullptr) Perform(CM_PARENTCOLORCHANGED, 0, 0);
 }
 
 void TControl::SetFont(const TFont* Value) {
@@ -295,8 +296,8 @@ void TControl::FontChanged(TObject*) {
 void TControl::SetParentFont(bool Value) {
     if (FParentFont == Value) return;
     FParentFont = Value;
-    if (FParent != nullptr && !GetComponentState().Contains(csReading))
-        Perform(CM_PARENTFONTCHANGED, 0, 0);
+    // While reading too, as for the colour.
+    if (FParent != nullptr) Perform(CM_PARENTFONTCHANGED, 0, 0);
 }
 
 void TControl::SetCursor(TCursor Value) {
@@ -403,13 +404,13 @@ void TControl::DefineProperties(TFiler& Filer) {
     Filer.DefineInteger(
         "Color", [this] { return Int64{FColor}; },
         [this](Int64 V) { SetColor(static_cast<TColor>(V)); }, INT32_MIN, INT32_MAX, !FParentColor);
+    // Always written: panels, edits and forms start without ParentColor (forms without
+    // ParentFont), so leaving out a True would read back as False.
     Filer.DefineBoolean(
-        "ParentColor", [this] { return FParentColor; }, [this](bool V) { SetParentColor(V); },
-        !FParentColor);
+        "ParentColor", [this] { return FParentColor; }, [this](bool V) { SetParentColor(V); });
     DefineFontProperties(Filer, "Font", FFont.get(), !FParentFont);
     Filer.DefineBoolean(
-        "ParentFont", [this] { return FParentFont; }, [this](bool V) { SetParentFont(V); },
-        !FParentFont);
+        "ParentFont", [this] { return FParentFont; }, [this](bool V) { SetParentFont(V); });
     Filer.DefineString(
         "Hint", [this] { return FHint; }, [this](const AnsiString& V) { SetHint(V); },
         !FHint.empty());

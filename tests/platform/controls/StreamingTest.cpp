@@ -3,6 +3,7 @@
 #include <memory>
 #include <random>
 
+#include "platform/controls/StdCtrls.h"
 #include "platform/controls/Streaming.h"
 #include "tests/support/ControlsTestProbe.h"
 
@@ -228,6 +229,29 @@ TEST(Streaming, ControlsKeepTheirPublishedPropertiesAndChildControls) {
     EXPECT_EQ(C->GetBoundsRect(), (TRect{1, 2, 31, 42}));
     EXPECT_FALSE(C->GetTabStop());
     EXPECT_EQ(C->GetColor(), clYellow) << "a parent colour is inherited again after reading";
+}
+
+TEST(Streaming, ParentColourSurvivesInControlsThatStartWithoutIt) {
+    RegisterClasses({ClassOf<TPanel>()});
+    TPanel Outer(nullptr);
+    Outer.SetName("Outer");
+    Outer.SetColor(clYellow);
+    auto* Inner = new TPanel(&Outer);
+    Inner->SetName("Inner");
+    Inner->SetParent(&Outer);
+    Inner->SetColor(clRed);
+    Inner->SetParentColor(true);
+    ASSERT_EQ(Inner->GetColor(), clYellow);
+    auto S = Written(&Outer);
+    std::unique_ptr<TComponent> Read(ReadComponent(*S, nullptr));
+    auto* P = dynamic_cast<TPanel*>(Read.get());
+    ASSERT_NE(P, nullptr);
+    ASSERT_EQ(P->GetControlCount(), 1);
+    auto* C = dynamic_cast<TPanel*>(P->GetControls(0));
+    ASSERT_NE(C, nullptr);
+    EXPECT_TRUE(C->GetParentColor());
+    EXPECT_EQ(C->GetColor(), clYellow);
+    EXPECT_FALSE(P->GetParentColor());
 }
 
 TEST(Streaming, EveryTruncationIsAReadError) {
