@@ -88,14 +88,12 @@ private:
 std::vector<Byte> Written(TComponent* C) {
     TMemoryStream s;
     WriteComponent(s, C);
-    const auto* p = static_cast<const Byte*>(s.Memory());
-    return std::vector<Byte>(p, p + s.GetSize());
+    return fuzz::StreamBytes(s);
 }
 
 TComponent* Read(const Byte* Data, std::size_t Size, TComponent* Owner) {
     TMemoryStream s;
-    s.WriteBuffer(Data, static_cast<Int64>(Size));
-    s.SetPosition(0);
+    fuzz::FillStream(s, Data, Size);
     return ReadComponent(s, Owner);
 }
 

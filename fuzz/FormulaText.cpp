@@ -1,10 +1,10 @@
-// Formula text: compiled and evaluated against a small grid of numbers, texts, dates, currency,
-// booleans, a merged range and formula cells.
+// Formula text: compiled and evaluated against a small sheet of numbers, texts, dates,
+// currency, booleans, a merged range and formula cells (fuzz/support/FormulaSheet.h).
 //
 // Input: lines of text. Lines starting with "#" choose options ("#headings": names start at
 // slot 1, 1; "#comma": "," decimal point and ";" list separator). The other lines are formulas:
-// all but the last go to the formula cells A6, B6, C6, D6 (in that order), the last is evaluated
-// as the formula of F8.
+// all but the last go to the first four slots of row 14 (A14..D14 without headings), the last
+// is evaluated as the formula of slot I9.
 //
 // Oracles: evaluation never raises; a result is a success without error text or a failure with
 // one, and the origin's error flag says which; a success is a number (never NaN or infinite) or
@@ -14,80 +14,23 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz/support/FormulaSheet.h"
 #include "fuzz/support/FuzzSupport.h"
 #include "platform/rtl/Locale.h"
-#include "tests/support/FakeFormulaGrid.h"
 
 using namespace carrelon;
 using carrelon::fuzz::Escaped;
-using carrelon::test::FakeCell;
-using carrelon::test::FakeFormulaGrid;
+using carrelon::fuzz::TFormulaSheet;
 
 namespace {
 
-constexpr int Cols = 6, Rows = 8;
-constexpr int FormulaRow = 5, FormulaCells = 4;
+constexpr int InputRow = 13, InputCells = 4;
+constexpr int OriginCol = 8, OriginRow = 8;
 
-void FillGrid(FakeFormulaGrid& G) {
-    using K = TFormulaCellValue;
-    G.SetNumber(0, 0, 3);
-    G.SetNumber(1, 0, -2.5L);
-    G.SetNumber(2, 0, 0);
-    G.SetNumber(3, 0, 1e10L);
-    G.SetKind(4, 0, K::cvDate, 45000.5L);
-    G.SetKind(5, 0, K::cvCurrency, 12.3456L);
-    G.SetText(0, 1, "12abc");
-    G.SetText(1, 1, "1,234.5");
-    G.SetText(2, 1, "$5");
-    G.SetText(3, 1, "3/4/2021");
-    G.SetText(4, 1, "12:30");
-    G.SetText(5, 1, "");
-    G.SetKind(0, 2, K::cvBoolean, 1);
-    G.SetKind(1, 2, K::cvBoolean, 0);
-    G.SetKind(2, 2, K::cvUnconvertible, 0);
-    G.SetNumber(4, 2, 1e-300L);
-    G.SetNumber(5, 2, 7);
-    G.SetNumber(0, 3, 2);
-    G.Merge(1, 3, 2, 4);
-    G.SetNumber(1, 3, 11);
-    G.SetText(3, 3, "abc");
-    G.SetFormula(4, 6, "A1*2");
-    G.SetFormula(5, 6, "sum(A1:F3)");
-    G.SetFormula(0, 7, "rand()+A1");
-    G.At(0, 7).HasSeed = true;
-    G.At(0, 7).Seed = 7;
-    // Every slot exists from here on, so a snapshot can cover them all.
-    for (int c = 0; c < Cols; ++c)
-        for (int r = 0; r < Rows; ++r)
-            G.At(c, r);
-}
-
-struct TState {
-    std::vector<bool> Errors;
-    std::uint32_t Seed = 0;
-};
-
-TState Snapshot(FakeFormulaGrid& G) {
-    TState s;
-    for (int c = 0; c < Cols; ++c)
-        for (int r = 0; r < Rows; ++r)
-            s.Errors.push_back(G.At(c, r).Error);
-    s.Seed = G.RandSeed;
-    return s;
-}
-
-void Restore(FakeFormulaGrid& G, const TState& S) {
-    std::size_t i = 0;
-    for (int c = 0; c < Cols; ++c)
-        for (int r = 0; r < Rows; ++r)
-            G.At(c, r).Error = S.Errors[i++];
-    G.RandSeed = S.Seed;
-}
-
-void CheckResult(const TFormulaResult& R, const FakeCell& Origin, const AnsiString& Formula) {
+void CheckResult(const TFormulaResult& R, bool ErrorFlag, const AnsiString& Formula) {
     const std::string where = "formula \"" + Escaped(Formula) + "\"";
     FUZZ_CHECK(R.Ok == R.ErrorText.empty(), where + " error text \"" + R.ErrorText + "\"");
-    FUZZ_CHECK(Origin.Error == !R.Ok, where + ": error flag does not match the result");
+    FUZZ_CHECK(ErrorFlag == !R.Ok, where + ": error flag does not match the result");
     FUZZ_CHECK(R.Type <= etCurrency, where);
     if (R.Ok) {
         FUZZ_CHECK(R.Value.Kind != TFormulaValue::fvEmpty, where + " gave an empty value");
@@ -131,33 +74,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         ThousandSeparator = '.';
         ListSeparator = ';';
     }
-    FakeFormulaGrid grid(Cols, Rows);
-    grid.Headings = headings ? 1 : 0;
-    FillGrid(grid);
-    for (std::size_t i = 0; i < formulas.size() && i < FormulaCells; ++i)
-        grid.SetFormula(static_cast<int>(i), FormulaRow, formulas[i]);
+    TFormulaSheet sheet;
+    sheet.Headings = headings ? 1 : 0;
+    for (std::size_t i = 0; i < formulas.size() && i < InputCells; ++i)
+        sheet.SetFormula(static_cast<int>(i), InputRow, formulas[i]);
 
     // A recalculation pass over the formula cells, as the grid runs it.
-    TFormulaEngine engine(grid);
+    TFormulaEngine engine(sheet);
     engine.BeginSession();
-    for (int r = 0; r < Rows; ++r)
-        for (int c = 0; c < Cols; ++c) {
-            FakeCell& cell = grid.At(c, r);
-            if (cell.Formula.empty() || cell.HomeCol != c || cell.HomeRow != r) continue;
-            const bool before = cell.Error;
-            const TFormulaResult result = engine.Evaluate(cell.Formula, &cell);
-            CheckResult(result, cell, cell.Formula);
-            if (before != cell.Error) engine.CellErrorChanged(&cell);
-        }
+    for (const auto& [c, r] : sheet.FormulaSlots()) {
+        const bool before = sheet.Error(c, r);
+        const AnsiString& formula = sheet.FormulaAt(c, r);
+        const TFormulaResult result = engine.Evaluate(formula, sheet.Cell(c, r));
+        CheckResult(result, sheet.Error(c, r), formula);
+        if (before != sheet.Error(c, r)) engine.CellErrorChanged(sheet.Cell(c, r));
+    }
     engine.EndSession();
 
-    FakeCell& origin = grid.At(Cols - 1, Rows - 1);
-    const TState state = Snapshot(grid);
-    const TFormulaResult first = engine.Evaluate(main, &origin);
-    CheckResult(first, origin, main);
-    Restore(grid, state);
-    TFormulaEngine fresh(grid);
-    const TFormulaResult second = fresh.Evaluate(main, &origin);
+    const TFormulaSheet::TState state = sheet.Save();
+    const TFormulaResult first = engine.Evaluate(main, sheet.Cell(OriginCol, OriginRow));
+    CheckResult(first, sheet.Error(OriginCol, OriginRow), main);
+    sheet.Restore(state);
+    TFormulaEngine fresh(sheet);
+    const TFormulaResult second = fresh.Evaluate(main, sheet.Cell(OriginCol, OriginRow));
     FUZZ_CHECK(SameResult(first, second),
                "formula \"" + Escaped(main) + "\" gave " +
                    (first.Ok ? "a value" : first.ErrorText) + " once and " +

@@ -34,9 +34,22 @@ const std::vector<Byte>& StartingBitmap() {
 std::vector<Byte> PictureBytes(const TPicture& P) {
     TMemoryStream s;
     P.SaveToStream(s);
-    const auto* p = static_cast<const Byte*>(s.Memory());
-    return std::vector<Byte>(p, p + s.GetSize());
+    return fuzz::StreamBytes(s);
 }
+
+// A picture holding the starting bitmap, and the data to load into it in a stream.
+struct TPictureLoad {
+    TPicture Picture;
+    TMemoryStream Stream;
+    explicit TPictureLoad(const std::vector<Byte>& Data) {
+        Picture.GetBitmap()->LoadFromData(StartingBitmap());
+        fuzz::FillStream(Stream, Data.data(), Data.size());
+    }
+    void CheckUnchanged(const char* What) const {
+        FUZZ_CHECK(PictureBytes(Picture) == StartingBitmap(),
+                   std::string("picture changed by ") + What);
+    }
+};
 
 void CheckLoaded(const TGraphic& G, const std::vector<Byte>& Data) {
     const int w = G.GetWidth(), h = G.GetHeight();
@@ -91,15 +104,12 @@ void LoadGraphic(const char* ClassName, const std::vector<Byte>& Data) {
 }
 
 void LoadPicture(const std::vector<Byte>& Data) {
-    TPicture p;
-    p.GetBitmap()->LoadFromData(StartingBitmap());
-    TMemoryStream s;
-    s.WriteBuffer(Data.data(), static_cast<Int64>(Data.size()));
-    s.SetPosition(0);
+    TPictureLoad load(Data);
+    TPicture& p = load.Picture;
     try {
-        p.LoadFromStream(s);
+        p.LoadFromStream(load.Stream);
     } catch (const EInvalidGraphic&) {
-        FUZZ_CHECK(PictureBytes(p) == StartingBitmap(), "picture changed by a refused load");
+        load.CheckUnchanged("a refused load");
         return;
     }
     FUZZ_CHECK(p.GetGraphic() != nullptr, "a loaded picture has no graphic");
@@ -108,26 +118,22 @@ void LoadPicture(const std::vector<Byte>& Data) {
 }
 
 void ReadPictureData(const std::vector<Byte>& Data) {
-    TPicture p;
-    p.GetBitmap()->LoadFromData(StartingBitmap());
-    TMemoryStream s;
-    s.WriteBuffer(Data.data(), static_cast<Int64>(Data.size()));
-    s.SetPosition(0);
+    TPictureLoad load(Data);
+    TPicture& p = load.Picture;
     try {
-        p.ReadData(s);
+        p.ReadData(load.Stream);
     } catch (const EInvalidGraphic&) {
-        FUZZ_CHECK(PictureBytes(p) == StartingBitmap(), "picture changed by a refused read");
+        load.CheckUnchanged("a refused read");
         return;
     } catch (const EReadError&) {
-        FUZZ_CHECK(PictureBytes(p) == StartingBitmap(), "picture changed by a short read");
+        load.CheckUnchanged("a short read");
         return;
     }
     // What was read writes the bytes it was read from, unless it held an empty graphic.
-    const std::vector<Byte> consumed(Data.begin(), Data.begin() + s.GetPosition());
+    const std::vector<Byte> consumed(Data.begin(), Data.begin() + load.Stream.GetPosition());
     TMemoryStream out;
     p.WriteData(out);
-    const auto* o = static_cast<const Byte*>(out.Memory());
-    const std::vector<Byte> written(o, o + out.GetSize());
+    const std::vector<Byte> written = fuzz::StreamBytes(out);
     if (p.GetGraphic() == nullptr || !p.GetGraphic()->GetEmpty())
         FUZZ_CHECK(written == consumed, "picture data does not write back as it was read");
     if (p.GetGraphic() != nullptr && !p.GetGraphic()->SaveToData().empty() &&

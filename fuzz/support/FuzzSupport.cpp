@@ -27,6 +27,16 @@ void OracleFailed(const char* Condition, const char* File, int Line, const std::
     std::abort();
 }
 
+void FillStream(TMemoryStream& Stream, const std::uint8_t* Data, std::size_t Size) {
+    Stream.WriteBuffer(Data, static_cast<Int64>(Size));
+    Stream.SetPosition(0);
+}
+
+std::vector<Byte> StreamBytes(TMemoryStream& Stream) {
+    const auto* p = static_cast<const Byte*>(Stream.Memory());
+    return std::vector<Byte>(p, p + Stream.GetSize());
+}
+
 std::string Escaped(const std::string& Text) {
     std::string out;
     for (unsigned char c : Text) {

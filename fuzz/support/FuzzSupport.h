@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/rtl/Streams.h"
 
 namespace carrelon::fuzz {
 
@@ -17,6 +20,11 @@ void StartOffscreenApplication();
 // Reports a broken oracle with the detail given and aborts, so that libFuzzer records the input.
 [[noreturn]] void OracleFailed(const char* Condition, const char* File, int Line,
                                const std::string& Detail);
+
+// A memory stream holding the bytes, positioned at the start.
+void FillStream(TMemoryStream& Stream, const std::uint8_t* Data, std::size_t Size);
+// Everything a memory stream holds.
+std::vector<Byte> StreamBytes(TMemoryStream& Stream);
 
 // Shows bytes as C-escaped text for oracle messages.
 std::string Escaped(const std::string& Text);
