@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/rtl/TextScan.h"
+
 namespace carrelon {
 
 namespace {
@@ -236,16 +238,16 @@ AnsiString StringReplace(const AnsiString& S, const AnsiString& OldPattern,
 AnsiString AdjustLineBreaks(std::string_view S) {
     AnsiString R;
     R.reserve(S.size() + S.size() / 16);
-    std::size_t from = 0;
     // Copy the stretches between breaks whole; only the breaks are looked at one by one.
-    for (std::size_t i = S.find_first_of("\r\n"); i != std::string_view::npos;
-         i = S.find_first_of("\r\n", from)) {
-        R.append(S.substr(from, i - from));
+    TByteFinder<2> breaks(S, {'\r', '\n'});
+    std::size_t from = 0;
+    for (std::size_t i = breaks.Next(0); i < S.size(); i = breaks.Next(from)) {
+        R.append(S.data() + from, i - from);
         R += "\r\n";
         from = i + 1;
         if (S[i] == '\r' && from < S.size() && S[from] == '\n') ++from;
     }
-    R.append(S.substr(from));
+    R.append(S.data() + from, S.size() - from);
     return R;
 }
 
