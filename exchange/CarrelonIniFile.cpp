@@ -16,8 +16,10 @@ namespace carrelon {
 
 namespace {
 
-// Lines added one by one are packed into blocks of this size; a longer line gets its own.
-constexpr std::size_t kBlockSize = std::size_t{256} << 10;
+// Lines added one by one are packed into blocks that start small and double up to the largest
+// size; a line longer than a quarter of that gets a block of its own.
+constexpr std::size_t kFirstBlockSize = std::size_t{4} << 10;
+constexpr std::size_t kLargestBlockSize = std::size_t{256} << 10;
 
 [[noreturn]] void IndexError(int Index) {
     throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
@@ -88,7 +90,7 @@ std::string_view TCarrelonIniSection::GetLineName(int Index) const {
 }
 
 int TCarrelonIniSection::IndexOfName(std::string_view Name) const {
-    const auto nameOf = [this](int I) { return NameOfLine(FLines[static_cast<std::size_t>(I)]); };
+    const auto nameOf = [this](int I) { return NameAt(I); };
     if (!FNamesBuilt) {
         FNames.Clear();
         for (std::size_t i = 0; i < FLines.size(); ++i)
@@ -98,12 +100,15 @@ int TCarrelonIniSection::IndexOfName(std::string_view Name) const {
     return FNames.Find(Name, nameOf);
 }
 
+std::string_view TCarrelonIniSection::NameAt(int Index) const {
+    return NameOfLine(FLines[static_cast<std::size_t>(Index)]);
+}
+
 void TCarrelonIniSection::Add(std::string_view Line) {
     FLines.push_back(Line);
     if (FNamesBuilt && HasName(Line)) {
         try {
-            FNames.Add(GetCount() - 1,
-                       [this](int I) { return NameOfLine(FLines[static_cast<std::size_t>(I)]); });
+            FNames.Add(GetCount() - 1, [this](int I) { return NameAt(I); });
         } catch (...) {
             FLines.pop_back();
             throw;
@@ -129,6 +134,7 @@ void TCarrelonIniFile::Clear() {
     FBlocks.clear();
     FBlockFree = nullptr;
     FBlockRoom = 0;
+    FBlockSize = 0;
 }
 
 TCarrelonIniSection& TCarrelonIniFile::NewSection(AnsiString Name, bool KeepOrder) {
@@ -152,9 +158,8 @@ TCarrelonIniSection& TCarrelonIniFile::NewSection(AnsiString Name, bool KeepOrde
         throw;
     }
     try {
-        FSectionNames.Add(static_cast<int>(FSections.size() - 1), [this](int I) {
-            return std::string_view(FSections[static_cast<std::size_t>(I)]->FName);
-        });
+        FSectionNames.Add(static_cast<int>(FSections.size() - 1),
+                          [this](int I) { return SectionNameAt(I); });
     } catch (...) {
         FList.erase(std::find(FList.begin(), FList.end(), section));
         FSections.pop_back();
@@ -163,14 +168,16 @@ TCarrelonIniSection& TCarrelonIniFile::NewSection(AnsiString Name, bool KeepOrde
     return *section;
 }
 
+std::string_view TCarrelonIniFile::SectionNameAt(int Index) const {
+    return FSections[static_cast<std::size_t>(Index)]->FName;
+}
+
 TCarrelonIniSection& TCarrelonIniFile::AddSection(const AnsiString& Name) {
     return NewSection(Name, false);
 }
 
 TCarrelonIniSection* TCarrelonIniFile::FindSection(std::string_view Name) const {
-    const int i = FSectionNames.Find(Name, [this](int I) {
-        return std::string_view(FSections[static_cast<std::size_t>(I)]->FName);
-    });
+    const int i = FSectionNames.Find(Name, [this](int I) { return SectionNameAt(I); });
     return i < 0 ? nullptr : FSections[static_cast<std::size_t>(i)].get();
 }
 
@@ -185,15 +192,17 @@ TCarrelonIniSection& TCarrelonIniFile::GetSection(int Index) const {
 }
 
 char* TCarrelonIniFile::Reserve(std::size_t Size) {
-    if (Size > kBlockSize / 4) {
+    if (Size > kLargestBlockSize / 4) {
         // A long line gets a block of its own and leaves the current block's room for others.
         FBlocks.push_back(std::make_unique_for_overwrite<char[]>(Size));
         return FBlocks.back().get();
     }
     if (Size > FBlockRoom) {
-        FBlocks.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+        FBlockSize = std::max(
+            Size, FBlockSize == 0 ? kFirstBlockSize : std::min(FBlockSize * 2, kLargestBlockSize));
+        FBlocks.push_back(std::make_unique_for_overwrite<char[]>(FBlockSize));
         FBlockFree = FBlocks.back().get();
-        FBlockRoom = kBlockSize;
+        FBlockRoom = FBlockSize;
     }
     char* p = FBlockFree;
     FBlockFree += Size;
@@ -308,11 +317,19 @@ void TCarrelonIniFile::SetText(AnsiString Text) {
 
 void TCarrelonIniFile::GetStrings(TStrings& Strings) const {
     TUpdateScope update(Strings);
-    for (const TCarrelonIniSection* section : FList) {
-        Strings.Add("[" + section->FName + "]");
-        for (std::string_view line : section->FLines)
-            Strings.Add(AnsiString(line));
-        Strings.Add(AnsiString());
+    const int before = Strings.GetCount();
+    try {
+        for (const TCarrelonIniSection* section : FList) {
+            Strings.Add("[" + section->FName + "]");
+            for (std::string_view line : section->FLines)
+                Strings.Add(AnsiString(line));
+            Strings.Add(AnsiString());
+        }
+    } catch (...) {
+        // The list gets the whole text or nothing of it.
+        while (Strings.GetCount() > before)
+            Strings.Delete(Strings.GetCount() - 1);
+        throw;
     }
 }
 

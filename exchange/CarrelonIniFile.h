@@ -34,6 +34,7 @@ public:
 private:
     friend class TCarrelonIniFile;
     explicit TCarrelonIniSection(AnsiString Name) : FName(std::move(Name)) {}
+    std::string_view NameAt(int Index) const;
     void Add(std::string_view Line);
 
     AnsiString FName;
@@ -90,7 +91,8 @@ public:
     // The same for a whole text, split into lines at CR LF, LF or a lone CR.
     void SetText(AnsiString Text);
     // Appends the store's text to Strings, which is not cleared: per section its head, its
-    // lines and an empty line.
+    // lines and an empty line. When adding fails part-way, the lines added are taken out again
+    // (Strings must keep lines where they are added, as an unsorted list does).
     void GetStrings(TStrings& Strings) const;
     // The same text in one buffer, every line ended by CR LF.
     AnsiString GetText() const;
@@ -128,6 +130,7 @@ public:
 
 private:
     TCarrelonIniSection& NewSection(AnsiString Name, bool KeepOrder);
+    std::string_view SectionNameAt(int Index) const;
     std::string_view Keep(std::string_view Line);
     char* Reserve(std::size_t Size);
     void ParseLine(std::string_view Line, TCarrelonIniSection*& Current, bool CopyLine);
@@ -145,6 +148,7 @@ private:
     std::vector<std::unique_ptr<char[]>> FBlocks;
     char* FBlockFree = nullptr;
     std::size_t FBlockRoom = 0;
+    std::size_t FBlockSize = 0;
 };
 
 // Position-read numbers of the INI text ("3 12=value", "-2147483643 2"): an optional "-" and

@@ -267,6 +267,24 @@ TEST(TCarrelonIniFile, TextRoundTripsThroughFilesInEveryLineEndForm) {
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
+TEST(TCarrelonIniFile, AListGetsTheWholeTextOrNothing) {
+    // A list that runs out of room after a few lines.
+    class TSmallList : public TStringList {
+    public:
+        int Add(const AnsiString& S) override {
+            if (GetCount() >= 4) throw EOutOfMemory(SOutOfMemory);
+            return TStringList::Add(S);
+        }
+    };
+    TCarrelonIniFile ini("");
+    Parse(ini, {"[A]", "a=1", "[B]", "b=2"});
+    TSmallList list;
+    list.Add("kept");
+    EXPECT_THROW(ini.GetStrings(list), EOutOfMemory);
+    EXPECT_EQ(Items(list), std::vector<std::string>{"kept"});
+    EXPECT_EQ(list.GetUpdateCount(), 0);
+}
+
 TEST(TCarrelonIniFile, MissingFilesGiveAnEmptyStoreAndBadFilesChangeNothing) {
     TTempFolder dir;
     ::mkdir(dir.File("folder").c_str(), 0700);

@@ -153,19 +153,6 @@ TEST(TextSplitting, CSVFields) {
         EXPECT_EQ(CSVTexts(c.Line, c.ListSeparator), c.Texts) << testing::PrintToString(c.Line);
 }
 
-TEST(TextSplitting, FieldsAreViewsUnlessQuotesNeedUndoubling) {
-    const std::string line = "plain,\"quoted\",\"dou\"\"bled\"";
-    std::vector<TTextField> fields;
-    SplitCSVFields(line, ',', fields);
-    ASSERT_EQ(fields.size(), 3u);
-    for (const TTextField& f : fields) {
-        EXPECT_GE(f.Text.data(), line.data());
-        EXPECT_LE(f.Text.data() + f.Text.size(), line.data() + line.size());
-    }
-    EXPECT_EQ(fields[1], (TTextField{"quoted", false}));
-    EXPECT_EQ(fields[2], (TTextField{"dou\"\"bled", true}));
-}
-
 // Text written the way common spreadsheet and scripting tools write CSV (fields with
 // separators, quotes or line breaks quoted, quotes doubled, any line end) reads back into the
 // same fields.
