@@ -1,5 +1,6 @@
 // Text-to-number conversions: integers, Val, TextToFloat and currency, booleans.
 #include <locale.h>
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <climits>
@@ -134,7 +135,11 @@ bool AsciiToFloat(const std::string& Ascii, T& Value) {
         bool inFrac = false, significant = false;
         const std::size_t ePos = Ascii.find('e');
         const std::string mant = Ascii.substr(0, ePos);
-        if (ePos != std::string::npos) exp = std::strtol(Ascii.c_str() + ePos + 1, nullptr, 10);
+        // Far beyond any floating range either way, and small enough that the sum below cannot
+        // overflow whatever the exponent's digits say.
+        if (ePos != std::string::npos)
+            exp = std::clamp(std::strtol(Ascii.c_str() + ePos + 1, nullptr, 10), -(1L << 40),
+                             1L << 40);
         for (char c : mant) {
             if (c == '.') {
                 inFrac = true;

@@ -170,6 +170,16 @@ TEST(TextToFloat, AcceptsOnlyTheLocaleDecimalSeparator) {
     EXPECT_EQ(d, 1.0 + 0x1p-52);
     EXPECT_FALSE(TextToFloat("1e400", d));  // fits an Extended, not a Double
     EXPECT_TRUE(TextToFloat("1e400", v));
+    // Exponents beyond any integer type are still overflow or underflow, never the other.
+    for (const char* huge :
+         {"4e9223372036854775807", "4e99999999999999999999", "0.5e9223372036854775807"}) {
+        EXPECT_FALSE(TextToFloat(huge, d)) << huge;
+        EXPECT_FALSE(TextToFloat(huge, v)) << huge;
+    }
+    for (const char* tiny : {"4e-9223372036854775808", "4e-99999999999999999999"}) {
+        EXPECT_TRUE(TextToFloat(tiny, d)) << tiny;
+        EXPECT_EQ(d, 0.0) << tiny;
+    }
 }
 
 TEST(TextToFloat, ExtendedDenormalsReadBackAsPrinted) {
