@@ -4,6 +4,7 @@
 
 #include "formulas/FormulaErrors.h"
 #include "formulas/FormulaMath.h"
+#include "formulas/Functions.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Locale.h"
 
@@ -351,20 +352,105 @@ bool TFormulaEngine::StepRange(TFrame& Frame, const TFormulaInstruction& In) {
     }
 }
 
-void TFormulaEngine::Execute(TFrame& Frame, const TFormulaInstruction& In) {
-    auto popOperand = [&] {
-        TFormulaValue v = FStack.back();
-        FStack.pop_back();
-        if (v.Kind == TFormulaValue::fvEmpty) v = TFormulaValue{};
-        return v;
-    };
-    auto push = [&](Extended x) { FStack.push_back({TFormulaValue::fvNumber, x}); };
-    auto pushNA = [&] { FStack.push_back({TFormulaValue::fvNA, 0}); };
-    const auto& functions = FormulaFunctions();
+namespace {
 
+constexpr TFormulaValue NoValue{TFormulaValue::fvNA, 0};
+
+TFormulaValue NumberValue(Extended X) {
+    return {TFormulaValue::fvNumber, X};
+}
+
+TFormulaValue Negated(const TFormulaValue& V) {
+    return V.Kind == TFormulaValue::fvNA ? NoValue : NumberValue(-V.Number);
+}
+
+// A binary operator on two operands. An operand without a value makes arithmetic and "or" give
+// no value (without computing); "and" and the comparisons use NANumber in its place.
+TFormulaValue ApplyBinary(TToken Operator, const TFormulaValue& L, const TFormulaValue& R) {
+    const bool na = L.Kind == TFormulaValue::fvNA || R.Kind == TFormulaValue::fvNA;
+    const Extended a = L.Kind == TFormulaValue::fvNA ? NANumber : L.Number;
+    const Extended b = R.Kind == TFormulaValue::fvNA ? NANumber : R.Number;
+    switch (Operator) {
+        case tokenPlus:
+            return na ? NoValue : NumberValue(fm::Add(a, b));
+        case tokenMinus:
+            return na ? NoValue : NumberValue(fm::Subtract(a, b));
+        case tokenTimes:
+            return na ? NoValue : NumberValue(fm::Multiply(a, b));
+        case tokenDiv:
+            return na ? NoValue : NumberValue(fm::Divide(a, b));
+        case tokenPower:
+            return na ? NoValue : NumberValue(fm::Power(a, b));
+        case tokenOr:
+            return na ? NoValue : NumberValue(a != 0 || b != 0 ? 1 : 0);
+        case tokenAnd:
+            return NumberValue(a != 0 && b != 0 ? 1 : 0);
+        case tokenEquality:
+            return NumberValue(a == b ? 1 : 0);
+        case tokenLessThan:
+            return NumberValue(a < b ? 1 : 0);
+        case tokenGreaterThan:
+            return NumberValue(a > b ? 1 : 0);
+        case tokenGreaterThanOrEqualTo:
+            return NumberValue(a >= b ? 1 : 0);
+        case tokenLessThanOrEqualTo:
+            return NumberValue(a <= b ? 1 : 0);
+        case tokenInequality:
+            return NumberValue(a != b ? 1 : 0);
+        default:
+            RaiseFormulaError(feInvalidExpression);
+    }
+}
+
+}  // namespace
+
+TFormulaValue TFormulaEngine::PopOperand() {
+    TFormulaValue v = FStack.back();
+    FStack.pop_back();
+    if (v.Kind == TFormulaValue::fvEmpty) v = TFormulaValue{};  // an empty cell counts as 0
+    return v;
+}
+
+void TFormulaEngine::CallFunction(TFrame& Frame, int Index) {
+    const TFunction& fn = FormulaFunctions()[Index];
+    if (fn.ResultType != etDontCare) Frame.Type = fn.ResultType;
+    if (fn.Kind == 0) {
+        FStack.push_back(NumberValue(fn.Routine0(*FEnvironment)));
+        return;
+    }
+    TFormulaValue args[3];
+    bool na = false;
+    for (int i = fn.Kind - 1; i >= 0; --i) {
+        args[i] = PopOperand();
+        na = na || args[i].Kind == TFormulaValue::fvNA;
+    }
+    if (na)
+        FStack.push_back(NoValue);
+    else if (fn.Kind == 1)
+        FStack.push_back(NumberValue(fn.Routine1(args[0].Number)));
+    else if (fn.Kind == 2)
+        FStack.push_back(NumberValue(fn.Routine2(args[0].Number, args[1].Number)));
+    else
+        FStack.push_back(NumberValue(fn.Routine3(args[0].Number, args[1].Number, args[2].Number)));
+}
+
+void TFormulaEngine::CallListFunction(TFrame& Frame, int Index) {
+    const TFunction& fn = FormulaFunctions()[Index];
+    if (fn.ResultType != etDontCare) Frame.Type = fn.ResultType;
+    const std::size_t start = FListStarts.back();
+    const std::size_t count = FListValues.size() - start;
+    Extended result = 0;
+    const bool na = count == 0 && fn.EmptyListIsNA;
+    if (count != 0) result = fn.ListRoutine(FListValues.data() + start, count);
+    FListValues.resize(start);
+    FListStarts.pop_back();
+    FStack.push_back(na ? NoValue : NumberValue(result));
+}
+
+void TFormulaEngine::Execute(TFrame& Frame, const TFormulaInstruction& In) {
     switch (In.Op) {
         case TFormulaOp::Number:
-            push(In.Number);
+            FStack.push_back(NumberValue(In.Number));
             break;
         case TFormulaOp::Cell: {
             TFormulaValue v;
@@ -372,92 +458,23 @@ void TFormulaEngine::Execute(TFrame& Frame, const TFormulaInstruction& In) {
             FStack.push_back(v);
             break;
         }
-        case TFormulaOp::Negate: {
-            TFormulaValue v = popOperand();
-            if (v.Kind == TFormulaValue::fvNA)
-                pushNA();
-            else
-                push(-v.Number);
+        case TFormulaOp::Negate:
+            FStack.push_back(Negated(PopOperand()));
             break;
-        }
         case TFormulaOp::Binary: {
-            TFormulaValue r = popOperand(), l = popOperand();
-            bool na = l.Kind == TFormulaValue::fvNA || r.Kind == TFormulaValue::fvNA;
-            Extended a = l.Kind == TFormulaValue::fvNA ? NANumber : l.Number;
-            Extended b = r.Kind == TFormulaValue::fvNA ? NANumber : r.Number;
-            switch (In.Operator) {
-                case tokenPlus:
-                    na ? pushNA() : push(fm::Add(a, b));
-                    break;
-                case tokenMinus:
-                    na ? pushNA() : push(fm::Subtract(a, b));
-                    break;
-                case tokenTimes:
-                    na ? pushNA() : push(fm::Multiply(a, b));
-                    break;
-                case tokenDiv:
-                    na ? pushNA() : push(fm::Divide(a, b));
-                    break;
-                case tokenPower:
-                    na ? pushNA() : push(fm::Power(a, b));
-                    break;
-                case tokenOr:
-                    na ? pushNA() : push(a != 0 || b != 0 ? 1 : 0);
-                    break;
-                case tokenAnd:
-                    push(a != 0 && b != 0 ? 1 : 0);
-                    break;
-                case tokenEquality:
-                    push(a == b ? 1 : 0);
-                    break;
-                case tokenLessThan:
-                    push(a < b ? 1 : 0);
-                    break;
-                case tokenGreaterThan:
-                    push(a > b ? 1 : 0);
-                    break;
-                case tokenGreaterThanOrEqualTo:
-                    push(a >= b ? 1 : 0);
-                    break;
-                case tokenLessThanOrEqualTo:
-                    push(a <= b ? 1 : 0);
-                    break;
-                case tokenInequality:
-                    push(a != b ? 1 : 0);
-                    break;
-                default:
-                    RaiseFormulaError(feInvalidExpression);
-            }
+            const TFormulaValue r = PopOperand();
+            const TFormulaValue l = PopOperand();
+            FStack.push_back(ApplyBinary(In.Operator, l, r));
             break;
         }
-        case TFormulaOp::Call: {
-            const TFunction& fn = functions[In.Function];
-            if (fn.ResultType != etDontCare) Frame.Type = fn.ResultType;
-            if (fn.Kind == 0) {
-                push(fn.Routine0(*FEnvironment));
-                break;
-            }
-            TFormulaValue args[3];
-            bool na = false;
-            for (int i = fn.Kind - 1; i >= 0; --i) {
-                args[i] = popOperand();
-                na = na || args[i].Kind == TFormulaValue::fvNA;
-            }
-            if (na)
-                pushNA();
-            else if (fn.Kind == 1)
-                push(fn.Routine1(args[0].Number));
-            else if (fn.Kind == 2)
-                push(fn.Routine2(args[0].Number, args[1].Number));
-            else
-                push(fn.Routine3(args[0].Number, args[1].Number, args[2].Number));
+        case TFormulaOp::Call:
+            CallFunction(Frame, In.Function);
             break;
-        }
         case TFormulaOp::ListOpen:
             FListStarts.push_back(FListValues.size());
             break;
         case TFormulaOp::ListValue: {
-            TFormulaValue v = FStack.back();
+            const TFormulaValue v = FStack.back();
             FStack.pop_back();
             AddListValue(v);
             break;
@@ -465,19 +482,9 @@ void TFormulaEngine::Execute(TFrame& Frame, const TFormulaInstruction& In) {
         case TFormulaOp::ListRange:
             if (!StepRange(Frame, In)) return;
             break;
-        case TFormulaOp::ListCall: {
-            const TFunction& fn = functions[In.Function];
-            if (fn.ResultType != etDontCare) Frame.Type = fn.ResultType;
-            std::size_t start = FListStarts.back();
-            std::size_t count = FListValues.size() - start;
-            Extended result = 0;
-            bool na = count == 0 && fn.EmptyListIsNA;
-            if (count != 0) result = fn.ListRoutine(FListValues.data() + start, count);
-            FListValues.resize(start);
-            FListStarts.pop_back();
-            na ? pushNA() : push(result);
+        case TFormulaOp::ListCall:
+            CallListFunction(Frame, In.Function);
             break;
-        }
         case TFormulaOp::Raise:
             RaiseFormulaError(In.Error);
     }

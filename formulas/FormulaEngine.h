@@ -84,7 +84,12 @@ private:
     void PushFrame(TFormulaCellId Cell, TCellState& State, const AnsiString& Formula);
     bool StepRange(TFrame& Frame, const TFormulaInstruction& In);
     void Run(TFormulaResult& Result);
+    // Runs one instruction of Frame's program; it stays on an instruction whose cell reference
+    // started a nested evaluation.
     void Execute(TFrame& Frame, const TFormulaInstruction& In);
+    TFormulaValue PopOperand();
+    void CallFunction(TFrame& Frame, int Index);
+    void CallListFunction(TFrame& Frame, int Index);
     void FinishFrame(TFormulaResult& Result);
     void AddListValue(const TFormulaValue& Value);
     static void Keep(TCellState& State, const AnsiString& Text, const TFormulaResult& Result);

@@ -484,6 +484,10 @@ protected:
     std::int32_t FWindowExStyle = 0;
 
 private:
+    // The steps of Dispatch, by kind of message; false when the message is not of that kind.
+    bool DispatchKeyMessage(TMessage& Message);
+    bool DispatchWindowMessage(TMessage& Message);
+    bool DispatchControlMessage(TMessage& Message);
     void DestroyChildHandles();
     // Recomputes the non-client area (WM_NCCALCSIZE) and lays out border and scroll bars.
     void FrameChanged();

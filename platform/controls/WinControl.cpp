@@ -51,107 +51,130 @@ void TWinControl::WndProc(TMessage& Message) {
 }
 
 void TWinControl::Dispatch(TMessage& Message) {
+    if (DispatchKeyMessage(Message) || DispatchWindowMessage(Message) ||
+        DispatchControlMessage(Message))
+        return;
+    TControl::Dispatch(Message);
+}
+
+// Keys and characters: the framework's first look at them (CN_) and the window's own messages.
+bool TWinControl::DispatchKeyMessage(TMessage& Message) {
     switch (Message.Msg) {
         case WM_KEYDOWN:
             WMKeyDown(Message);
-            break;
+            return true;
         case WM_SYSKEYDOWN:
             WMSysKeyDown(Message);
-            break;
+            return true;
         case WM_KEYUP:
             WMKeyUp(Message);
-            break;
+            return true;
         case WM_SYSKEYUP:
             WMSysKeyUp(Message);
-            break;
+            return true;
         case WM_CHAR:
             WMChar(Message);
-            break;
+            return true;
         case CN_KEYDOWN:
         case CN_SYSKEYDOWN:
             CNKeyDown(Message);
-            break;
+            return true;
         case CN_KEYUP:
             CNKeyUp(Message);
-            break;
+            return true;
         case CN_CHAR:
             CNChar(Message);
-            break;
-        case WM_SETFOCUS:
-            WMSetFocus(Message);
-            break;
-        case WM_KILLFOCUS:
-            WMKillFocus(Message);
-            break;
+            return true;
         case WM_GETDLGCODE:
             WMGetDlgCode(Message);
-            break;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Focus, painting, sizing, timers, scrolling, cursor and redraw.
+bool TWinControl::DispatchWindowMessage(TMessage& Message) {
+    switch (Message.Msg) {
+        case WM_SETFOCUS:
+            WMSetFocus(Message);
+            return true;
+        case WM_KILLFOCUS:
+            WMKillFocus(Message);
+            return true;
         case WM_PAINT:
             WMPaint(Message);
-            break;
+            return true;
         case WM_ERASEBKGND:
             WMEraseBkgnd(Message);
-            break;
+            return true;
         case WM_NCCALCSIZE:
             WMNCCalcSize(Message);
-            break;
+            return true;
         case WM_SETCURSOR:
             WMSetCursor(Message);
-            break;
+            return true;
         case WM_SIZE:
             WMSize(Message);
-            break;
+            return true;
         case WM_TIMER:
             WMTimer(Message);
-            break;
+            return true;
         case WM_COMMAND:
             WMCommand(Message);
-            break;
+            return true;
         case WM_HSCROLL:
             WMHScroll(Message);
-            break;
+            return true;
         case WM_VSCROLL:
             WMVScroll(Message);
-            break;
+            return true;
         case WM_SETREDRAW:
             WMSetRedraw(Message);
-            break;
+            return true;
         case WM_CAPTURECHANGED:
             WMCaptureChanged(Message);
-            break;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Clipboard requests and the framework's control notifications.
+bool TWinControl::DispatchControlMessage(TMessage& Message) {
+    switch (Message.Msg) {
         case WM_CUT:
             WMCut(Message);
-            break;
+            return true;
         case WM_COPY:
             WMCopy(Message);
-            break;
+            return true;
         case WM_PASTE:
             WMPaste(Message);
-            break;
+            return true;
         case CM_ENTER:
             CMEnter(Message);
-            break;
+            return true;
         case CM_EXIT:
             CMExit(Message);
-            break;
+            return true;
         case CM_CHILDKEY:
             CMChildKey(Message);
-            break;
+            return true;
         case CM_DIALOGKEY:
             CMDialogKey(Message);
-            break;
+            return true;
         case CM_WANTSPECIALKEY:
             CMWantSpecialKey(Message);
-            break;
+            return true;
         case CM_FOCUSCHANGED:
             CMFocusChanged(Message);
-            break;
+            return true;
         case CM_RECREATEWND:
             CMRecreateWnd(Message);
-            break;
+            return true;
         default:
-            TControl::Dispatch(Message);
-            break;
+            return false;
     }
 }
 

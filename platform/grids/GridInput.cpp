@@ -186,103 +186,126 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
     TCustomControl::KeyDown(Key, Shift);
     if (Key == 0 || GetRowCount() <= FFixedRows || GetColCount() <= FFixedCols) return;
     const TGridAxisLayout H = HorzLayout(), V = VertLayout();
-    const bool RowSelect = FOptions.Contains(goRowSelect);
-    const int PageW = std::max(H.VisibleCount() - 1, 1);
-    const int PageH = std::max(V.VisibleCount() - 1, 1);
     TGridCoord Cur = FCurrent;
     TGridCoord TopLeft = FTopLeft;
-    if (Shift.Contains(ssCtrl)) {
-        switch (Key) {
-            case VK_UP:
-                --TopLeft.Y;
-                break;
-            case VK_DOWN:
-                ++TopLeft.Y;
-                break;
-            case VK_LEFT:
-                if (!RowSelect) {
-                    Cur.X -= PageW;
-                    TopLeft.X -= PageW;
-                }
-                break;
-            case VK_RIGHT:
-                if (!RowSelect) {
-                    Cur.X += PageW;
-                    TopLeft.X += PageW;
-                }
-                break;
-            case VK_PRIOR:
-                Cur.Y = FTopLeft.Y;
-                break;
-            case VK_NEXT:
-                Cur.Y = V.LastFullVisible();
-                break;
-            case VK_HOME:
-                Cur = {FFixedCols, FFixedRows};
-                break;
-            case VK_END:
-                Cur = {GetColCount() - 1, GetRowCount() - 1};
-                break;
-            default:
-                return;
-        }
-    } else {
-        switch (Key) {
-            case VK_UP:
-                --Cur.Y;
-                break;
-            case VK_DOWN:
-                ++Cur.Y;
-                break;
-            case VK_LEFT:
-                if (RowSelect)
-                    --Cur.Y;
-                else
-                    --Cur.X;
-                break;
-            case VK_RIGHT:
-                if (RowSelect)
-                    ++Cur.Y;
-                else
-                    ++Cur.X;
-                break;
-            case VK_NEXT:
-                Cur.Y += PageH;
-                TopLeft.Y += PageH;
-                break;
-            case VK_PRIOR:
-                Cur.Y -= PageH;
-                TopLeft.Y -= PageH;
-                break;
-            case VK_HOME:
-                if (RowSelect)
-                    Cur.Y = FFixedRows;
-                else
-                    Cur.X = FFixedCols;
-                break;
-            case VK_END:
-                if (RowSelect)
-                    Cur.Y = GetRowCount() - 1;
-                else
-                    Cur.X = GetColCount() - 1;
-                break;
-            case VK_TAB:
-                if (!FOptions.Contains(goTabs) || Shift.Contains(ssAlt) || RowSelect) return;
-                if (Shift.Contains(ssShift)) {
-                    if (--Cur.X < FFixedCols) {
-                        Cur.X = GetColCount() - 1;
-                        if (--Cur.Y < FFixedRows) Cur.Y = GetRowCount() - 1;
-                    }
-                    Shift.Exclude(ssShift);  // Shift+Tab moves back, it does not extend
-                } else if (++Cur.X >= GetColCount()) {
-                    Cur.X = FFixedCols;
-                    if (++Cur.Y >= GetRowCount()) Cur.Y = FFixedRows;
-                }
-                break;
-            default:
-                return;
-        }
+    const bool Moves = Shift.Contains(ssCtrl) ? CtrlKeyTarget(Key, H, V, Cur, TopLeft)
+                                              : KeyTarget(Key, Shift, V, Cur, TopLeft);
+    if (Moves) MoveByKey(H, V, Cur, TopLeft, Shift);
+}
+
+// With Ctrl the arrows scroll the view up and down or move the current cell a page sideways;
+// Page Up and Page Down go to the view's first and last full rows, Home and End to the grid's
+// corners.
+bool TCustomGrid::CtrlKeyTarget(Word Key, const TGridAxisLayout& H, const TGridAxisLayout& V,
+                                TGridCoord& Cur, TGridCoord& TopLeft) const {
+    const bool RowSelect = FOptions.Contains(goRowSelect);
+    const int PageW = std::max(H.VisibleCount() - 1, 1);
+    switch (Key) {
+        case VK_UP:
+            --TopLeft.Y;
+            break;
+        case VK_DOWN:
+            ++TopLeft.Y;
+            break;
+        case VK_LEFT:
+            if (!RowSelect) {
+                Cur.X -= PageW;
+                TopLeft.X -= PageW;
+            }
+            break;
+        case VK_RIGHT:
+            if (!RowSelect) {
+                Cur.X += PageW;
+                TopLeft.X += PageW;
+            }
+            break;
+        case VK_PRIOR:
+            Cur.Y = FTopLeft.Y;
+            break;
+        case VK_NEXT:
+            Cur.Y = V.LastFullVisible();
+            break;
+        case VK_HOME:
+            Cur = {FFixedCols, FFixedRows};
+            break;
+        case VK_END:
+            Cur = {GetColCount() - 1, GetRowCount() - 1};
+            break;
+        default:
+            return false;
     }
+    return true;
+}
+
+// Without Ctrl the arrows move one cell (rows only under goRowSelect), the page keys a page,
+// Home and End to the row's (or column's) ends, and Tab (under goTabs) to the next cell,
+// wrapping at the ends; Shift+Tab moves back without extending the selection.
+bool TCustomGrid::KeyTarget(Word Key, TShiftState& Shift, const TGridAxisLayout& V, TGridCoord& Cur,
+                            TGridCoord& TopLeft) const {
+    const bool RowSelect = FOptions.Contains(goRowSelect);
+    const int PageH = std::max(V.VisibleCount() - 1, 1);
+    switch (Key) {
+        case VK_UP:
+            --Cur.Y;
+            break;
+        case VK_DOWN:
+            ++Cur.Y;
+            break;
+        case VK_LEFT:
+            if (RowSelect)
+                --Cur.Y;
+            else
+                --Cur.X;
+            break;
+        case VK_RIGHT:
+            if (RowSelect)
+                ++Cur.Y;
+            else
+                ++Cur.X;
+            break;
+        case VK_NEXT:
+            Cur.Y += PageH;
+            TopLeft.Y += PageH;
+            break;
+        case VK_PRIOR:
+            Cur.Y -= PageH;
+            TopLeft.Y -= PageH;
+            break;
+        case VK_HOME:
+            if (RowSelect)
+                Cur.Y = FFixedRows;
+            else
+                Cur.X = FFixedCols;
+            break;
+        case VK_END:
+            if (RowSelect)
+                Cur.Y = GetRowCount() - 1;
+            else
+                Cur.X = GetColCount() - 1;
+            break;
+        case VK_TAB:
+            if (!FOptions.Contains(goTabs) || Shift.Contains(ssAlt) || RowSelect) return false;
+            if (Shift.Contains(ssShift)) {
+                if (--Cur.X < FFixedCols) {
+                    Cur.X = GetColCount() - 1;
+                    if (--Cur.Y < FFixedRows) Cur.Y = GetRowCount() - 1;
+                }
+                Shift.Exclude(ssShift);
+            } else if (++Cur.X >= GetColCount()) {
+                Cur.X = FFixedCols;
+                if (++Cur.Y >= GetRowCount()) Cur.Y = FFixedRows;
+            }
+            break;
+        default:
+            return false;
+    }
+    return true;
+}
+
+// Scrolls to TopLeft and moves the current cell to Cur, both kept within the grid; Shift extends
+// the selection under goRangeSelect.
+void TCustomGrid::MoveByKey(const TGridAxisLayout& H, const TGridAxisLayout& V, TGridCoord Cur,
+                            TGridCoord TopLeft, TShiftState Shift) {
     TopLeft.X = std::clamp(TopLeft.X, FFixedCols, std::max(H.MaxFirst(), FFixedCols));
     TopLeft.Y = std::clamp(TopLeft.Y, FFixedRows, std::max(V.MaxFirst(), FFixedRows));
     if (!(TopLeft == FTopLeft)) MoveTopLeft(TopLeft.X, TopLeft.Y);

@@ -193,6 +193,14 @@ protected:
     bool FVirtualView = false;
 
 private:
+    // The steps of KeyDown: where a key moves the current and top-left cells (false for keys
+    // the grid leaves alone), then the move.
+    bool CtrlKeyTarget(Word Key, const TGridAxisLayout& H, const TGridAxisLayout& V,
+                       TGridCoord& Cur, TGridCoord& TopLeft) const;
+    bool KeyTarget(Word Key, TShiftState& Shift, const TGridAxisLayout& V, TGridCoord& Cur,
+                   TGridCoord& TopLeft) const;
+    void MoveByKey(const TGridAxisLayout& H, const TGridAxisLayout& V, TGridCoord Cur,
+                   TGridCoord TopLeft, TShiftState Shift);
     void MoveAnchorTo(const TGridCoord& NewAnchor);
     void MoveTopLeft(int ALeft, int ATop);
     void TopLeftMoved(const TGridCoord& OldTopLeft);
