@@ -88,7 +88,9 @@ public:
     void SetCol(int Value);
     int GetRow() const { return TCustomGrid::GetRow(); }
     void SetRow(int Value);
-    // True while the in-place editor or an application-supplied control is open.
+    // True while the in-place editor or an application-supplied control is open. Setting it
+    // opens the editor on the current cell (when the options and the cell allow) or closes it,
+    // committing the edit; a close the application refuses leaves it open.
     bool GetEditorMode() const;
     void SetEditorMode(bool Value);
 
@@ -274,6 +276,12 @@ public:
     // True for every slot of the current (merged) cell.
     bool IsCurrentCell(const TCarrelonCell* Cell) const;
 
+    // -- Editing --
+    // The selection inside the open in-place editor (positions count characters, a line break
+    // two); False when the in-place editor is not open.
+    bool SetEditorSelection(int SelStart, int SelLength);
+    bool GetEditorSelection(int& SelStart, int& SelLength, AnsiString& SelText) const;
+
     // -- Geometry --
     // The screen rectangle of the (merged) cell in a slot, without its line strips; empty when
     // it is scrolled under the fixed parts.
@@ -314,8 +322,17 @@ public:
     int EnableControls();
     void Invalidate() override;
     void Update() override;
+    // True while the grid or its open editor holds the keyboard focus.
+    bool Focused() const override;
+    // Leaves the focus where it is when the grid or its editor already holds it.
+    void SetFocus() override;
 
 protected:
+    // ==== Editing ===============================================================================
+    // Fires OnCellChanged before an edited text is stored.
+    virtual void CellChanged(int ACol, int ARow, const AnsiString& OldValue, AnsiString& NewValue,
+                             bool& AllowExit);
+
     // ==== Overrides of the base grid ============================================================
     void Loaded() override;
     void Paint() override;
@@ -330,6 +347,18 @@ protected:
     bool BeginRowDrag(int& Origin, int& Destination, const TPoint& MousePt) override;
     bool EndColumnDrag(int& Origin, int& Destination, const TPoint& MousePt) override;
     bool EndRowDrag(int& Origin, int& Destination, const TPoint& MousePt) override;
+    void TopLeftChanged() override;
+    void RowHeightsChanged() override;
+    void VisibleChanging() override;
+    void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void DoExit() override;
+    void WMChar(TMessage& Message) override;
+    void WMCommand(TMessage& Message) override;
+    void WMVScroll(TMessage& Message) override;
+    void WMSetFocus(TMessage& Message) override;
     void WMSetCursor(TMessage& Message) override;
     void WMEraseBkgnd(TMessage& Message) override;
     void WMNCCalcSize(TMessage& Message) override;

@@ -4,8 +4,10 @@
 #include <new>
 
 #include "grid/CarrelonFormulas.h"
+#include "grid/CarrelonInplaceEditor.h"
 #include "grid/CarrelonPrivate.h"
 #include "grid/CarrelonTextRules.h"
+#include "grid/ScopeExit.h"
 #include "platform/controls/Messages.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
@@ -88,6 +90,9 @@ void TCarrelonPrivate::RefillSelectedCells() {
 
 TCarrelon::~TCarrelon() {
     Destroying();
+    // The editor goes while the grid's state it reports to still exists.
+    delete d->FInplaceEditor;
+    d->FInplaceEditor = nullptr;
     d->FFontShadow.reset();
     d->FPrintMargins.reset();
     d->FPrintHeader.reset();
@@ -120,27 +125,11 @@ AnsiString TCarrelon::GetAbout() const {
 
 // ---- base-grid counts ---------------------------------------------------------------------
 
-namespace {
-// Runs Change with Event detached, restoring it on every exit: the base grid's count setters
-// scroll, and the application must not hear of that intermediate top-left.
-template <typename F>
-void WithoutEvent(TNotifyEvent& Event, F&& Change) {
-    TNotifyEvent Saved = std::move(Event);
-    Event = nullptr;
-    try {
-        Change();
-    } catch (...) {
-        Event = std::move(Saved);
-        throw;
-    }
-    Event = std::move(Saved);
-}
-}  // namespace
-
 void TCarrelonPrivate::UpdateInheritedColCount(int N) {
     const TGridCoord Anchor = q->FAnchor;
     const TGridCoord TopLeft = q->FTopLeft;
-    WithoutEvent(q->OnTopLeftChanged, [&] { q->TCustomGrid::SetColCount(N); });
+    // The base grid's count setters scroll; the application hears of no intermediate top-left.
+    WithoutHandler(q->OnTopLeftChanged, [&] { q->TCustomGrid::SetColCount(N); });
     q->FAnchor = {std::min(Anchor.X, N - 1), Anchor.Y};
     q->FTopLeft = {std::min(TopLeft.X, N - 1), TopLeft.Y};
 }
@@ -148,7 +137,7 @@ void TCarrelonPrivate::UpdateInheritedColCount(int N) {
 void TCarrelonPrivate::UpdateInheritedRowCount(int N) {
     const TGridCoord Anchor = q->FAnchor;
     const TGridCoord TopLeft = q->FTopLeft;
-    WithoutEvent(q->OnTopLeftChanged, [&] { q->TCustomGrid::SetRowCount(N); });
+    WithoutHandler(q->OnTopLeftChanged, [&] { q->TCustomGrid::SetRowCount(N); });
     q->FAnchor = {Anchor.X, std::min(Anchor.Y, N - 1)};
     q->FTopLeft = {TopLeft.X, std::min(TopLeft.Y, N - 1)};
 }

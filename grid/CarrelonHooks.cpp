@@ -1,38 +1,29 @@
-// TCarrelon: the narrow internal functions through which the model calls the editor, row
-// fitting, selection and update-lock handling. Each does the least its callers need; the
-// editor, sizing, selection and repaint code replace these bodies with the full behaviour.
+// TCarrelon: the run-time parts beside the model (the in-place editor with its menu, the
+// check-box images), the pointers the grid drops when a cell is freed, the redraw switch and
+// the out-of-memory message.
+#include "grid/CarrelonInplaceEditor.h"
 #include "grid/CarrelonPrivate.h"
 #include "platform/controls/Forms.h"
+#include "platform/controls/Menus.h"
 #include "platform/controls/Messages.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/WinGdi.h"
 
 namespace carrelon {
 
-// ---- editor -------------------------------------------------------------------------------
-
-bool TCarrelonPrivate::CheckEditorMode() {
-    return false;  // no editor is open yet, so nothing can refuse to close
-}
-
-void TCarrelonPrivate::CheckAlwaysShowEditor() {}
-
-bool TCarrelon::GetEditorMode() const {
-    return false;
-}
-
-void TCarrelon::SetEditorMode(bool) {}
-
-bool TCarrelonPrivate::EditorReaction(bool Close) {
-    const bool Before = q->GetEditorMode();
-    if (Close)
-        q->SetEditorMode(false);
-    else
-        CheckAlwaysShowEditor();
-    return q->GetEditorMode() != Before;
-}
-
 void TCarrelonPrivate::CreateRunTimeParts() {
+    FInplaceEditor = new TCarrelonInplaceEditor(q);
+    FEditorPopupMenu = new TPopupMenu(q);
+    for (const char* Caption :
+         {"Undo", "-", "Cu&t", "Copy", "Paste", "Delete", "-", "Select All"}) {
+        auto* Item = new TMenuItem(q);
+        Item->SetCaption(Caption);
+        if (!Item->IsLine())
+            Item->OnClick = [this](TObject* Sender) { EditorPopupHandler(Sender); };
+        FEditorPopupMenu->GetItems()->Add(Item);
+    }
+    FInplaceEditor->SetPopupMenu(FEditorPopupMenu);
+
     // The system sheet holds 4 x 3 check-box images: the unchecked one at the top left, the
     // checked one beside it.
     FUncheckedImage = LoadBitmapA(nullptr, OBM_CHECKBOXES);
@@ -54,6 +45,7 @@ void TCarrelonPrivate::CellFreed(TCarrelonCell* Cell) {
     if (FHintCell == Cell) FHintCell = nullptr;
     if (FPushedButtonCell == Cell) FPushedButtonCell = nullptr;
     if (FPendingResizeCell == Cell) FPendingResizeCell = nullptr;
+    if (FCommitCell == Cell) FCommitCell = nullptr;
 }
 
 // ---- update lock --------------------------------------------------------------------------

@@ -32,6 +32,7 @@ namespace carrelon {
 class TBitmap;
 class TCanvas;
 class TCarrelonFormulas;
+class TCarrelonInplaceEditor;
 class TFont;
 class TGraphic;
 class TPopupMenu;
@@ -139,19 +140,79 @@ public:
     // A copy of the grid font after the previous font change.
     std::unique_ptr<TFont> FFontShadow;
 
-    // ==== Editor hooks (grid/CarrelonHooks.cpp) ==================================================
-    // True while the editor (or an application-supplied control) stays open and refuses to
-    // close; every structural change is then refused.
+    // ==== Editor (grid/EditorGate.cpp, grid/EditorPlacement.cpp, grid/EditorMessages.cpp) ======
+    // The gate of every operation that changes what the editor shows: closes an open editor
+    // with commit; true when it stays open (the application refused to leave the cell), and the
+    // caller then abandons its work.
     bool CheckEditorMode();
+    // Reopens the editor after such an operation where cloAlwaysShowEditor asks for it.
     void CheckAlwaysShowEditor();
     // Applies the current-cell reaction of a cell's CheckBox or Button change: Close closes the
     // editor, otherwise the always-show-editor rule applies; true when the editor opened or
     // closed.
     bool EditorReaction(bool Close);
+    // Whether the grid is its form's active control (without a form: holds the focus).
+    bool IsActiveControl() const;
+    // Opening and closing behind SetEditorMode.
+    void OpenEditor();
+    void CloseEditor();
+    void CloseInplaceEditor();
+    // Stores an edited text in the current cell: a formula in spreadsheet mode, else the text.
+    void CommitEdit(TCarrelonCell* Cell, const AnsiString& Text);
+    // The editor's rectangle over the current cell. When the cell's bottom lies below the
+    // client area, TopRow moves down once, straight to the first row that lets it fit (never
+    // past the cell's top row); what still does not fit is cut at the client's bottom.
+    TRect EditorRect();
+    // Not read-only, not a check box, not a button.
+    static bool CellTakesEditor(const TCarrelonCell* Cell);
+    void HideEditor();
+    // Repaints the editor and the part of the grid under it.
+    void InvalidateEditor();
+    void ShowEditorChar(char32_t Ch);
+    void EditorPopupHandler(TObject* Sender);
+    // The in-place editor follows the current cell after a scroll.
+    void PlaceEditorAfterScroll();
+    // Keys and drags the editor hands on to the grid's own handling.
+    void GridKeyDown(Word& Key, TShiftState Shift);
+    void GridKeyPress(char32_t& Key);
+    void GridKeyUp(Word& Key, TShiftState Shift);
+    void GridDragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    void GridDragDrop(TObject* Source, int X, int Y);
+    // A cancel-mode request of the parent form: the editor gate.
+    void DoCancelMode();
+    // Application-supplied edit controls (grid/EditControl.cpp): open one for the current
+    // cell with the working text (false when it cannot be used), close the open one (false
+    // when it stays open), give it a font colour.
+    bool ShowEditControl(const AnsiString& Text);
+    bool CloseEditControl();
+    void SetEditControlFontColor(TColor Value);
     // Set while the editor (or an application-supplied control) is open.
     bool FEditorShowing = false;
-    TWinControl* FEditControl = nullptr;     // not owned
-    TPopupMenu* FEditorPopupMenu = nullptr;  // owned as a component by the control
+    TWinControl* FEditControl = nullptr;  // not owned
+    // Owned as components by the control, made at run time only.
+    TCarrelonInplaceEditor* FInplaceEditor = nullptr;
+    TPopupMenu* FEditorPopupMenu = nullptr;
+    // The cell's text as the editor received it ("=" and the formula for a formula cell, empty
+    // for a cell in formula error), and the heights of the cell's rows at the opening.
+    AnsiString FEditOldText;
+    int FEditOldRowHeight = 0;
+    std::vector<int> FEditOldRowHeights;
+    int FEditOldFirstRow = 0;
+    // The close in progress discards the edit (Escape).
+    bool FCancelEdit = false;
+    // The next opening starts with an empty text (a typed character replaces the content).
+    bool FClearOnOpen = false;
+    // The editor's selected text when it was last reported.
+    AnsiString FLastEditorSelText;
+    bool FHidingEditor = false;
+    bool FPlacingEditor = false;
+    bool FEditorResizingRow = false;
+    bool FClosingEditControl = false;
+    // Set while a close asks the application: a nested close returns at once and the gate
+    // answers True, so an operation started from the handler is refused.
+    bool FClosingEditor = false;
+    // The cell a commit is storing into; cleared when the cell is freed meanwhile.
+    TCarrelonCell* FCommitCell = nullptr;
 
     // ==== Mouse and hints ========================================================================
     // From a press to its release.

@@ -28,9 +28,6 @@ TCarrelonOptions TCarrelon::GetOptions() const {
 TCarrelonEditorOptions TCarrelon::GetEditorOptions() const {
     return d->FEditorOptions;
 }
-void TCarrelon::SetEditorOptions(TCarrelonEditorOptions Value) {
-    d->FEditorOptions = Value;
-}
 TCarrelonEditControlOptions TCarrelon::GetEditControlOptions() const {
     return d->FEditControlOptions;
 }
@@ -61,9 +58,6 @@ void TCarrelon::SetHideSelection(bool Value) {
 bool TCarrelon::GetInplaceScrollBar() const {
     return d->FInplaceScrollBar;
 }
-void TCarrelon::SetInplaceScrollBar(bool Value) {
-    d->FInplaceScrollBar = Value;
-}
 
 TColor TCarrelon::GetGridLineColor() const {
     return d->FGridLineColor;
@@ -80,14 +74,8 @@ TColor TCarrelon::GetSelectionFontColor() const {
 TColor TCarrelon::GetEditColor() const {
     return d->FEditColor;
 }
-void TCarrelon::SetEditColor(TColor Value) {
-    d->FEditColor = Value;
-}
 TColor TCarrelon::GetEditFontColor() const {
     return d->FEditFontColor;
-}
-void TCarrelon::SetEditFontColor(TColor Value) {
-    d->FEditFontColor = Value;
 }
 int TCarrelon::GetBorderForText() const {
     return d->FBorderForText;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "grid/CarrelonInplaceEditor.h"
 #include "grid/CarrelonPrivate.h"
 #include "grid/PaintSupport.h"
 #include "platform/graphics/DrawText.h"
@@ -74,6 +75,8 @@ int TCarrelonCell::CalcHeight(int EditorHeight) const {
 namespace carrelon {
 
 AnsiString TCarrelonPrivate::EditorCurrentText() const {
+    if (FEditorShowing && FEditControl == nullptr && FInplaceEditor != nullptr)
+        return FInplaceEditor->GetText();
     const int c = q->GetCol();
     const int r = q->GetRow();
     if (!FModel || c < 0 || r < 0) return {};

@@ -1,6 +1,7 @@
 // When the grid may paint: the update lock that bulk operations nest in, the guarded Paint,
 // Update and Invalidate, background erasing, and the scroll-bar notification.
 #include "grid/CarrelonPrivate.h"
+#include "grid/ScopeExit.h"
 #include "platform/controls/Messages.h"
 #include "platform/controls/WinUser.h"
 
@@ -49,15 +50,8 @@ void TCarrelonPrivate::FitRowsAfterLock() {
         if (changed && q->GetCol() >= q->TCustomGrid::GetFixedCols() &&
             q->GetRow() >= q->TCustomGrid::GetFixedRows()) {
             // Scrolled back into view without asking the application.
-            TSelectCellEvent Saved = std::move(q->OnSelectCell);
-            q->OnSelectCell = nullptr;
-            try {
-                q->MoveColRow(q->GetCol(), q->GetRow(), false, true);
-            } catch (...) {
-                q->OnSelectCell = std::move(Saved);
-                throw;
-            }
-            q->OnSelectCell = std::move(Saved);
+            WithoutHandler(q->OnSelectCell,
+                           [this] { q->MoveColRow(q->GetCol(), q->GetRow(), false, true); });
         }
     } catch (...) {
         FUpdateCount = 0;

@@ -17,4 +17,14 @@ private:
     F FFn;
 };
 
+// Runs Change with the event handler Event detached, putting it back on every exit: for changes
+// the application must not hear of.
+template <typename E, typename F>
+void WithoutHandler(E& Event, F&& Change) {
+    E Saved = std::move(Event);
+    Event = nullptr;
+    TScopeExit Restore([&] { Event = std::move(Saved); });
+    Change();
+}
+
 }  // namespace carrelon

@@ -161,6 +161,9 @@ void TControl::Dispatch(TMessage& Message) {
         case CM_CANCELMODE:
             CMCancelMode(Message);
             break;
+        case CM_DRAG:
+            CMDrag(Message);
+            break;
         default:
             DefaultHandler(Message);
             break;
@@ -661,6 +664,36 @@ void TControl::CMChanged(TMessage& Message) {
 void TControl::CMCancelMode(TMessage& Message) {
     // Sender (LParam) is the control whose click started the cancel; others end their modes.
     if (reinterpret_cast<TControl*>(Message.LParam) != this) Perform(WM_CANCELMODE, 0, 0);
+}
+
+void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+    Accept = static_cast<bool>(OnDragOver);
+    if (OnDragOver) OnDragOver(this, Source, X, Y, State, Accept);
+}
+
+void TControl::DragDrop(TObject* Source, int X, int Y) {
+    if (OnDragDrop) OnDragDrop(this, Source, X, Y);
+}
+
+void TControl::CMDrag(TMessage& Message) {
+    const auto* Rec = reinterpret_cast<const TDragRec*>(Message.LParam);
+    if (Rec == nullptr) return;
+    const TPoint P = ScreenToClient(Rec->Pos);
+    switch (Rec->DragMessage) {
+        case dmDragEnter:
+        case dmDragLeave:
+        case dmDragMove: {
+            bool Accept = false;
+            DragOver(Rec->Source, P.X, P.Y, static_cast<TDragState>(Rec->DragMessage), Accept);
+            Message.Result = Accept ? 1 : 0;
+            break;
+        }
+        case dmDragDrop:
+            DragDrop(Rec->Source, P.X, P.Y);
+            break;
+        default:
+            break;
+    }
 }
 
 // ---- TCustomControl and TGraphicControl -----------------------------------------------------

@@ -115,6 +115,16 @@ struct THintInfo {
     void* HintData = nullptr;
 };
 
+// Dragging of an object over controls: the step a CM_DRAG message announces (LParam points at
+// a TDragRec) and the state DragOver is told.
+enum TDragMessage { dmDragEnter, dmDragLeave, dmDragMove, dmDragDrop, dmDragCancel };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+struct TDragRec {
+    TDragMessage DragMessage = dmDragMove;
+    TObject* Source = nullptr;  // the object being dragged
+    TPoint Pos;                 // the pointer, screen coordinates
+};
+
 using TWndMethod = std::function<void(TMessage& Message)>;
 using TMouseEvent =
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
@@ -125,6 +135,9 @@ using TMouseWheelUpDownEvent =
     std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char32_t& Key)>;
+using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y,
+                                          TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
 
 // The shift state of a key message: Shift and Ctrl from GetKeyState, Alt from the key data.
 TShiftState KeyDataToShiftState(std::intptr_t KeyData);
@@ -228,6 +241,9 @@ public:
     bool GetMouseCapture() const;
     void SetMouseCapture(bool Value);
 
+    // An object dragged onto the control is dropped at the client point (X, Y).
+    virtual void DragDrop(TObject* Source, int X, int Y);
+
     bool HasParent() const { return FParent != nullptr; }
     // The published properties: bounds, visibility, colour, font, hint and cursor.
     void DefineProperties(TFiler& Filer) override;
@@ -245,6 +261,8 @@ public:
     TKeyEvent OnKeyUp;
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
 
 protected:
     friend class TWinControl;
@@ -260,6 +278,9 @@ protected:
     virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
     virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
     virtual void VisibleChanging();
+    // Whether the control accepts the dragged object at the client point (X, Y); the default
+    // accepts exactly when OnDragOver is assigned, and the handler decides.
+    virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
     virtual void Changed();
     // Hands the news of a font or colour change to the control.
     void FontChanged(TObject* Sender);
@@ -294,6 +315,7 @@ protected:
     virtual void CMDesignHitTest(TMessage& Message);
     virtual void CMChanged(TMessage& Message);
     virtual void CMCancelMode(TMessage& Message);
+    virtual void CMDrag(TMessage& Message);
 
     TWinControl* FParent = nullptr;
     int FLeft = 0;

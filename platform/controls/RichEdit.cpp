@@ -156,7 +156,9 @@ void TCustomRichEdit::CreateInnerWidget(TWindowWidget& Window) {
     E->setAcceptRichText(false);
     E->setFrameStyle(QFrame::NoFrame);
     E->setContextMenuPolicy(Qt::NoContextMenu);
-    E->document()->setDocumentMargin(1);
+    // No margin inside the document: the text starts at the border, one line needs exactly
+    // its font's height plus the border.
+    E->document()->setDocumentMargin(0);
     D->Edit = E;
     QObject::connect(E, &QTextEdit::textChanged,
                      [this] { GuardedCall(this, [this] { TextChanged(); }); });
@@ -178,6 +180,7 @@ void TCustomRichEdit::ApplyToWidget() {
     E->setPlainText(ToDocumentText(D->SavedText));
     SetAlignment(FAlignment);
     E->document()->setModified(D->Modified);
+    FNotifiedText = D->SavedText;
     ApplyFontAndColor();
 }
 
@@ -341,6 +344,10 @@ void TCustomRichEdit::CutToClipboard() {
 }
 
 void TCustomRichEdit::PasteFromClipboard() {
+    PasteText();
+}
+
+void TCustomRichEdit::PasteText() {
     HandleNeeded();
     const QString T = QGuiApplication::clipboard()->text();
     if (T.isEmpty()) return;
@@ -370,7 +377,12 @@ void TCustomRichEdit::SetScrollBars(TScrollStyle Value) {
     std::int32_t S = GetWindowStyle() & ~(WS_HSCROLL | WS_VSCROLL);
     if (Value == ssHorizontal || Value == ssBoth) S |= WS_HSCROLL;
     if (Value == ssVertical || Value == ssBoth) S |= WS_VSCROLL;
+    if (S == GetWindowStyle()) return;
     SetWindowStyle(S);
+    // The bars are decided when the frame is calculated, as for a window made with them.
+    if (FHandle != nullptr)
+        SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void TCustomRichEdit::SetReadOnly(bool Value) {
@@ -398,8 +410,16 @@ void TCustomRichEdit::SetAlignment(TAlignment Value) {
     D->Edit->setAlignment(ToQtAlignment(Value));
 }
 
+// The document lays itself out lazily; line questions need the whole layout.
+void TCustomRichEdit::EnsureLaidOut() const {
+    if (D->Edit == nullptr) return;
+    QTextDocument* Doc = D->Edit->document();
+    Doc->documentLayout()->blockBoundingRect(Doc->lastBlock());
+}
+
 int TCustomRichEdit::GetLineCount() const {
     if (D->Edit == nullptr) return 1;
+    EnsureLaidOut();
     int Lines = 0;
     for (QTextBlock B = D->Edit->document()->begin(); B.isValid(); B = B.next()) {
         const QTextLayout* L = B.layout();
@@ -410,6 +430,7 @@ int TCustomRichEdit::GetLineCount() const {
 
 int TCustomRichEdit::LineFromChar(int CharIndex) const {
     if (D->Edit == nullptr) return 0;
+    EnsureLaidOut();
     const std::u32string Raw = RawText(D->Edit->document());
     const int QtPos = CharIndex < 0 ? D->Edit->textCursor().position()
                                     : OursToQt(Raw, std::clamp(CharIndex, 0, OurLength(Raw)));
@@ -430,6 +451,7 @@ int TCustomRichEdit::LineFromChar(int CharIndex) const {
 int TCustomRichEdit::GetLine(int Index, AnsiString& Text) const {
     Text.clear();
     if (D->Edit == nullptr || Index < 0) return 0;
+    EnsureLaidOut();
     int Line = 0;
     for (QTextBlock B = D->Edit->document()->begin(); B.isValid(); B = B.next()) {
         const QTextLayout* L = B.layout();
@@ -446,6 +468,31 @@ int TCustomRichEdit::GetLine(int Index, AnsiString& Text) const {
         Line += Count;
     }
     return 0;
+}
+
+TPoint TCustomRichEdit::GetCaretPos() const {
+    if (D->Edit == nullptr) return {0, 0};
+    EnsureLaidOut();
+    const std::u32string Raw = RawText(D->Edit->document());
+    const int QtPos = D->Edit->textCursor().selectionStart();
+    int Line = 0;
+    for (QTextBlock B = D->Edit->document()->begin(); B.isValid(); B = B.next()) {
+        const QTextLayout* L = B.layout();
+        const int Count = (L != nullptr && L->lineCount() > 0) ? L->lineCount() : 1;
+        if (QtPos >= B.position() && QtPos < B.position() + B.length()) {
+            int LineStart = B.position();
+            if (L != nullptr && L->lineCount() > 0) {
+                const QTextLine TL = L->lineForTextPosition(QtPos - B.position());
+                if (TL.isValid()) {
+                    Line += TL.lineNumber();
+                    LineStart += TL.textStart();
+                }
+            }
+            return {QtToOurs(Raw, QtPos) - QtToOurs(Raw, LineStart), Line};
+        }
+        Line += Count;
+    }
+    return {0, std::max(0, Line - 1)};
 }
 
 int TCustomRichEdit::FindText(const AnsiString& SearchStr, int StartPos, int Length,
@@ -476,6 +523,10 @@ int TCustomRichEdit::FindText(const AnsiString& SearchStr, int StartPos, int Len
 }
 
 void TCustomRichEdit::TextChanged() {
+    // Only a change of the text counts (formatting changes of the document do not).
+    AnsiString Now = GetText();
+    if (Now == FNotifiedText) return;
+    FNotifiedText = std::move(Now);
     // The parent hears of the change first (WM_COMMAND with EN_CHANGE), as edit windows notify;
     // the framework reflects it back as the control's own change.
     if (FParent != nullptr && FHandle != nullptr)
@@ -498,12 +549,17 @@ void TCustomRichEdit::RequestSize(const TRect& Rect) {
     if (OnResizeRequest) OnResizeRequest(this, Rect);
 }
 
+int TCustomRichEdit::GetContentHeight() const {
+    if (D->Edit == nullptr) return 2 * GetBorderWidthNC();
+    return static_cast<int>(std::ceil(D->Edit->document()->size().height())) +
+           2 * GetBorderWidthNC();
+}
+
 void TCustomRichEdit::CheckContentHeight() {
     if (D->Edit == nullptr) return;
-    const int H =
-        static_cast<int>(std::ceil(D->Edit->document()->size().height())) + 2 * GetBorderWidthNC();
-    if (H == FLastRequestHeight) return;
-    FLastRequestHeight = H;
+    const int H = GetContentHeight();
+    if (H == FLastContentHeight) return;
+    FLastContentHeight = H;
     RequestSize({0, 0, FWidth, H});
 }
 
@@ -541,7 +597,7 @@ void TCustomRichEdit::DefaultHandler(TMessage& Message) {
             return;
         case EM_PASTESPECIAL:
             // Text only (CF_TEXT is 1): formatting and pictures are never pasted.
-            if (Message.WParam == 1 || Message.WParam == 0) PasteFromClipboard();
+            if (Message.WParam == 1 || Message.WParam == 0) PasteText();
             return;
         case EM_GETLINECOUNT:
             Message.Result = GetLineCount();

@@ -82,6 +82,8 @@ public:
     int GetLineCount() const;
     int LineFromChar(int CharIndex) const;
     int GetLine(int Index, AnsiString& Text) const;
+    // The start of the selection as a display line (Y) and a position within that line (X).
+    TPoint GetCaretPos() const;
 
     // The position of SearchStr within [StartPos, StartPos + Length) (Length -1: to the end),
     // -1 when absent. stWholeWord needs non-word characters (or the ends) on both sides.
@@ -102,6 +104,8 @@ protected:
     virtual void SelectionChange();
     // The content wants Rect's height (raised when that height changes).
     virtual void RequestSize(const TRect& Rect);
+    // The height the content needs as laid out now, the window's border included.
+    int GetContentHeight() const;
     void WMGetDlgCode(TMessage& Message) override;
     void CMCtl3DChanged();
 
@@ -109,6 +113,9 @@ private:
     struct TPrivate;
     // Inserts Text at the selection, cut to the room MaxLength leaves.
     void InsertText(std::u32string Text);
+    // Pastes the clipboard's text at the selection.
+    void PasteText();
+    void EnsureLaidOut() const;
     void TextChanged();
     void CheckContentHeight();
     void UpdateFrameStyle();
@@ -122,7 +129,9 @@ private:
     TAlignment FAlignment = taLeftJustify;
     TBorderStyle FBorderStyle = bsSingle;
     TParaAttributes FParagraph{this};
-    int FLastRequestHeight = -1;
+    int FLastContentHeight = -1;
+    // The text as the parent last heard of it: only a real change notifies again.
+    AnsiString FNotifiedText;
 };
 
 class TRichEdit : public TCustomRichEdit {

@@ -296,6 +296,14 @@ std::int32_t SetWindowLongA(HWND Handle, int Index, std::int32_t NewLong) {
     return Old;
 }
 
+bool ImeComposing(HWND Handle) {
+    return IsLiveWindow(Handle) && Handle->ImeComposing();
+}
+
+void SetImeComposing(HWND Handle, bool Value) {
+    if (IsLiveWindow(Handle)) Handle->SetImeComposing(Value);
+}
+
 bool ShowScrollBar(HWND Handle, int Bar, bool Show) {
     TWinControl* C = ControlOf(Handle);
     if (C == nullptr) return false;

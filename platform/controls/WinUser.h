@@ -76,6 +76,11 @@ std::int32_t GetWindowLongA(HWND Handle, int Index);
 // value.
 std::int32_t SetWindowLongA(HWND Handle, int Index, std::int32_t NewLong);
 
+// True while an input method is composing text in the window (its uncommitted text shows).
+bool ImeComposing(HWND Handle);
+// Sets the composition state as an input method would (tests use it).
+void SetImeComposing(HWND Handle, bool Value);
+
 bool ShowScrollBar(HWND Handle, int Bar, bool Show);
 int SetScrollInfo(HWND Handle, int Bar, const TScrollInfo& Info, bool Redraw);
 bool GetScrollInfo(HWND Handle, int Bar, TScrollInfo& Info);

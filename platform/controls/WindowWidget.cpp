@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -129,8 +130,11 @@ bool LockWindowUpdate(HWND Handle) {
         GLocked = nullptr;
         // What was held back is painted now.
         if (Old != nullptr) {
-            for (TWindowWidget* W : Old->findChildren<TWindowWidget*>())
-                if (W->HasPendingPaint()) W->update();
+            // Window widgets carry no meta-object of their own: the children are told apart
+            // from inner Qt widgets by their C++ type.
+            for (QWidget* Child : Old->findChildren<QWidget*>())
+                if (auto* W = dynamic_cast<TWindowWidget*>(Child); W && W->HasPendingPaint())
+                    W->update();
             if (Old->HasPendingPaint()) Old->update();
         }
         return true;
@@ -611,6 +615,10 @@ bool TWindowWidget::HandleInput(QEvent* Event, bool FromInner) {
             return false;
         case QEvent::ContextMenu:
             return true;  // right clicks go through WM_RBUTTONUP
+        case QEvent::InputMethod:
+            // A composition is in progress while the input method shows uncommitted text.
+            FImeComposing = !static_cast<QInputMethodEvent*>(Event)->preeditString().isEmpty();
+            return false;
         case QEvent::ShortcutOverride: {
             // Keys reach the control before any application shortcut.
             Event->accept();

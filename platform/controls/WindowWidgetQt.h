@@ -65,6 +65,9 @@ public:
     QEvent* CurrentEvent() const { return FCurrentEvent; }
     // Hands an event to the inner widget without passing the control's dispatch again.
     bool ForwardToInner(QEvent* Event);
+    // True while an input method composes text in this window.
+    bool ImeComposing() const { return FImeComposing; }
+    void SetImeComposing(bool Value) { FImeComposing = Value; }
 
     // Paints Control's border (the non-client area) with the painter's origin at the window's
     // top-left, and its client area with the origin at the client's top-left.
@@ -95,6 +98,7 @@ private:
     bool FFlushPosted = false;
     bool FRedraw = true;
     bool FForwarding = false;
+    bool FImeComposing = false;
     QEvent* FCurrentEvent = nullptr;
     std::map<std::uintptr_t, std::unique_ptr<TPlatformTimer>> FTimers;  // by the control's id
     TScrollInfo FScroll[2];

@@ -184,6 +184,10 @@ void TCustomGrid::CMDesignHitTest(TMessage& Message) {
 
 void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
     TCustomControl::KeyDown(Key, Shift);
+    MoveByKey(Key, Shift);
+}
+
+void TCustomGrid::MoveByKey(Word& Key, TShiftState Shift) {
     if (Key == 0 || GetRowCount() <= FFixedRows || GetColCount() <= FFixedCols) return;
     const TGridAxisLayout H = HorzLayout(), V = VertLayout();
     TGridCoord Cur = FCurrent;
@@ -563,11 +567,15 @@ bool TCustomGrid::EndRowDrag(int&, int&, const TPoint&) {
     return true;
 }
 
-AnsiString TCustomGrid::GetEditText(int, int) {
-    return {};
+AnsiString TCustomGrid::GetEditText(int ACol, int ARow) {
+    AnsiString Value;
+    if (OnGetEditText) OnGetEditText(this, ACol, ARow, Value);
+    return Value;
 }
 
-void TCustomGrid::SetEditText(int, int, const AnsiString&) {}
+void TCustomGrid::SetEditText(int ACol, int ARow, const AnsiString& Value) {
+    if (OnSetEditText) OnSetEditText(this, ACol, ARow, Value);
+}
 
 // ---- Timer --------------------------------------------------------------------------------
 

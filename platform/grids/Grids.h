@@ -14,6 +14,12 @@
 
 namespace carrelon {
 
+// The text an editor starts with for a cell (the handler may change it), and the text it holds
+// after each change.
+using TGetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value)>;
+using TSetEditEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, const AnsiString& Value)>;
+
 class TCustomGrid : public TCustomControl {
 public:
     explicit TCustomGrid(TComponent* AOwner);
@@ -86,6 +92,9 @@ public:
 
     // Fired by TopLeftChanged after every scroll.
     TNotifyEvent OnTopLeftChanged;
+    // Fired by GetEditText and SetEditText.
+    TGetEditEvent OnGetEditText;
+    TSetEditEvent OnSetEditText;
 
 protected:
     // Per-slot drawing hook; the base draws nothing of its own content.
@@ -114,13 +123,18 @@ protected:
     // Feedback of sizing and moving; drawn twice, a line disappears again.
     virtual void DrawSizingLine();
     virtual void DrawMove();
-    // Editing hooks: the base grid has no editor of its own.
+    // Editing hooks: the base grid has no editor of its own; they fire OnGetEditText and
+    // OnSetEditText.
     virtual AnsiString GetEditText(int ACol, int ARow);
     virtual void SetEditText(int ACol, int ARow, const AnsiString& Value);
 
     void Paint() override;
     void CreateWnd() override;
+    // OnKeyDown, then the navigation of MoveByKey.
     void KeyDown(Word& Key, TShiftState Shift) override;
+    // Moves the current cell (or scrolls) for a navigation key: arrows, Tab under goTabs,
+    // Home, End, Page Up and Page Down, with Ctrl and Shift.
+    void MoveByKey(Word& Key, TShiftState Shift);
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

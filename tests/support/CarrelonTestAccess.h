@@ -35,6 +35,7 @@ public:
     static TFont* OwnFont(const TCarrelonCell* Cell) { return Cell->ReadFFont(); }
     static bool FontUsed(TCarrelonCell* Cell) { return Cell->FontUsed(); }
     static bool ReadFError(const TCarrelonCell* Cell) { return Cell->ReadFError(); }
+    static void WriteFError(TCarrelonCell* Cell, bool V) { Cell->WriteFError(V); }
     static void WriteFFormula(TCarrelonCell* Cell, const AnsiString& F) { Cell->WriteFFormula(F); }
     static void WriteFButtonPushed(TCarrelonCell* Cell, bool V) { Cell->WriteFButtonPushed(V); }
     static void WriteFEndRow(TCarrelonCell* Cell, int EndRow) { Cell->WriteFEndRow(EndRow); }

@@ -1,0 +1,612 @@
+// The in-place editor on a shown form, driven by real key events: opening and its refusals,
+// closing with the application's say, the commit into cells and formulas, the keys it hands
+// back to the grid, row growth, the scroll bar, the menu and the editor properties.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <string>
+#include <vector>
+
+#include "grid/CarrelonInplaceEditor.h"
+#include "platform/controls/Menus.h"
+#include "platform/controls/WinUser.h"
+#include "platform/graphics/Colors.h"
+#include "platform/graphics/Graphics.h"
+#include "tests/support/CarrelonTestAccess.h"
+#include "tests/support/ControlsTestSupport.h"
+#include "tests/support/GridFixture.h"
+
+namespace carrelon::test {
+namespace {
+
+using Access = TCarrelonTestAccess;
+
+class EditorTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        Grid = Form.Add<TTestGrid>(0, 0, 380, 280);
+        Grid->SetFocus();
+        ProcessPendingEvents();
+    }
+
+    TCarrelonInplaceEditor* Editor() const { return Access::Internals(Grid).FInplaceEditor; }
+    TCarrelonCell* Cell(int C, int R) const { return Grid->GetCells(C, R); }
+    // Opens the editor on (C, R) with F2.
+    void EditAt(int C, int R) {
+        ASSERT_TRUE(Grid->FocusCell(C, R) || (Grid->GetCol() == C && Grid->GetRow() == R));
+        PressKey(Grid, VK_F2);
+        ProcessPendingEvents();
+        ASSERT_TRUE(Grid->GetEditorMode());
+    }
+    void Type(const AnsiString& Text) {
+        TypeText(Editor(), Text);
+        ProcessPendingEvents();
+    }
+    void SetOption(TCarrelonOption O, bool On) {
+        TCarrelonOptions Set = Grid->GetOptions();
+        if (On)
+            Set.Include(O);
+        else
+            Set.Exclude(O);
+        Grid->SetOptions(Set);
+    }
+    void SetEditorOption(TCarrelonEditorOption O, bool On) {
+        TCarrelonEditorOptions Set = Grid->GetEditorOptions();
+        if (On)
+            Set.Include(O);
+        else
+            Set.Exclude(O);
+        Grid->SetEditorOptions(Set);
+    }
+
+    TTestForm Form;
+    TTestGrid* Grid = nullptr;
+};
+
+// ---- opening ------------------------------------------------------------------------------
+
+TEST_F(EditorTest, RefusedOpeningsFireNothing) {
+    struct Case {
+        const char* Name;
+        std::function<void(EditorTest&)> Arrange;
+    } Cases[] = {
+        {"editing off", [](EditorTest& T) { T.SetOption(cloEditing, false); }},
+        {"row select", [](EditorTest& T) { T.SetOption(cloRowSelect, true); }},
+        {"read-only", [](EditorTest& T) { T.Cell(1, 1)->SetReadOnly(true); }},
+        {"check box", [](EditorTest& T) { T.Cell(1, 1)->SetCheckBox(true); }},
+        {"button", [](EditorTest& T) { T.Cell(1, 1)->SetButton(true); }},
+        {"selecting", [](EditorTest& T) { T.Grid->FGridState = gsSelecting; }},
+        {"not active", [](EditorTest& T) { T.Form.Add<TRichEdit>(0, 285, 100, 10)->SetFocus(); }},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        delete Grid;
+        Grid = Form.Add<TTestGrid>(0, 0, 380, 280);
+        Grid->SetFocus();
+        int Events = 0;
+        Grid->OnGetEditText = [&](TObject*, int, int, AnsiString&) { ++Events; };
+        Grid->OnSetEditText = [&](TObject*, int, int, const AnsiString&) { ++Events; };
+        C.Arrange(*this);
+        Grid->SetEditorMode(true);
+        EXPECT_FALSE(Grid->GetEditorMode());
+        EXPECT_EQ(Events, 0);
+        Grid->FGridState = gsNormal;
+    }
+}
+
+TEST_F(EditorTest, OpeningTextOfFormulaErrorAndTextCells) {
+    Grid->SetSpreadsheetEnabled(true);
+    Cell(1, 2)->SetText("5");
+    Cell(1, 1)->SetFormula("b3*2");
+    // An error flag without a formula (as a load can leave it) opens empty.
+    Cell(2, 1)->SetText("#VALUE!");
+    Access::WriteFError(Cell(2, 1), true);
+    Cell(3, 1)->SetText("plain");
+    const std::pair<int, const char*> Cases[] = {{1, "=B3*2"}, {2, ""}, {3, "plain"}};
+    for (auto [Col, Expected] : Cases) {
+        EditAt(Col, 1);
+        EXPECT_EQ(Editor()->GetText(), Expected) << "column " << Col;
+        PressKey(Editor(), VK_ESCAPE);
+    }
+}
+
+TEST_F(EditorTest, GetEditTextHandlerTextCountsAsAChange) {
+    Cell(1, 1)->SetText("old");
+    Grid->OnGetEditText = [](TObject*, int, int, AnsiString& Value) { Value = "given"; };
+    int Changed = 0;
+    Grid->OnCellChanged = [&](TCarrelon*, int, int, const AnsiString&, AnsiString&, bool&) {
+        ++Changed;
+    };
+    EditAt(1, 1);
+    EXPECT_EQ(Editor()->GetText(), "given");
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Changed, 1);
+    EXPECT_EQ(Cell(1, 1)->GetText(), "given");
+}
+
+TEST_F(EditorTest, TypedCharacterUnderEachCaretOption) {
+    struct Case {
+        TCarrelonEditorOption Option;
+        const char* Expected;
+    } Cases[] = {
+        {eoShowOnChar, "xabc"}, {eoClearOnChar, "x"}, {eoCursorAtEnd, "abcx"}, {eoSelectAll, "x"}};
+    for (const Case& C : Cases) {
+        Grid->SetEditorOptions(TCarrelonEditorOptions{eoShowOnChar, C.Option});
+        Cell(1, 1)->SetText("abc");
+        TypeText(Grid, "x");
+        ProcessPendingEvents();
+        ASSERT_TRUE(Grid->GetEditorMode());
+        EXPECT_EQ(Editor()->GetText(), C.Expected) << "option " << C.Option;
+        PressKey(Editor(), VK_ESCAPE);
+        EXPECT_EQ(Cell(1, 1)->GetText(), "abc");
+    }
+}
+
+TEST_F(EditorTest, RefusedClearingOpeningLeavesNothingPending) {
+    SetEditorOption(eoClearOnChar, true);
+    Cell(1, 1)->SetText("keep");
+    Cell(1, 1)->SetReadOnly(true);
+    TypeText(Grid, "x");
+    ProcessPendingEvents();
+    EXPECT_FALSE(Grid->GetEditorMode());
+    Cell(1, 1)->SetReadOnly(false);
+    EditAt(1, 1);
+    EXPECT_EQ(Editor()->GetText(), "keep");
+}
+
+TEST_F(EditorTest, TallMergedCellBelowTheViewScrollsOnce) {
+    Grid->SetRowCount(200);
+    MakeMergedCell(Grid, 1, 150, 1, 170);
+    ASSERT_TRUE(Grid->FocusCell(1, 150));
+    Grid->SetTopRow(1);
+    int TopLeftChanges = 0;
+    Grid->OnTopLeftChanged = [&](TObject*) { ++TopLeftChanges; };
+    Grid->SetEditorMode(true);
+    ASSERT_TRUE(Grid->GetEditorMode());
+    EXPECT_EQ(TopLeftChanges, 1);
+    // Twenty-one rows of 18 pixels do not fit: the cell's top row reaches the top, and the
+    // editor is cut at the client's bottom.
+    EXPECT_EQ(Grid->GetTopRow(), 150);
+    EXPECT_EQ(Editor()->GetTop() + Editor()->GetHeight(), Grid->GetClientHeight());
+}
+
+TEST_F(EditorTest, CellBelowTheViewComesUpJustEnough) {
+    Grid->SetRowCount(100);
+    ASSERT_TRUE(Grid->FocusCell(1, 60));
+    Grid->SetTopRow(1);
+    Grid->SetEditorMode(true);
+    const int Bottom = Editor()->GetTop() + Editor()->GetHeight();
+    EXPECT_LE(Bottom, Grid->GetClientHeight());
+    EXPECT_GT(Bottom + Grid->GetRowHeights(60), Grid->GetClientHeight())
+        << "scrolled one row too far";
+}
+
+// ---- closing ------------------------------------------------------------------------------
+
+TEST_F(EditorTest, UnchangedCloseAndEscapeCommitNothingButExitTheCell) {
+    Cell(1, 1)->SetText("same");
+    std::vector<std::string> Events;
+    Grid->OnCellChanged = [&](TCarrelon*, int, int, const AnsiString&, AnsiString&, bool&) {
+        Events.push_back("changed");
+    };
+    Grid->OnCellExit = [&](TCarrelon*, int C, int R) {
+        Events.push_back("exit " + std::to_string(C) + "," + std::to_string(R));
+    };
+    EditAt(1, 1);
+    Grid->SetEditorMode(false);
+    EditAt(1, 1);
+    Type("more");
+    PressKey(Editor(), VK_ESCAPE);
+    EXPECT_FALSE(Grid->GetEditorMode());
+    EXPECT_EQ(Cell(1, 1)->GetText(), "same");
+    EXPECT_EQ(Events, (std::vector<std::string>{"exit 1,1", "exit 1,1"}));
+}
+
+TEST_F(EditorTest, CellChangedHandlerChangesOrRefuses) {
+    bool Allow = false;
+    AnsiString Replacement = "replaced";
+    std::vector<std::string> Events;
+    Grid->OnCellChanged = [&](TCarrelon*, int, int, const AnsiString& Old, AnsiString& New,
+                              bool& AllowExit) {
+        Events.push_back("changed " + Old + ">" + New);
+        New = Replacement;
+        AllowExit = Allow;
+    };
+    Grid->OnSetEditText = [&](TObject*, int, int, const AnsiString& V) {
+        Events.push_back("set " + V);
+    };
+    Grid->OnCellExit = [&](TCarrelon*, int, int) { Events.push_back("exit"); };
+    EditAt(1, 1);
+    Events.clear();
+    Type("t");
+    Grid->SetEditorMode(false);
+    EXPECT_TRUE(Grid->GetEditorMode()) << "a refused close keeps the editor open";
+    EXPECT_EQ(Editor()->GetText(), "replaced");
+    EXPECT_FALSE(Grid->FocusCell(2, 2)) << "gated operations are refused";
+    EXPECT_EQ(Grid->GetCol(), 1);
+    Allow = true;
+    Replacement = "final";
+    Events.clear();
+    Grid->SetEditorMode(false);
+    EXPECT_FALSE(Grid->GetEditorMode());
+    EXPECT_EQ(Cell(1, 1)->GetText(), "final");
+    EXPECT_EQ(Events, (std::vector<std::string>{"changed >replaced", "exit"}))
+        << "the replacement is not reported as an edit";
+}
+
+TEST_F(EditorTest, GatedOperationFromTheHandlerIsRefusedNotReentered) {
+    int Calls = 0;
+    bool Refused = false;
+    Grid->OnCellChanged = [&](TCarrelon* G, int, int, const AnsiString&, AnsiString&, bool&) {
+        ++Calls;
+        G->SetRowCount(G->GetRowCount() + 1);
+        Refused = G->GetRowCount() == 5;
+        G->SetEditorMode(false);
+    };
+    EditAt(1, 1);
+    Type("a");
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Calls, 1);
+    EXPECT_TRUE(Refused);
+    EXPECT_FALSE(Grid->GetEditorMode());
+    EXPECT_EQ(Cell(1, 1)->GetText(), "a");
+}
+
+TEST_F(EditorTest, CancelRestoresEveryRowOfAMergedCell) {
+    MakeMergedCell(Grid, 1, 1, 1, 2);
+    EditAt(1, 1);
+    Type("a");
+    for (int i = 0; i < 4; ++i) {
+        PressKey(Editor(), VK_RETURN);
+        Type("b");
+    }
+    EXPECT_GT(Grid->GetRowHeights(2), 18) << "growth lands on the merge's end row";
+    PressKey(Editor(), VK_ESCAPE);
+    EXPECT_EQ(Grid->GetRowHeights(1), 18);
+    EXPECT_EQ(Grid->GetRowHeights(2), 18);
+}
+
+TEST_F(EditorTest, FreedPendingResizeCellIsForgotten) {
+    Access::Internals(Grid).FPendingResizeCell = Cell(1, 4);
+    Grid->SetRowCount(3);
+    EXPECT_EQ(Access::Internals(Grid).FPendingResizeCell, nullptr);
+}
+
+// ---- the commit ---------------------------------------------------------------------------
+
+TEST_F(EditorTest, SpreadsheetCommitStoresTrimmedUpperCaseFormula) {
+    Grid->SetSpreadsheetEnabled(true);
+    Cell(2, 2)->SetText("4");
+    Cell(3, 2)->SetFormula("B3+1");
+    EditAt(1, 2);
+    Type("  =c3*2  ");
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Cell(1, 2)->GetFormula(), "C3*2");
+    EXPECT_EQ(Cell(1, 2)->GetText(), "8");
+    EXPECT_EQ(Cell(3, 2)->GetText(), "9") << "the dependent formula follows";
+    EditAt(2, 2);
+    Editor()->SetText("41");
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Cell(1, 2)->GetText(), "82");
+    EXPECT_EQ(Cell(3, 2)->GetText(), "83");
+}
+
+TEST_F(EditorTest, WithoutSpreadsheetModeTheTextIsKept) {
+    EditAt(1, 1);
+    Type("  =a1  ");
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Cell(1, 1)->GetFormula(), "");
+    EXPECT_EQ(Cell(1, 1)->GetText(), "  =a1");
+}
+
+// ---- keys ---------------------------------------------------------------------------------
+
+TEST_F(EditorTest, KeysGoToTheGridAtTheEdgesOfTheText) {
+    struct Case {
+        const char* Text;
+        int SelStart, SelLength;
+        Word Key;
+        TShiftState Shift;
+        bool ToGrid;
+    } Cases[] = {
+        {"abc", 0, 0, VK_LEFT, {}, true},       {"abc", 0, 3, VK_LEFT, {}, true},
+        {"abc", 0, 1, VK_LEFT, {}, false},      {"abc", 1, 0, VK_LEFT, {}, false},
+        {"abc", 3, 0, VK_RIGHT, {}, true},      {"abc", 0, 3, VK_RIGHT, {}, true},
+        {"abc", 1, 0, VK_RIGHT, {}, false},     {"abc", 3, 0, VK_RIGHT, {ssShift}, false},
+        {"a\r\nb", 1, 0, VK_UP, {}, true},      {"a\r\nb", 3, 0, VK_UP, {}, false},
+        {"a\r\nb", 0, 0, VK_DOWN, {}, false},   {"a\r\nbc", 3, 0, VK_DOWN, {}, true},
+        {"a\r\n", 0, 0, VK_DOWN, {}, false},    {"", 0, 0, VK_DOWN, {}, true},
+        {"x", 0, 0, VK_DOWN, {}, true},         {"abc", 1, 0, VK_TAB, {}, true},
+        {"abc", 1, 0, VK_PRIOR, {}, true},      {"abc", 0, 0, VK_HOME, {ssCtrl}, false},
+        {"abc", 3, 0, VK_END, {ssCtrl}, false},
+    };
+    for (const Case& C : Cases) {
+        EditAt(1, 1);
+        Editor()->SetText(C.Text);
+        Editor()->SetSelStart(C.SelStart);
+        Editor()->SetSelLength(C.SelLength);
+        bool InEditor = false;
+        Editor()->OnKeyDown = [&](TObject*, Word&, TShiftState) { InEditor = true; };
+        int GridSaw = 0;
+        Grid->OnKeyDown = [&](TObject*, Word& K, TShiftState) { GridSaw += K == C.Key; };
+        PressKey(Editor(), C.Key, C.Shift);
+        EXPECT_EQ(!InEditor, C.ToGrid)
+            << "key " << C.Key << " in '" << C.Text << "' at " << C.SelStart << "+" << C.SelLength;
+        EXPECT_EQ(GridSaw, 1) << "the grid hears of every key once, key " << C.Key;
+        Editor()->OnKeyDown = nullptr;
+        Grid->OnKeyDown = nullptr;
+        Grid->SetEditorMode(false);
+    }
+}
+
+TEST_F(EditorTest, WrappedLinesCountForUpAndDown) {
+    Grid->SetColWidths(1, 60);
+    Cell(1, 1)->SetWordWrap(true);
+    SetEditorOption(eoAutoIncreaseRowHeight, false);
+    EditAt(1, 1);
+    Editor()->SetText("aaaa bbbb cccc dddd");
+    ASSERT_GT(Editor()->GetLineCount(), 1);
+    Editor()->SetSelStart(1);
+    bool InEditor = false;
+    Editor()->OnKeyDown = [&](TObject*, Word&, TShiftState) { InEditor = true; };
+    PressKey(Editor(), VK_DOWN);
+    EXPECT_TRUE(InEditor) << "Down on the first display line of a wrapped text";
+    Editor()->SetSelStart(Editor()->GetTextLength() - 1);
+    InEditor = false;
+    PressKey(Editor(), VK_UP);
+    EXPECT_TRUE(InEditor);
+}
+
+TEST_F(EditorTest, ControlHomeAndEndGoToTheGridOnlyWithAnAlwaysShownEditor) {
+    SetOption(cloAlwaysShowEditor, true);
+    ProcessPendingEvents();
+    Grid->SetEditorMode(true);
+    ASSERT_TRUE(Grid->GetEditorMode());
+    Editor()->SetText("abc");
+    Editor()->SetSelStart(3);
+    PressKey(Editor(), VK_HOME, {ssCtrl});
+    EXPECT_EQ(Editor()->GetSelStart(), 0) << "the editor moves its caret first";
+    PressKey(Editor(), VK_HOME, {ssCtrl});
+    EXPECT_EQ(Grid->GetCol(), 1);
+    EXPECT_EQ(Grid->GetRow(), 1);
+}
+
+TEST_F(EditorTest, EnterAndAltEnterUnderTheOptions) {
+    struct Case {
+        bool MultiLine, EnterThrough;
+        Word Key;
+        TShiftState Shift;
+        const char* Text;
+        bool Open;
+    } Cases[] = {
+        {true, false, VK_RETURN, {}, "a\r\nb", true},
+        {false, false, VK_RETURN, {}, "ab", true},
+        {true, true, VK_RETURN, {}, "a", false},
+        {true, false, VK_RETURN, {ssAlt}, "a\r\nb", true},
+        {false, false, VK_RETURN, {ssAlt}, "ab", true},
+    };
+    for (const Case& C : Cases) {
+        SetOption(cloMultiLineCells, C.MultiLine);
+        SetOption(cloEnterThrough, C.EnterThrough);
+        Cell(1, 1)->SetText("");
+        EditAt(1, 1);
+        Type("a");
+        PressKey(Editor(), C.Key, C.Shift);
+        ProcessPendingEvents();
+        if (Grid->GetEditorMode()) Type("b");
+        EXPECT_EQ(Grid->GetEditorMode(), C.Open)
+            << C.MultiLine << C.EnterThrough << C.Shift.ToInt();
+        if (Grid->GetEditorMode()) {
+            EXPECT_EQ(Editor()->GetText(), C.Text) << C.MultiLine << C.Shift.ToInt();
+            PressKey(Editor(), VK_ESCAPE);
+        } else {
+            EXPECT_EQ(Cell(1, 1)->GetText(), C.Text);
+            EXPECT_EQ(Grid->GetCol(), 2) << "Enter went on like Tab";
+            Grid->FocusCell(1, 1);
+        }
+    }
+}
+
+TEST_F(EditorTest, CharacterFilterAndMaxLength) {
+    Cell(1, 1)->SetMaxLength(4);
+    Cell(1, 1)->SetText("toolong");
+    EditAt(1, 1);
+    EXPECT_EQ(Editor()->GetText(), "toolong") << "a programmatic text is never cut";
+    Editor()->SetText("ab");
+    Editor()->SetSelStart(2);
+    Type("cdef");
+    EXPECT_EQ(Editor()->GetText(), "abcd");
+    Editor()->SetText("");
+    QGuiApplication::clipboard()->setText("123456");
+    PressKey(Editor(), 'V', {ssCtrl});
+    EXPECT_EQ(Editor()->GetText(), "1234");
+    PostMessageA(Editor()->GetHandle(), WM_CHAR, 27, 0);
+    ProcessPendingEvents();
+    EXPECT_TRUE(Grid->GetEditorMode()) << "Escape as a character does nothing";
+}
+
+TEST_F(EditorTest, PasteKeysFollowAllowPasteAndTheKeyHandler) {
+    QGuiApplication::clipboard()->setText("clip");
+    struct Case {
+        bool Allow;
+        Word Key;
+        TShiftState Shift;
+        Word HandlerKey;  // what the grid's OnKeyDown makes of the key (0: leaves it)
+        const char* Text;
+        int Heard;
+    } Cases[] = {
+        {true, 'V', {ssCtrl}, 0, "clip", 1},
+        {false, 'V', {ssCtrl}, 0, "", 1},
+        {true, VK_INSERT, {ssShift}, 0, "clip", 1},
+        {true, 'V', {ssCtrl}, VK_LEFT, "", 2},
+    };
+    for (const Case& C : Cases) {
+        SetEditorOption(eoAllowPaste, C.Allow);
+        EditAt(1, 1);
+        Editor()->SetText("");
+        int Heard = 0;
+        Grid->OnKeyDown = [&](TObject*, Word& K, TShiftState) {
+            ++Heard;
+            if (C.HandlerKey != 0 && (K == 'V' || K == VK_INSERT)) K = C.HandlerKey;
+        };
+        PressKey(Editor(), C.Key, C.Shift);
+        EXPECT_EQ(Editor()->GetText(), C.Text) << C.Allow << " " << C.Key;
+        EXPECT_EQ(Heard, C.Heard) << C.Allow << " " << C.Key;
+        Grid->OnKeyDown = nullptr;
+        PressKey(Editor(), VK_ESCAPE);
+    }
+}
+
+// ---- size, scroll bar, menu, selection, dialog code, drags --------------------------------
+
+TEST_F(EditorTest, RowGrowsAndShrinksWhileTyping) {
+    EditAt(1, 1);
+    const int Base = Grid->GetRowHeights(1);
+    EXPECT_EQ(Editor()->GetHeight(), Base - 1) << "one line fits the row as it is";
+    Type("a");
+    PressKey(Editor(), VK_RETURN);
+    Type("b");
+    const int Grown = Grid->GetRowHeights(1);
+    EXPECT_GT(Grown, Base);
+    EXPECT_EQ(Editor()->GetHeight(), Grown - 1);
+    PressKey(Editor(), VK_BACK);
+    PressKey(Editor(), VK_BACK);
+    ProcessPendingEvents();
+    EXPECT_EQ(Grid->GetRowHeights(1), Base);
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Grid->GetRowHeights(1), Base);
+}
+
+TEST_F(EditorTest, ScrollBarShowsOnlyWhileTheTextOverflows) {
+    SetEditorOption(eoAutoIncreaseRowHeight, false);
+    auto BarShown = [&] {
+        return (GetWindowLongA(Editor()->GetHandle(), GWL_STYLE) & WS_VSCROLL) != 0;
+    };
+    for (bool Allowed : {false, true}) {
+        Grid->SetInplaceScrollBar(Allowed);
+        EditAt(1, 1);
+        EXPECT_FALSE(BarShown());
+        Type("a");
+        PressKey(Editor(), VK_RETURN);
+        Type("b");
+        EXPECT_EQ(BarShown(), Allowed);
+        // A later frame calculation keeps it while the text still overflows.
+        SetWindowPos(Editor()->GetHandle(), nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        EXPECT_EQ(BarShown(), Allowed);
+        PressKey(Editor(), VK_BACK);
+        PressKey(Editor(), VK_BACK);
+        ProcessPendingEvents();
+        EXPECT_FALSE(BarShown());
+        PressKey(Editor(), VK_ESCAPE);
+    }
+}
+
+TEST_F(EditorTest, MenuItemsAndPasteFollowingAllowPaste) {
+    TPopupMenu* Menu = Editor()->GetPopupMenu();
+    ASSERT_NE(Menu, nullptr);
+    std::vector<AnsiString> Captions;
+    for (int i = 0; i < Menu->GetItems()->GetCount(); ++i)
+        Captions.push_back(Menu->GetItems()->GetItems(i)->GetCaption());
+    EXPECT_EQ(Captions, (std::vector<AnsiString>{"Undo", "-", "Cu&t", "Copy", "Paste", "Delete",
+                                                 "-", "Select All"}));
+    TMenuItem* Paste = Menu->GetItems()->GetItems(4);
+    EXPECT_TRUE(Paste->GetEnabled());
+    SetEditorOption(eoAllowPaste, false);
+    EXPECT_FALSE(Paste->GetEnabled());
+    EditAt(1, 1);
+    Editor()->SetText("hello");
+    Menu->GetItems()->GetItems(7)->Click();
+    EXPECT_EQ(Editor()->GetSelText(), "hello");
+    Menu->GetItems()->GetItems(5)->Click();
+    EXPECT_EQ(Editor()->GetText(), "");
+}
+
+TEST_F(EditorTest, CaretOptionsExcludeEachOther) {
+    const TCarrelonEditorOptions Both{eoCursorAtEnd, eoSelectAll};
+    Grid->SetEditorOptions({});
+    Grid->SetEditorOptions(Both);
+    EXPECT_EQ(Grid->GetEditorOptions(), TCarrelonEditorOptions{eoCursorAtEnd});
+    // Adding the whole selection to a set with the caret at the end keeps the selection.
+    Grid->SetEditorOptions(Both);
+    EXPECT_EQ(Grid->GetEditorOptions(), TCarrelonEditorOptions{eoSelectAll});
+}
+
+TEST_F(EditorTest, SelectionEventsAndEditTextEvents) {
+    std::vector<AnsiString> Selections, EditTexts;
+    Grid->OnEditorSelectionChanged = [&](TCarrelon*, const AnsiString& S) {
+        Selections.push_back(S);
+    };
+    Grid->OnSetEditText = [&](TObject*, int, int, const AnsiString& V) { EditTexts.push_back(V); };
+    Cell(1, 1)->SetText("word");
+    EditAt(1, 1);
+    Grid->SetEditorSelection(1, 2);
+    int Start = 0, Length = 0;
+    AnsiString Selected;
+    ASSERT_TRUE(Grid->GetEditorSelection(Start, Length, Selected));
+    EXPECT_EQ(Selected, "or");
+    Grid->SetEditorSelection(1, 2);
+    Type("x");
+    // Setting the start collapses the selection before the length widens it again.
+    EXPECT_EQ(Selections, (std::vector<AnsiString>{"or", "", "or", ""}));
+    EXPECT_EQ(EditTexts, (std::vector<AnsiString>{"word", "wxd"}));
+    Grid->SetEditorMode(false);
+    EXPECT_FALSE(Grid->GetEditorSelection(Start, Length, Selected));
+}
+
+TEST_F(EditorTest, DialogCodeAndDragMapping) {
+    EditAt(2, 2);
+    EXPECT_NE(Editor()->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB, 0);
+    SetOption(cloTabs, false);
+    EditAt(2, 2);
+    EXPECT_EQ(Editor()->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB, 0);
+    TPoint Seen{-1, -1};
+    Grid->OnDragOver = [&](TObject*, TObject*, int X, int Y, TDragState, bool& Accept) {
+        Seen = {X, Y};
+        Accept = true;
+    };
+    TDragRec Rec;
+    Rec.Source = Grid;
+    Rec.Pos = Editor()->ClientToScreen({3, 4});
+    EXPECT_EQ(Editor()->Perform(CM_DRAG, 0, reinterpret_cast<std::intptr_t>(&Rec)), 1);
+    // Client coordinates: the editor's inner border lies between its edge and its client.
+    EXPECT_EQ(Seen.X, Editor()->GetLeft() + Editor()->GetClientOrigin().X + 3);
+    EXPECT_EQ(Seen.Y, Editor()->GetTop() + Editor()->GetClientOrigin().Y + 4);
+}
+
+TEST_F(EditorTest, PropertiesActOnTheOpenEditor) {
+    EditAt(1, 1);
+    Grid->SetEditColor(clYellow);
+    EXPECT_EQ(Editor()->GetColor(), clYellow);
+    Grid->SetEditFontColor(clRed);
+    EXPECT_EQ(Editor()->GetFont()->GetColor(), clRed);
+    Grid->SetInplaceScrollBar(true);
+    EXPECT_EQ(Editor()->GetScrollBars(), ssVertical);
+    EXPECT_EQ(GetFocus(), Editor()->GetHandle());
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(GetFocus(), Grid->GetHandle()) << "the focus comes back to the grid";
+    Cell(1, 2)->SetText("x");
+    EditAt(1, 2);
+    EXPECT_EQ(Editor()->GetColor(), clYellow) << "the next opening takes the colours too";
+}
+
+TEST_F(EditorTest, FocusReturnsToTheGridEvenInsideALock) {
+    EditAt(1, 1);
+    Grid->DisableControls();
+    EXPECT_FALSE(Grid->GetEditorMode());
+    EXPECT_EQ(GetFocus(), Grid->GetHandle());
+    Grid->EnableControls();
+}
+
+TEST_F(EditorTest, AlwaysShownEditorReopensAfterAMove) {
+    SetOption(cloAlwaysShowEditor, true);
+    Grid->FocusCell(2, 2);
+    EXPECT_TRUE(Grid->GetEditorMode());
+    Type("q");
+    PressKey(Editor(), VK_TAB);
+    EXPECT_EQ(Cell(2, 2)->GetText(), "q");
+    EXPECT_EQ(Grid->GetCol(), 3);
+    EXPECT_TRUE(Grid->GetEditorMode());
+}
+
+}  // namespace
+}  // namespace carrelon::test
