@@ -180,6 +180,9 @@ public:
     void GridDragDrop(TObject* Source, int X, int Y);
     // A cancel-mode request of the parent form: the editor gate.
     void DoCancelMode();
+    // After the base grid's own navigation moved the current cell: the selected list follows
+    // the new selection rectangle. True when the current cell moved.
+    bool RelistAfterBaseMove(TGridCoord Before);
     // Application-supplied edit controls (grid/EditControl.cpp): open one for the current
     // cell with the working text (false when it cannot be used), close the open one (false
     // when it stays open), give it a font colour.

@@ -152,12 +152,16 @@ void TCarrelon::KeyDown(Word& Key, TShiftState Shift) {
     // Navigation moves through SelectCell, which closes the editor first.
     const TGridCoord Before = d->ReadFCurrent();
     MoveByKey(Key, Shift);
-    if (d->ReadFCurrent() == Before) return;
-    d->FSelectedCells->Invalidate();
-    d->FSelectedCells->List().Clear();
-    d->ListSelectionRect(false);
-    d->FSelectedCells->Invalidate();
-    d->CheckAlwaysShowEditor();
+    if (d->RelistAfterBaseMove(Before)) d->CheckAlwaysShowEditor();
+}
+
+bool TCarrelonPrivate::RelistAfterBaseMove(TGridCoord Before) {
+    if (ReadFCurrent() == Before || !FSelectedCells) return false;
+    FSelectedCells->Invalidate();
+    FSelectedCells->List().Clear();
+    ListSelectionRect(false);
+    FSelectedCells->Invalidate();
+    return true;
 }
 
 void TCarrelon::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -188,7 +192,9 @@ void TCarrelon::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
             return;
         }
     }
+    const TGridCoord Before = d->ReadFCurrent();
     TCustomGrid::MouseDown(Button, Shift, X, Y);
+    d->RelistAfterBaseMove(Before);
 }
 
 void TCarrelon::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {

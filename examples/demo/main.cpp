@@ -1,7 +1,9 @@
 // Carrelon demo: a form with a formatted grid - a merged title, fixed heading row and column,
 // fonts, colours, alignments, wrapped text, check boxes, a push button, borders, a picture and
-// numbers. With a display it opens a window; without one (or with --offscreen) it renders the
-// grid into demo-output/carrelon-demo.png and says where.
+// numbers whose totals are formulas. Cells edit in place: type over a cell, or press F2 or click
+// the current cell to change it; Escape cancels, Tab or a click elsewhere keeps the edit, Enter
+// starts a new line; "=" starts a formula. With a display it opens a window; without one (or
+// with --offscreen) it renders the grid into demo-output/carrelon-demo.png and says where.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,6 +82,10 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     G.SetSortIndicator(true);
     G.SetSortColumn(2);
     G.SetSortIndicatorColor(0x00804020);
+    // Formulas name cells A1-style from the top-left slot; a typed character replaces the
+    // cell's text, F2 and a click put the caret at its end.
+    G.SetSpreadsheetEnabled(true);
+    G.SetEditorOptions(G.GetEditorOptions() + eoClearOnChar + eoCursorAtEnd);
     const int widths[9] = {34, 120, 70, 64, 64, 64, 64, 84, 330};
     for (int c = 0; c < 9; ++c)
         G.GetCols(c)->SetWidth(widths[c]);
@@ -130,7 +136,8 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
                 G.GetCells(c, r)->SetColor(0x00F0E8E0);
     }
 
-    // Totals row: a merged label, the sums with a border, a button and the chart.
+    // Totals row: a merged label, the sums (formulas over the quarter's column) with a border,
+    // a button and the chart.
     const int t = kProducts + 2;
     Merge(G, 1, t, 2, t);
     TCarrelonCell* Label = G.GetCells(1, t);
@@ -138,11 +145,9 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     Label->GetFont()->SetStyle(TFontStyles{fsBold});
     Label->SetTextAlignment(taRightJustify);
     for (int q = 0; q < 4; ++q) {
-        int sum = 0;
-        for (const Product& p : kData)
-            sum += p.Quarters[q];
+        const std::string column(1, static_cast<char>('D' + q));
         TCarrelonCell* S = G.GetCells(3 + q, t);
-        S->SetValue(Variant(sum));
+        S->SetFormula("SUM(" + column + "3:" + column + std::to_string(t) + ")");
         S->SetTextAlignment(taRightJustify);
         S->GetFont()->SetStyle(TFontStyles{fsBold});
         S->SetColor(0x00C0F0FF);
@@ -162,8 +167,9 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     Merge(G, 1, f, 8, f);
     TCarrelonCell* Foot = G.GetCells(1, f);
     Foot->SetText(
-        "Figures are units sold. Red numbers fell against the quarter before. The notes column "
-        "wraps its text inside the cell, and the row grows to fit it.");
+        "Figures are units sold. Red numbers fell against the quarter before. The totals are "
+        "formulas: type over a figure and they follow. The notes column wraps its text inside "
+        "the cell, and the row grows to fit it.");
     Foot->GetFont()->SetStyle(TFontStyles{fsItalic});
     Foot->GetOuterBorder()->SetColor(0x00804020);
     Foot->GetOuterBorder()->SetWidth(2);

@@ -49,7 +49,8 @@ TControl::~TControl() {
     Destroying();
     if (GetMouseCapture()) SetMouseCapture(false);
     FFont->OnChange = nullptr;
-    if (FPopupMenu != nullptr) FPopupMenu->RemoveFreeNotification(this);
+    // The menu keeps its free notification: it may have been popped up for this control and
+    // must hear that it goes (the component's destructor tells it).
     if (FParent != nullptr) FParent->RemoveControl(this);
 }
 
@@ -324,7 +325,9 @@ void TControl::SetParentShowHint(bool Value) {
 
 void TControl::SetPopupMenu(TPopupMenu* Value) {
     if (FPopupMenu == Value) return;
-    if (FPopupMenu != nullptr) FPopupMenu->RemoveFreeNotification(this);
+    // One link serves both ways: it stays while the old menu was popped up for this control.
+    if (FPopupMenu != nullptr && FPopupMenu->GetPopupComponent() != this)
+        FPopupMenu->RemoveFreeNotification(this);
     FPopupMenu = Value;
     if (Value != nullptr) Value->FreeNotification(this);
 }

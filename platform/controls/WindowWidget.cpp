@@ -334,6 +334,7 @@ TWindowWidget::~TWindowWidget() {
     LiveWindows().erase(this);
     FControl = nullptr;
     if (FInner) FInner->removeEventFilter(this);
+    if (FInnerViewport) FInnerViewport->removeEventFilter(this);
 }
 
 void TWindowWidget::DetachControl() {
@@ -345,10 +346,19 @@ void TWindowWidget::DetachControl() {
 
 void TWindowWidget::SetInner(QWidget* Inner) {
     if (FInner) FInner->removeEventFilter(this);
+    if (FInnerViewport) FInnerViewport->removeEventFilter(this);
     FInner = Inner;
+    FInnerViewport = nullptr;
     if (Inner != nullptr) {
         Inner->setParent(this);
         Inner->installEventFilter(this);
+        // A scrolling widget takes the mouse on its viewport: that input passes the control's
+        // dispatch first too.
+        if (auto* Area = qobject_cast<QAbstractScrollArea*>(Inner)) {
+            FInnerViewport = Area->viewport();
+            FInnerViewport->installEventFilter(this);
+            FInnerViewport->setMouseTracking(true);
+        }
         Inner->setMouseTracking(true);
         Inner->setFocusPolicy(Qt::ClickFocus);
         Inner->show();
@@ -516,7 +526,11 @@ bool TWindowWidget::ForwardToInner(QEvent* Event) {
     if (!FInner) return false;
     const bool Saved = FForwarding;
     FForwarding = true;
-    const bool Result = QCoreApplication::sendEvent(FInner.data(), Event);
+    // Input that arrived at the viewport goes back there, in the viewport's coordinates.
+    QWidget* Target = FInputSource == FInnerViewport.data() && FInnerViewport
+                          ? FInnerViewport.data()
+                          : FInner.data();
+    const bool Result = QCoreApplication::sendEvent(Target, Event);
     FForwarding = Saved;
     return Result;
 }
@@ -547,30 +561,35 @@ bool TWindowWidget::EventUnguarded(QEvent* Event) {
         Event->accept();
         return true;
     }
-    if (HandleInput(Event, false)) return true;
+    if (HandleInput(this, Event)) return true;
     return QWidget::event(Event);
 }
 
 bool TWindowWidget::eventFilter(QObject* Watched, QEvent* Event) {
-    if (Watched == FInner.data() && !FForwarding) {
+    if ((Watched == FInner.data() || (FInnerViewport && Watched == FInnerViewport.data())) &&
+        !FForwarding) {
         bool Result = true;
-        GuardedCall(FControl, [&] { Result = HandleInput(Event, true); });
+        GuardedCall(FControl, [&] { Result = HandleInput(static_cast<QWidget*>(Watched), Event); });
         return Result;
     }
     return QWidget::eventFilter(Watched, Event);
 }
 
-bool TWindowWidget::HandleInput(QEvent* Event, bool FromInner) {
+bool TWindowWidget::HandleInput(QWidget* Source, QEvent* Event) {
     if (FControl == nullptr) return false;
-    QEvent* SavedEvent = FCurrentEvent;
-    FCurrentEvent = Event;
+    const bool FromInner = Source != this;
     struct TRestore {
         QPointer<TWindowWidget> Self;
-        QEvent* Saved;
+        QEvent* SavedEvent;
+        QWidget* SavedSource;
         ~TRestore() {
-            if (Self) Self->FCurrentEvent = Saved;
+            if (!Self) return;
+            Self->FCurrentEvent = SavedEvent;
+            Self->FInputSource = SavedSource;
         }
-    } Restore{this, SavedEvent};
+    } Restore{this, FCurrentEvent, FInputSource};
+    FCurrentEvent = Event;
+    FInputSource = Source;
 
     switch (Event->type()) {
         case QEvent::KeyPress:
@@ -585,7 +604,7 @@ bool TWindowWidget::HandleInput(QEvent* Event, bool FromInner) {
         case QEvent::MouseMove: {
             auto* M = static_cast<QMouseEvent*>(Event);
             QPoint P = M->position().toPoint();
-            if (FromInner) P = FInner->mapTo(this, P);
+            if (FromInner) P = Source->mapTo(this, P);
             HandleMouse(M, P);
             return true;
         }

@@ -85,7 +85,8 @@ protected:
     void focusOutEvent(QFocusEvent* Event) override;
 
 private:
-    bool HandleInput(QEvent* Event, bool FromInner);
+    // Input that arrived at Source (this widget, the inner widget or its viewport).
+    bool HandleInput(QWidget* Source, QEvent* Event);
     void HandleKeyPress(QKeyEvent* Event);
     void HandleKeyRelease(QKeyEvent* Event);
     void HandleMouse(QMouseEvent* Event, QPoint WidgetPos);
@@ -94,6 +95,9 @@ private:
 
     TWinControl* FControl;
     QPointer<QWidget> FInner;
+    QPointer<QWidget> FInnerViewport;
+    // The widget the input being handled arrived at (this, the inner widget or its viewport).
+    QWidget* FInputSource = nullptr;
     QRegion FPending;
     bool FFlushPosted = false;
     bool FRedraw = true;

@@ -1,8 +1,11 @@
 // The in-place editor on a shown form, driven by real key events: opening and its refusals,
 // closing with the application's say, the commit into cells and formulas, the keys it hands
 // back to the grid, row growth, the scroll bar, the menu and the editor properties.
+#include <QAbstractScrollArea>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <string>
 #include <vector>
 
@@ -41,21 +44,19 @@ public:
         TypeText(Editor(), Text);
         ProcessPendingEvents();
     }
-    void SetOption(TCarrelonOption O, bool On) {
-        TCarrelonOptions Set = Grid->GetOptions();
+    template <typename S, typename E>
+    static S With(S Set, E Item, bool On) {
         if (On)
-            Set.Include(O);
+            Set.Include(Item);
         else
-            Set.Exclude(O);
-        Grid->SetOptions(Set);
+            Set.Exclude(Item);
+        return Set;
+    }
+    void SetOption(TCarrelonOption O, bool On) {
+        Grid->SetOptions(With(Grid->GetOptions(), O, On));
     }
     void SetEditorOption(TCarrelonEditorOption O, bool On) {
-        TCarrelonEditorOptions Set = Grid->GetEditorOptions();
-        if (On)
-            Set.Include(O);
-        else
-            Set.Exclude(O);
-        Grid->SetEditorOptions(Set);
+        Grid->SetEditorOptions(With(Grid->GetEditorOptions(), O, On));
     }
 
     TTestForm Form;
@@ -249,6 +250,29 @@ TEST_F(EditorTest, GatedOperationFromTheHandlerIsRefusedNotReentered) {
     EXPECT_TRUE(Refused);
     EXPECT_FALSE(Grid->GetEditorMode());
     EXPECT_EQ(Cell(1, 1)->GetText(), "a");
+}
+
+TEST_F(EditorTest, RefusedCloseRefusesTheLockWithoutUnbalancingIt) {
+    Grid->OnCellChanged = [](TCarrelon*, int, int, const AnsiString&, AnsiString&,
+                             bool& AllowExit) { AllowExit = false; };
+    EditAt(1, 1);
+    Type("x");
+    EXPECT_EQ(Grid->DisableControls(), 0);
+    EXPECT_EQ(Grid->EnableControls(), 0);
+    EXPECT_EQ(Access::Internals(Grid).FUpdateCount, 0);
+    Grid->OnCellChanged = nullptr;
+    Grid->SetEditorMode(false);
+    EXPECT_FALSE(Grid->GetEditorMode());
+}
+
+TEST_F(EditorTest, OfferedControlsThatCannotEditUseTheBuiltInEditor) {
+    for (TWinControl* Offered : std::vector<TWinControl*>{Grid, Editor(), Form.Get()}) {
+        Grid->OnGetEditControl = [&](TCarrelon*, int, int, TWinControl*& C) { C = Offered; };
+        EditAt(1, 1);
+        EXPECT_EQ(Access::Internals(Grid).FEditControl, nullptr);
+        EXPECT_EQ(GetFocus(), Editor()->GetHandle());
+        PressKey(Editor(), VK_ESCAPE);
+    }
 }
 
 TEST_F(EditorTest, CancelRestoresEveryRowOfAMergedCell) {
@@ -476,6 +500,27 @@ TEST_F(EditorTest, RowGrowsAndShrinksWhileTyping) {
     EXPECT_EQ(Grid->GetRowHeights(1), Base);
 }
 
+TEST_F(EditorTest, NoGrowthWhileAnInputMethodComposes) {
+    EditAt(1, 1);
+    SetImeComposing(Editor()->GetHandle(), true);
+    Type("a");
+    PressKey(Editor(), VK_RETURN);
+    Type("b");
+    EXPECT_EQ(Grid->GetRowHeights(1), 18);
+    SetImeComposing(Editor()->GetHandle(), false);
+}
+
+TEST_F(EditorTest, RowFittingWithTheEditorOpenMeasuresItsText) {
+    Cell(1, 1)->SetText("one line");
+    SetEditorOption(eoAutoIncreaseRowHeight, false);
+    EditAt(1, 1);
+    Editor()->SetText("a\r\nb\r\nc");
+    const int Open = Access::CalcHeight(Cell(1, 1), -1);
+    EXPECT_GT(Open, 18) << "three lines of the editor, not the cell's one";
+    PressKey(Editor(), VK_ESCAPE);
+    EXPECT_EQ(Access::CalcHeight(Cell(1, 1), -1), 18);
+}
+
 TEST_F(EditorTest, ScrollBarShowsOnlyWhileTheTextOverflows) {
     SetEditorOption(eoAutoIncreaseRowHeight, false);
     auto BarShown = [&] {
@@ -519,6 +564,15 @@ TEST_F(EditorTest, MenuItemsAndPasteFollowingAllowPaste) {
     EXPECT_EQ(Editor()->GetSelText(), "hello");
     Menu->GetItems()->GetItems(5)->Click();
     EXPECT_EQ(Editor()->GetText(), "");
+}
+
+TEST_F(EditorTest, RightClickInTheEditorShowsItsMenu) {
+    EditAt(1, 1);
+    MouseDown(Editor(), mbRight, 5, 5);
+    MouseUp(Editor(), mbRight, 5, 5);
+    ProcessPendingEvents();
+    EXPECT_TRUE(Editor()->GetPopupMenu()->IsShowing());
+    Editor()->GetPopupMenu()->CloseMenu();
 }
 
 TEST_F(EditorTest, CaretOptionsExcludeEachOther) {

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QMouseEvent>
 
 #include "platform/controls/RichEdit.h"
 #include "platform/controls/TextAlign.h"
 #include "platform/controls/WinUser.h"
+#include "platform/controls/WindowWidgetQt.h"
 #include "platform/grids/Grids.h"
 #include "tests/support/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
@@ -232,4 +237,73 @@ TEST(RichEditFind, WholeWordAndCaseFindTheRightPlace) {
     for (const Case& C : Cases)
         EXPECT_EQ(Hidden.FindText(C.Pattern, C.Start, C.Length, C.Options), C.Expected)
             << C.Pattern << " from " << C.Start;
+}
+
+TEST_F(RichEditOnForm, OnlyARealTextChangeNotifies) {
+    int Changes = 0;
+    Edit->OnChange = [&](TObject*) { ++Changes; };
+    Edit->SetText("same");
+    EXPECT_EQ(Changes, 1);
+    Edit->SetText("same");
+    Edit->SetAlignment(taCenter);
+    EXPECT_EQ(Changes, 1) << "an unchanged text or a new alignment is no change";
+    TypeText(Edit, "x");
+    EXPECT_EQ(Changes, 2);
+}
+
+TEST_F(RichEditOnForm, CaretPosIsTheSelectionStartByDisplayLine) {
+    Edit->SetText("ab\r\ncde");
+    Edit->SetSelStart(5);
+    Edit->SetSelLength(2);
+    const TPoint P = Edit->GetCaretPos();
+    EXPECT_EQ(P.X, 1);
+    EXPECT_EQ(P.Y, 1);
+    Edit->SetSelStart(0);
+    EXPECT_EQ(Edit->GetCaretPos().Y, 0);
+}
+
+TEST_F(RichEditOnForm, MouseOnTheTextPassesTheControlFirst) {
+    int Presses = 0;
+    Edit->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++Presses; };
+    Edit->SetText("abcdef");
+    Edit->SetSelStart(0);
+    auto* Area = qobject_cast<QAbstractScrollArea*>(Edit->GetHandle()->Inner());
+    ASSERT_NE(Area, nullptr);
+    QWidget* Viewport = Area->viewport();
+    const QPointF P(Viewport->width() - 2, 3);
+    QMouseEvent Down(QEvent::MouseButtonPress, P, Viewport->mapToGlobal(P), Qt::LeftButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Viewport, &Down);
+    QMouseEvent Up(QEvent::MouseButtonRelease, P, Viewport->mapToGlobal(P), Qt::LeftButton,
+                   Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Viewport, &Up);
+    EXPECT_EQ(Presses, 1);
+    EXPECT_EQ(Edit->GetSelStart(), 6) << "the text still takes the click";
+}
+
+TEST_F(RichEditOnForm, DragMessagesReachDragOverAndDragDrop) {
+    TPoint Over{-1, -1}, Dropped{-1, -1};
+    TDragRec Rec;
+    Rec.Pos = Edit->ClientToScreen({5, 6});
+    EXPECT_EQ(Edit->Perform(CM_DRAG, 0, reinterpret_cast<std::intptr_t>(&Rec)), 0)
+        << "nothing accepts without a handler";
+    Edit->OnDragOver = [&](TObject*, TObject*, int X, int Y, TDragState, bool&) { Over = {X, Y}; };
+    Edit->OnDragDrop = [&](TObject*, TObject*, int X, int Y) { Dropped = {X, Y}; };
+    EXPECT_EQ(Edit->Perform(CM_DRAG, 0, reinterpret_cast<std::intptr_t>(&Rec)), 1);
+    Rec.DragMessage = dmDragDrop;
+    Edit->Perform(CM_DRAG, 0, reinterpret_cast<std::intptr_t>(&Rec));
+    EXPECT_EQ(Over.X, 5);
+    EXPECT_EQ(Over.Y, 6);
+    EXPECT_EQ(Dropped.X, 5);
+}
+
+TEST_F(RichEditOnForm, ImeCompositionStateFollowsTheInputMethod) {
+    EXPECT_FALSE(ImeComposing(Edit->GetHandle()));
+    QInputMethodEvent Preedit("ka", {});
+    QCoreApplication::sendEvent(Edit->GetHandle()->Inner(), &Preedit);
+    EXPECT_TRUE(ImeComposing(Edit->GetHandle()));
+    QInputMethodEvent Commit;
+    Commit.setCommitString("ka");
+    QCoreApplication::sendEvent(Edit->GetHandle()->Inner(), &Commit);
+    EXPECT_FALSE(ImeComposing(Edit->GetHandle()));
 }
