@@ -34,6 +34,7 @@
 namespace carrelon {
 
 class TCarrelonPrivate;
+class TImage;
 
 class TCarrelon : public TCustomGrid {
 public:
@@ -314,6 +315,31 @@ public:
     // The cell of the visible grid named by an A1 name; a bad name raises EConvertError.
     TCarrelonCell* CellByName(const AnsiString& Name) const;
 
+    // -- Printing --
+    // Each prints on Printer() and returns -1 when refused: a bad argument, an editor that stays
+    // open, a print already running (a page event printing again), or a grid whose whole range is
+    // empty (only the unprinted headings).
+    // The whole grid, every page; the printer's last page number.
+    int Print();
+    // Lays out the whole grid but prints only page APage (0 or past the end: a blank sheet).
+    int PrintPage(int APage);
+    // The inclusive range of visible columns and rows.
+    int PrintRange(int FromCol, int FromRow, int ToCol, int ToRow);
+    // Draws page APage into Image (nil: none) as a picture of the printed page, the image taking
+    // the page's shape; returns the page count. APage -1 draws every page over one another.
+    int PrintPreview(TImage* Image, int APage);
+    int PrintPreviewRange(int FromCol, int FromRow, int ToCol, int ToRow, TImage* Image, int APage);
+    // Several grids (or a grid and the application's own drawing) in one printed document:
+    // BeginPrint opens the job, prints the grid and leaves its last page open; ContinuePrint and
+    // EndPrint go on on that page, ATop screen pixels plus AFraction of the page height below
+    // its top (AFraction outside 0..1 counts as 0), without a header. BeginPrint and
+    // ContinuePrint return the position below the grid in screen pixels, the ATop of the next
+    // call; EndPrint prints the last footer, closes the job and returns the last page number.
+    // ContinuePrint and EndPrint return -1 when no job is open.
+    int BeginPrint();
+    int ContinuePrint(int ATop, double AFraction);
+    int EndPrint(int ATop, double AFraction);
+
     // -- Repainting --
     // The update lock: while it is held nothing repaints; leaving the outermost level fits the
     // rows (when the options say so) and repaints once. Both return the depth after the call;
@@ -332,6 +358,14 @@ protected:
     // Fires OnCellChanged before an edited text is stored.
     virtual void CellChanged(int ACol, int ARow, const AnsiString& OldValue, AnsiString& NewValue,
                              bool& AllowExit);
+
+    // ==== Printing ==============================================================================
+    // The worker of the print entry points. AMode 0 prints a whole job, 1 opens one and leaves it
+    // open, 2 goes on on the open page, 3 goes on and closes the job; APage -1 prints every page,
+    // n only page n. The result: the last page number (modes 0 and 3 on the printer), the
+    // position below the grid (modes 1 and 2) or the page count (any other canvas).
+    int DoPrint(TCanvas* Canvas, int APage, int AMode, int ATop, int FromCol, int FromRow,
+                int ToCol, int ToRow, double AFraction);
 
     // ==== Overrides of the base grid ============================================================
     void Loaded() override;

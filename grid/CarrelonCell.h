@@ -134,6 +134,7 @@ private:
     friend class TCarrelonSelection;
     friend class TCarrelonCellOuterBorder;
     friend class TCarrelonFormulas;
+    friend class TCarrelonPrintRun;
     friend class TCarrelonTestAccess;
 
     // Made and freed by the column store.

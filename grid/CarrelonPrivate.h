@@ -367,6 +367,16 @@ public:
     bool FSpreadsheetEnabled = false;
 
     // ==== Printing (printing/) ===================================================================
+    // The print entry points' common path: the range check, the refusal of a print inside a
+    // running one (and, in modes 2 and 3, of one without an open job), the editor gate, then
+    // DoPrint on the printer's canvas, or on a metafile that Image (nil: none) then shows. The
+    // editor is reopened however the print ends. -1 when refused.
+    int RunPrint(int APage, int AMode, int ATop, double AFraction, int FromCol, int FromRow,
+                 int ToCol, int ToRow);
+    int RunPreview(TImage* Image, int APage, int FromCol, int FromRow, int ToCol, int ToRow);
+    // The first row and column of the whole-grid range: 1 while the headings are shown but not
+    // printed, else 0.
+    int PrintRangeStart() const;
     std::unique_ptr<TCarrelonPrintMargins> FPrintMargins;
     std::unique_ptr<TCarrelonPrintHeaderFooter> FPrintHeader;
     std::unique_ptr<TCarrelonPrintHeaderFooter> FPrintFooter;
