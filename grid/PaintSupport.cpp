@@ -43,8 +43,8 @@ void PrepareHeadingText(TCanvas* C, bool Highlight) {
 void StretchGraphic(TCanvas* C, const TGraphic* G, const TRect& R) {
     if (const auto* Icon = dynamic_cast<const TIcon*>(G)) {
         TBitmap B;
-        B.SetWidth(Icon->GetWidth());
-        B.SetHeight(Icon->GetHeight());
+        // Both sides at once: a bitmap with no height yet has no width either.
+        B.SetSize(Icon->GetWidth(), Icon->GetHeight());
         B.SetTransparent(true);
         B.GetCanvas()->Draw(0, 0, Icon);
         C->StretchDraw(R, &B);

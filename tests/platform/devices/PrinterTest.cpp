@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -134,4 +135,67 @@ TEST(Printer, TextMeasuresTheSameBeforeAndDuringAJob) {
 TEST(Printer, GlobalPrinterIsShared) {
     EXPECT_EQ(Printer(), Printer());
     EXPECT_EQ(Printer()->GetHandle(), Printer()->GetCanvas());
+}
+
+TEST(Printer, StandInRecordsEachPageAndFailsOnDemand) {
+    TPrinter P;
+    TPrinterStandIn S;
+    S.PixelsPerInchX = 72;
+    S.PixelsPerInchY = 144;
+    S.PageWidth = 500;
+    S.PageHeight = 700;
+    P.SetStandIn(S);
+    EXPECT_EQ(P.GetPrinters(), std::vector<AnsiString>{"Stand-in"});
+    EXPECT_EQ(GetDeviceCaps(P.GetHandle(), LOGPIXELSX), 72);
+    EXPECT_EQ(GetDeviceCaps(P.GetHandle(), LOGPIXELSY), 144);
+    EXPECT_EQ(P.GetPageWidth(), 500);
+    EXPECT_EQ(P.GetPageHeight(), 700);
+    P.SetPrinterIndex(P.GetPrinterIndex());  // selecting it again keeps the stand-in
+    EXPECT_TRUE(P.IsStandIn());
+
+    P.BeginDoc();
+    P.GetCanvas()->FillRect(Rect(0, 0, 10, 10));
+    P.NewPage();
+    P.GetCanvas()->TextOut(5, 5, "second");
+    P.EndDoc();
+    ASSERT_EQ(P.GetStandInPages().size(), 2u);
+    EXPECT_EQ(P.GetStandInPages()[0]->Records.size(), 1u);
+    EXPECT_EQ(P.GetStandInPages()[1]->OfKind(TCanvasOp::TextOut).at(0).Text, "second");
+
+    S.FailNewPageAt = 1;
+    P.SetStandIn(S);
+    P.BeginDoc();
+    EXPECT_THROW(P.NewPage(), EPrinter);
+    P.Abort();
+    EXPECT_TRUE(P.GetStandInPages().empty());
+    S.FailBeginDoc = true;
+    P.SetStandIn(S);
+    EXPECT_THROW(P.BeginDoc(), EPrinter);
+    EXPECT_FALSE(P.GetPrinting());
+
+    P.ClearStandIn();
+    EXPECT_EQ(P.GetPrinters().front(), "PDF");
+    EXPECT_EQ(GetDeviceCaps(P.GetHandle(), LOGPIXELSX), 600);
+}
+
+TEST(Printer, PdfJobReplacesTheTargetOnlyWhenItEnds) {
+    QTemporaryDir Dir;
+    TPrinter P;
+    const QString Path = Dir.filePath("kept.pdf");
+    P.SetOutputFileName(Path.toStdString());
+    P.BeginDoc();
+    P.EndDoc();
+    QFile F(Path);
+    ASSERT_TRUE(F.open(QIODevice::ReadOnly));
+    const QByteArray Before = F.readAll();
+    F.close();
+    // An aborted job, and one whose output cannot be written, leave the file as it was.
+    P.BeginDoc();
+    P.NewPage();
+    P.Abort();
+    P.SetOutputFileName(Dir.filePath("missing/folder/out.pdf").toStdString());
+    EXPECT_THROW(P.BeginDoc(), EPrinter);
+    ASSERT_TRUE(F.open(QIODevice::ReadOnly));
+    EXPECT_EQ(F.readAll(), Before);
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.pdf"});
 }

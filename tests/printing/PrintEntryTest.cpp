@@ -1,0 +1,154 @@
+// The print entry points: refusals, single pages, previews, failures and page events that
+// print again or change the grid.
+#include <functional>
+
+#include "platform/graphics/Image.h"
+#include "tests/support/PrintTestSupport.h"
+
+namespace carrelon::test {
+namespace {
+
+using PrintEntry = PrintFixture;
+
+TEST_F(PrintEntry, RefusalsStartNoJob) {
+    Shape(4, 6, 64, 24);
+    NameCells();
+    const int Cols = Grid->GetColCount();
+    const struct {
+        const char* Name;
+        std::function<int()> Call;
+    } Cases[] = {
+        {"negative page", [&] { return Grid->PrintPage(-1); }},
+        {"columns reversed", [&] { return Grid->PrintRange(2, 1, 1, 5); }},
+        {"column past the end", [&] { return Grid->PrintRange(0, 0, Cols, 0); }},
+        {"negative row", [&] { return Grid->PrintRange(0, -1, 1, 1); }},
+        {"rows reversed", [&] { return Grid->PrintRange(0, 3, 1, 2); }},
+        {"preview range", [&] { return Grid->PrintPreviewRange(0, 0, 9, 0, nullptr, 1); }},
+        {"continue without a job", [&] { return Grid->ContinuePrint(0, 0); }},
+        {"end without a job", [&] { return Grid->EndPrint(10, 0.5); }},
+    };
+    for (const auto& C : Cases) {
+        EXPECT_EQ(C.Call(), -1) << C.Name;
+        EXPECT_FALSE(Printer()->GetPrinting()) << C.Name;
+        EXPECT_EQ(PageCount(), 0) << C.Name;
+    }
+
+    // Headings shown but not printed, and nothing else: the whole-grid range is empty.
+    Grid->SetRowCount(1);
+    Grid->SetSpreadsheetHeaders(true);
+    ASSERT_TRUE(Grid->GetSpreadsheetHeaders());
+    EXPECT_EQ(Grid->Print(), -1);
+    EXPECT_EQ(Grid->BeginPrint(), -1);
+    EXPECT_EQ(Grid->PrintPreview(nullptr, 1), -1);
+    EXPECT_FALSE(Printer()->GetPrinting());
+}
+
+TEST_F(PrintEntry, PrintPageDrawsOnlyItsPage) {
+    Shape(10, 50, 100, 24);
+    NameCells();
+    Grid->GetPrintHeader()->GetLines()->Add("head");
+    int Started = 0;
+    Grid->OnPrintPageBegin = [&](TCarrelon* G, int) {
+        ++Started;
+        G->GetPrintFooter()->GetLines()->Clear();
+        G->GetPrintFooter()->GetLines()->Add("sheet " + std::to_string(Started));
+    };
+    EXPECT_EQ(Grid->Print(), 4);
+    std::vector<AnsiString> Second = AllTexts(1);
+    Started = 0;
+    EXPECT_EQ(Grid->PrintPage(2), 1);
+    ASSERT_EQ(PageCount(), 1);
+    EXPECT_EQ(AllTexts(0), Second);
+    EXPECT_EQ(Started, 4);
+    EXPECT_EQ(TextsOn(0, "sheet 2").size(), 1u);
+
+    // Page 0, or one past the end: a blank sheet.
+    for (int P : {0, 5}) {
+        EXPECT_EQ(Grid->PrintPage(P), 1) << P;
+        EXPECT_EQ(PageCount(), 1);
+        EXPECT_TRUE(AllTexts(0).empty()) << P;
+    }
+}
+
+TEST_F(PrintEntry, PreviewSizesItsImageToThePage) {
+    UseStandIn(StandInPage(600, 4961, 7016));
+    Shape(10, 200, 100, 24);
+    NameCells();
+    auto* Image = new TImage(Form.get());
+    Image->SetParent(Form.get());
+    Image->SetBounds(0, 0, 210, 50);
+    Image->SetAutoSize(true);
+    Image->SetAlign(alTop);
+    std::vector<int> Events;
+    Grid->OnPrintPageBegin = [&](TCarrelon*, int APage) { Events.push_back(APage); };
+    EXPECT_EQ(Grid->PrintPreview(Image, 2), 10);
+    EXPECT_EQ(Events, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_FALSE(Image->GetAutoSize());
+    EXPECT_TRUE(Image->GetStretch());
+    EXPECT_EQ(Image->GetAlign(), alNone);
+    auto* Meta = dynamic_cast<TMetafile*>(Image->GetPicture()->GetGraphic());
+    ASSERT_NE(Meta, nullptr);
+    EXPECT_EQ(Meta->GetWidth(), 4961);
+    EXPECT_EQ(Meta->GetHeight(), 7016);
+    // 29701 / 21000 of 210, rounded: the page's shape.
+    EXPECT_EQ(Image->GetHeight(), 297);
+    EXPECT_FALSE(Printer()->GetPrinting());
+
+    // Without an image only the count; every page at once draws them over one another.
+    EXPECT_EQ(Grid->PrintPreview(nullptr, 1), 10);
+    EXPECT_EQ(Grid->PrintPreview(Image, -1), 10);
+    EXPECT_EQ(Grid->PrintPreviewRange(0, 0, 1, 1, Image, 1), 1);
+}
+
+TEST_F(PrintEntry, PageEventsCannotPrintAgainOrPullTheGridAway) {
+    Shape(3, 100, 64, 24);
+    NameCells();
+    std::vector<int> Nested;
+    Grid->OnPrintPageBegin = [&](TCarrelon* G, int APage) {
+        Nested.push_back(G->Print());
+        Nested.push_back(G->ContinuePrint(0, 0));
+        // From the second page on the grid shrinks under the running print.
+        if (APage == 2) {
+            G->SetRowCount(45);
+            G->SetColCount(1);
+        }
+    };
+    EXPECT_EQ(Grid->Print(), 2);
+    EXPECT_EQ(Nested, (std::vector<int>{-1, -1, -1, -1}));
+    EXPECT_EQ(TextsOn(1, "0,44").size(), 1u);
+    EXPECT_TRUE(TextsOn(1, "1,44").empty());
+    EXPECT_TRUE(TextsOn(1, "0,45").empty());
+    EXPECT_FALSE(Printer()->GetPrinting());
+    ExpectModelSound();
+}
+
+TEST_F(PrintEntry, FailuresAbortTheJobAndReachTheCaller) {
+    Shape(2, 100, 64, 24);
+    NameCells();
+    TPrinterStandIn Failing = StandInPage(96, 800, 1000);
+    Failing.FailNewPageAt = 2;
+    UseStandIn(Failing);
+    EXPECT_THROW(Grid->Print(), EPrinter);
+    EXPECT_FALSE(Printer()->GetPrinting());
+    EXPECT_EQ(Grid->PrintPage(3), 1);  // no page break: the failing printer still prints
+
+    Failing.FailNewPageAt = 0;
+    Failing.FailBeginDoc = true;
+    UseStandIn(Failing);
+    EXPECT_THROW(Grid->Print(), EPrinter);
+    EXPECT_THROW(Grid->BeginPrint(), EPrinter);
+    EXPECT_FALSE(Printer()->GetPrinting());
+
+    // A handler's exception too; the next print works.
+    UseStandIn(StandInPage(96, 800, 1000));
+    Grid->OnPrintPageBegin = [](TCarrelon*, int APage) {
+        if (APage == 2) throw Exception("stop");
+    };
+    EXPECT_THROW(Grid->BeginPrint(), Exception);
+    EXPECT_FALSE(Printer()->GetPrinting());
+    Grid->OnPrintPageBegin = nullptr;
+    EXPECT_EQ(Grid->Print(), 3);
+}
+
+}  // namespace
+}  // namespace carrelon::test
