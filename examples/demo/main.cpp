@@ -3,7 +3,9 @@
 // numbers whose totals are formulas. Cells edit in place: type over a cell, or press F2 or click
 // the current cell to change it; Escape cancels, Tab or a click elsewhere keeps the edit, Enter
 // starts a new line; "=" starts a formula. With a display it opens a window; without one (or
-// with --offscreen) it renders the grid into demo-output/carrelon-demo.png and says where.
+// with --offscreen) it renders the grid into demo-output/carrelon-demo.png and says where. With
+// --print it also prints the sheet and an order log below it into one PDF document, with header,
+// page footers and repeated heading rows, and draws a print preview of the first page into a PNG.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,8 @@
 #include "grid/CarrelonPrivate.h"
 #include "platform/controls/AppHost.h"
 #include "platform/controls/Forms.h"
+#include "platform/devices/Printer.h"
+#include "platform/graphics/Image.h"
 #include "platform/graphics/Pictures.h"
 
 using namespace carrelon;
@@ -176,16 +180,136 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     G.EnableControls();
 }
 
-bool WantOffscreen(int argc, char** argv) {
+// A second grid for the printout: a long order log whose heading row repeats on every page.
+void BuildOrderLog(TCarrelon& G) {
+    constexpr int kOrders = 160;
+    G.DisableControls();
+    G.SetColCount(5);
+    G.SetRowCount(kOrders + 1);
+    G.SetFixedCols(0);
+    G.SetFixedRows(1);
+    G.SetFixedColor(0x00E8D8C8);
+    const int widths[5] = {70, 90, 150, 80, 90};
+    const char* headings[5] = {"Order", "Date", "Product", "Units", "Amount"};
+    for (int c = 0; c < 5; ++c) {
+        G.GetCols(c)->SetWidth(widths[c]);
+        TCarrelonCell* H = G.GetCells(c, 0);
+        H->SetText(headings[c]);
+        H->GetFont()->SetStyle(TFontStyles{fsBold});
+        H->SetTextAlignment(c >= 3 ? taRightJustify : taLeftJustify);
+    }
+    for (int i = 1; i <= kOrders; ++i) {
+        const Product& p = kData[(i * 7) % kProducts];
+        const int units = 1 + (i * 37) % 23;
+        G.GetCells(0, i)->SetText("A-" + std::to_string(1000 + i));
+        G.GetCells(1, i)->SetText("2026-" + std::to_string(1 + (i - 1) * 12 / kOrders) + "-" +
+                                  std::to_string(1 + (i * 11) % 28));
+        G.GetCells(2, i)->SetText(p.Name);
+        G.GetCells(3, i)->SetValue(Variant(units));
+        G.GetCells(4, i)->SetText(std::to_string(units * 49) + ".00");
+        for (int c = 3; c < 5; ++c)
+            G.GetCells(c, i)->SetTextAlignment(taRightJustify);
+        if (i % 2 == 0)
+            for (int c = 0; c < 5; ++c)
+                G.GetCells(c, i)->SetColor(0x00F0E8E0);
+    }
+    G.EnableControls();
+}
+
+// Every page's footer names its page; set as each page starts.
+void NumberPages(TCarrelon* Sender, int APage) {
+    TStrings* Lines = Sender->GetPrintFooter()->GetLines();
+    Lines->Clear();
+    Lines->Add("Page " + std::to_string(APage));
+}
+
+void SetUpPrinting(TCarrelon& G, const char* Title) {
+    TCarrelonPrintOptions options = G.GetPrintOptions();
+    options.Include(poRepeatFixedRows);
+    options.Include(poFitPageWidth);
+    G.SetPrintOptions(options);
+    TCarrelonPrintMargins* m = G.GetPrintMargins();
+    m->SetLeft(0.06);
+    m->SetRight(0.06);
+    m->SetTop(0.05);
+    m->SetBottom(0.05);
+    TCarrelonPrintHeaderFooter* header = G.GetPrintHeader();
+    header->GetLines()->Add(Title);
+    header->Alignment = taCenter;
+    header->SetDistance(0.02);
+    TFont font;
+    font.SetName("DejaVu Sans");
+    font.SetSize(12);
+    font.SetStyle(TFontStyles{fsBold});
+    header->SetFont(&font);
+    G.GetPrintFooter()->Alignment = taRightJustify;
+    G.GetPrintFooter()->SetDistance(0.01);
+    G.OnPrintPageBegin = NumberPages;
+    G.OnPrintPageContinued = NumberPages;
+}
+
+// Prints the sales sheet and, on the same document below it, the order log; then previews the
+// sheet's first page into a PNG. Says where both went.
+bool PrintDemo(TForm& Form, TCarrelon& Sheet, const std::filesystem::path& Dir) {
+    auto* Log = new TCarrelon(&Form);
+    Log->SetParent(&Form);
+    Log->SetVisible(false);
+    BuildOrderLog(*Log);
+    SetUpPrinting(Sheet, "Carrelon - furniture sales");
+    SetUpPrinting(*Log, "Carrelon - order log");
+
+    const std::filesystem::path pdf = Dir / "carrelon-demo.pdf";
+    Printer()->SetOutputFileName(std::filesystem::absolute(pdf).string());
+    Printer()->SetTitle("Carrelon demo");
+    int pages = -1;
+    try {
+        const int below = Sheet.BeginPrint();
+        // The log goes on a quarter inch (24 screen pixels) below the sheet.
+        pages = below < 0 ? -1 : Log->EndPrint(below + 24, 0);
+    } catch (const Exception& E) {
+        std::fprintf(stderr, "Carrelon demo: printing failed: %s\n", E.Message.c_str());
+        return false;
+    }
+    if (pages < 0) {
+        std::fprintf(stderr, "Carrelon demo: printing was refused\n");
+        return false;
+    }
+    std::printf("Carrelon demo: printed %d pages into %s\n", pages,
+                std::filesystem::absolute(pdf).c_str());
+
+    // The preview: an image on a form of its own, as wide as a screen page; it takes the
+    // page's shape.
+    TForm PreviewForm(nullptr);
+    PreviewForm.SetCaption("Carrelon print preview");
+    auto* Preview = new TImage(&PreviewForm);
+    Preview->SetParent(&PreviewForm);
+    Preview->SetBounds(0, 0, 620, 400);
+    Sheet.PrintPreview(Preview, 1);
+    PreviewForm.SetBounds(0, 0, Preview->GetWidth(), Preview->GetHeight());
+    PreviewForm.Show();
+    const std::filesystem::path png = Dir / "carrelon-print-preview.png";
+    const bool saved = SaveControlImage(&PreviewForm, png.string());
+    PreviewForm.Hide();
+    if (!saved) {
+        std::fprintf(stderr, "Carrelon demo: could not write %s\n", png.c_str());
+        return false;
+    }
+    std::printf("Carrelon demo: drew the print preview of page 1 into %s\n",
+                std::filesystem::absolute(png).c_str());
+    return true;
+}
+
+bool HasArg(int argc, char** argv, const char* Arg) {
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--offscreen") == 0) return true;
-    return !DisplayAvailable();
+        if (std::strcmp(argv[i], Arg) == 0) return true;
+    return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool offscreen = WantOffscreen(argc, argv);
+    const bool offscreen = HasArg(argc, argv, "--offscreen") || !DisplayAvailable();
+    const bool print = HasArg(argc, argv, "--print");
     TApplicationHost Host(argc, argv, offscreen);
 
     auto Form = std::make_unique<TForm>(nullptr);
@@ -199,14 +323,17 @@ int main(int argc, char** argv) {
     BuildSheet(*Grid, Chart.get());
     Form->Show();
 
+    const std::filesystem::path dir = "demo-output";
+    if (offscreen || print) std::filesystem::create_directories(dir);
+    if (print && !PrintDemo(*Form, *Grid, dir)) return 1;
     if (!offscreen) return Host.Run();
-    std::filesystem::create_directories("demo-output");
-    const std::string path = "demo-output/carrelon-demo.png";
-    if (!SaveControlImage(Grid, path)) {
-        std::fprintf(stderr, "Carrelon demo: could not write %s\n", path.c_str());
+
+    const std::filesystem::path png = dir / "carrelon-demo.png";
+    if (!SaveControlImage(Grid, png.string())) {
+        std::fprintf(stderr, "Carrelon demo: could not write %s\n", png.c_str());
         return 1;
     }
     std::printf("Carrelon demo: rendered the grid into %s\n",
-                std::filesystem::absolute(path).c_str());
+                std::filesystem::absolute(png).c_str());
     return 0;
 }
