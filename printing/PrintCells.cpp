@@ -94,15 +94,13 @@ void TCarrelonPrintRun::PrintCell(int ACol, int ARow) {
         Top += GridLineWidth;
         Bottom += GridLineWidth;
     }
-    const int Y0 = TopPx + HeaderPx;
+    const std::int64_t Y0 = static_cast<std::int64_t>(TopPx) + HeaderPx;
     const TRect CellRect{ClampInt(RoundHalfUp(Left * static_cast<long double>(ScaleX)) +
                                   static_cast<std::int64_t>(LeftPx)),
-                         ClampInt(RoundHalfUp(Top * static_cast<long double>(ScaleY)) +
-                                  static_cast<std::int64_t>(Y0)),
+                         ClampInt(RoundHalfUp(Top * static_cast<long double>(ScaleY)) + Y0),
                          ClampInt(RoundHalfUp(Right * static_cast<long double>(ScaleX)) +
                                   static_cast<std::int64_t>(LeftPx)),
-                         ClampInt(RoundHalfUp(Bottom * static_cast<long double>(ScaleY)) +
-                                  static_cast<std::int64_t>(Y0))};
+                         ClampInt(RoundHalfUp(Bottom * static_cast<long double>(ScaleY)) + Y0)};
 
     // Background: white or the grid's colour, the fixed colour, then the cell's own colour
     // where it differs from the one its part of the grid has.
@@ -164,6 +162,8 @@ void TCarrelonPrintRun::PrintCellText(const TCarrelonCell* Cell, int ACol, int A
             T.Top += (T.Bottom - T.Top - H) / 2;
         }
     }
+    // The background is painted already: the text needs none of its own.
+    SetBkMode(C->GetHandle(), TRANSPARENT);
     DrawTextA(C->GetHandle(), Text, T, Flags);
 }
 

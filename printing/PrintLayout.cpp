@@ -154,11 +154,12 @@ void TCarrelonPrintRun::LayoutColumns(bool FitWidth) {
     const std::size_t N = static_cast<std::size_t>(ToCol - FromCol) + 1;
     if (ColWidth.size() != N) {
         ColWidth.resize(N);
-        ColLineWidth.resize(N);
+        ColLineWidth.assign(N, 0);
+        const bool Lines = VertLinesOn();
         for (std::size_t k = 0; k < N; ++k) {
             const int col = FromCol + static_cast<int>(k);
             ColWidth[k] = q->GetColWidths(col);
-            ColLineWidth[k] = q->GetCols(col)->GetGridLineWidth();
+            if (Lines) ColLineWidth[k] = q->GetCols(col)->GetGridLineWidth();
         }
         ColOffset.resize(N);
         ColStart.resize(N);

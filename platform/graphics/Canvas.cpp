@@ -544,6 +544,9 @@ void TCanvas::TextRect(const TRect& Rect, int X, int Y, const AnsiString& Text) 
     QPainter* P = CanvasPainter(*this);
     if (P == nullptr || Rect.IsEmpty()) return;
     if (FBrush->GetStyle() != bsClear) P->fillRect(ToQRect(Rect), BrushOf(*FBrush));
+    // Blanks show nothing: only the fill is drawn (painters that record, like a PDF, would
+    // otherwise keep a clip and a text run for every background).
+    if (Text.find_first_not_of(' ') == AnsiString::npos) return;
     const QFontMetrics M = CanvasFontMetrics(*this);
     P->save();
     P->setClipRect(ToQRect(Rect), Qt::IntersectClip);

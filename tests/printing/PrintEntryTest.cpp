@@ -1,6 +1,7 @@
 // The print entry points: refusals, single pages, previews, failures and page events that
 // print again or change the grid.
 #include <functional>
+#include <limits>
 
 #include "platform/graphics/Image.h"
 #include "tests/support/PrintTestSupport.h"
@@ -98,6 +99,28 @@ TEST_F(PrintEntry, PreviewSizesItsImageToThePage) {
     EXPECT_EQ(Grid->PrintPreview(nullptr, 1), 10);
     EXPECT_EQ(Grid->PrintPreview(Image, -1), 10);
     EXPECT_EQ(Grid->PrintPreviewRange(0, 0, 1, 1, Image, 1), 1);
+
+    // A printer page of no size: the image keeps its height.
+    UseStandIn(StandInPage(96, 0, 0));
+    Image->SetHeight(123);
+    EXPECT_EQ(Grid->PrintPreviewRange(0, 0, 1, 1, Image, 1), 4);
+    EXPECT_EQ(Image->GetHeight(), 123);
+}
+
+TEST_F(PrintEntry, ExtremePositionsNeitherOverflowNorHang) {
+    Shape(2, 3, 64, 24);
+    NameCells();
+    const int Max = std::numeric_limits<int>::max();
+    ASSERT_GE(Grid->BeginPrint(), 0);
+    // Far below the page: the first row is cut off there, the others go on a new page.
+    EXPECT_EQ(Grid->ContinuePrint(Max, 0.99), 48);
+    // Far above it: everything fits, the position as far above.
+    EXPECT_EQ(Grid->ContinuePrint(-Max, 0), 72 - Max);
+    EXPECT_EQ(Grid->EndPrint(0, 0), 2);
+    // Rows and columns too large for any page, in a grid whose sizes sum past 32 bits.
+    Shape(3, 70000, 40000, 40000);
+    EXPECT_EQ(Grid->PrintPage(1), 1);
+    EXPECT_FALSE(Printer()->GetPrinting());
 }
 
 TEST_F(PrintEntry, PageEventsCannotPrintAgainOrPullTheGridAway) {
