@@ -12,9 +12,12 @@ namespace carrelon {
 
 namespace {
 
+// Page coordinates are kept far inside the int range, so that the insets, lines and borders
+// added to a cell's rectangle cannot overflow even for a grid placed far off the page.
+constexpr std::int64_t PageCoordinateLimit = std::int64_t{1} << 28;
+
 int ClampInt(std::int64_t V) {
-    return static_cast<int>(std::clamp<std::int64_t>(V, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
+    return static_cast<int>(std::clamp(V, -PageCoordinateLimit, PageCoordinateLimit));
 }
 
 // R narrowed to a scaled Width placed by Alignment, and to a scaled Height placed by Layout,
