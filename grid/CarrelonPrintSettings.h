@@ -5,14 +5,12 @@
 #include <memory>
 
 #include "grid/CarrelonTypes.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/rtl/Lists.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
 
 namespace carrelon {
-
-class TFont;
-class TStrings;
-class TStringList;
 
 // Margins as fractions of the page; a value is taken only when it is at least 0 and, with the
 // opposite margin, stays below 1.

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "grid/PaintSupport.h"
+#include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/WinGdi.h"
 #include "printing/PrintRun.h"

@@ -1,6 +1,7 @@
 // The paginator's pages: margins, header and footer, the page events, and the outer borders
 // drawn when a page's cells are done.
 #include "platform/devices/Printer.h"
+#include "platform/graphics/DrawText.h"
 #include "platform/graphics/WinGdi.h"
 #include "platform/rtl/Lists.h"
 #include "printing/PrintRun.h"

@@ -1,4 +1,5 @@
 // Header, footer, margins and page events.
+#include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/WinGdi.h"
 #include "tests/support/PrintTestSupport.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/devices/Printer.h"
+#include "platform/rtl/Lists.h"
 #include "tests/support/GridFixture.h"
 
 namespace carrelon::test {
