@@ -3,7 +3,11 @@
 #include <functional>
 #include <limits>
 
+#include "grid/CarrelonInplaceEditor.h"
+#include "platform/controls/Messages.h"
 #include "platform/graphics/Image.h"
+#include "tests/support/CarrelonTestAccess.h"
+#include "tests/support/ControlsTestSupport.h"
 #include "tests/support/PrintTestSupport.h"
 
 namespace carrelon::test {
@@ -171,6 +175,66 @@ TEST_F(PrintEntry, FailuresAbortTheJobAndReachTheCaller) {
     EXPECT_FALSE(Printer()->GetPrinting());
     Grid->OnPrintPageBegin = nullptr;
     EXPECT_EQ(Grid->Print(), 3);
+}
+
+}  // namespace
+}  // namespace carrelon::test
+
+namespace carrelon::test {
+namespace {
+
+// The editor gate: a print first closes an open editor with its commit, and is refused while the
+// application keeps it open.
+class PrintGate : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StandIn = std::make_unique<TStandInPrinterScope>(StandInPage(96, 800, 1000));
+        Grid = Form.Add<TCarrelon>(0, 0, 380, 280);
+        Grid->SetFocus();
+        ProcessPendingEvents();
+    }
+    void EditAndType(const AnsiString& Text) {
+        ASSERT_TRUE(Grid->FocusCell(1, 1) || (Grid->GetCol() == 1 && Grid->GetRow() == 1));
+        PressKey(Grid, VK_F2);
+        ProcessPendingEvents();
+        ASSERT_TRUE(Grid->GetEditorMode());
+        TypeText(TCarrelonTestAccess::Internals(Grid).FInplaceEditor, Text);
+        ProcessPendingEvents();
+    }
+    int Pages() const { return static_cast<int>(Printer()->GetStandInPages().size()); }
+
+    std::unique_ptr<TStandInPrinterScope> StandIn;
+    TTestForm Form;
+    TCarrelon* Grid = nullptr;
+};
+
+TEST_F(PrintGate, OpenEditorIsCommittedOrRefusesThePrint) {
+    Grid->OnCellChanged = [](TCarrelon*, int, int, const AnsiString&, AnsiString&,
+                             bool& AllowExit) { AllowExit = false; };
+    EditAndType("typed");
+    EXPECT_EQ(Grid->Print(), -1);
+    EXPECT_EQ(Grid->PrintPreview(nullptr, 1), -1);
+    EXPECT_EQ(Grid->BeginPrint(), -1);
+    EXPECT_FALSE(Printer()->GetPrinting());
+    EXPECT_EQ(Pages(), 0);
+    EXPECT_TRUE(Grid->GetEditorMode());
+
+    Grid->OnCellChanged = nullptr;
+    EXPECT_EQ(Grid->Print(), 1);
+    EXPECT_FALSE(Grid->GetEditorMode());
+    EXPECT_EQ(Grid->GetCells(1, 1)->GetText(), "typed");
+    bool Printed = false;
+    for (const TCanvasRecord& R : Printer()->GetStandInPages().at(0)->Records)
+        Printed |= R.Op == TCanvasOp::DrawText && R.Text == "typed";
+    EXPECT_TRUE(Printed);
+
+    // With the editor always shown it opens again once the print is done.
+    TCarrelonOptions O = Grid->GetOptions();
+    O.Include(cloAlwaysShowEditor);
+    Grid->SetOptions(O);
+    ProcessPendingEvents();
+    EXPECT_EQ(Grid->PrintPage(1), 1);
+    EXPECT_TRUE(Grid->GetEditorMode());
 }
 
 }  // namespace
