@@ -370,6 +370,7 @@ protected:
     // ==== Overrides of the base grid ============================================================
     void Loaded() override;
     void Paint() override;
+    void ColWidthsChanged() override;
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     bool SelectCell(int ACol, int ARow) override;
     void TimedScroll(TScrollDirections Direction) override;

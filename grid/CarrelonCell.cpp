@@ -89,6 +89,7 @@ TFont* TCarrelonCell::ReadFFont() const {
     return FProperties ? FProperties->FFont.get() : nullptr;
 }
 void TCarrelonCell::WriteFFont(std::shared_ptr<TFont> F) {
+    if (GetGrid() != nullptr) GridPrivate().RowContentChanged(Row);
     if (FProperties && FProperties->FFont && FProperties->FFont != F)
         FProperties->FFont->OnChange = nullptr;  // a font handed out earlier no longer reports here
     if (!F) {
@@ -104,6 +105,7 @@ TPicture* TCarrelonCell::ReadFPicture() const {
     return FProperties ? FProperties->FPicture.get() : nullptr;
 }
 void TCarrelonCell::WriteFPicture(std::unique_ptr<TPicture> P) {
+    if (GetGrid() != nullptr) GridPrivate().RowContentChanged(Row);
     if (!P) {
         if (!FProperties) return;
         FProperties->FPicture.reset();
@@ -149,6 +151,7 @@ TCarrelonCol* TCarrelonCell::ReadFEndCol() const {
     return FProperties ? FProperties->FEndCol : nullptr;
 }
 void TCarrelonCell::WriteFEndCol(TCarrelonCol* C) {
+    if (GetGrid() != nullptr) GridPrivate().MeasuresChanged();
     WriteEntry(&TCarrelonCellProperties::FEndCol, C == Col ? nullptr : C);
 }
 int TCarrelonCell::ReadFEndRow() const {
@@ -156,6 +159,7 @@ int TCarrelonCell::ReadFEndRow() const {
     return FProperties->FEndRow - 1;
 }
 void TCarrelonCell::WriteFEndRow(int EndRow) {
+    if (GetGrid() != nullptr) GridPrivate().MeasuresChanged();
     WriteEntry(&TCarrelonCellProperties::FEndRow, EndRow == Row ? 0 : EndRow + 1);
 }
 TColor TCarrelonCell::ReadFColor() const {
@@ -177,27 +181,29 @@ void TCarrelonCell::WriteFSelectedFontColor(TColor V) {
     WriteEntry(&TCarrelonCellProperties::FSelectedFontColor, TCellOwnColor::Of(V));
 }
 
-#define CARRELON_RAW_SMALL(Type, Name)                      \
-    Type TCarrelonCell::ReadF##Name() const {               \
-        return FProperties ? FProperties->F##Name : Type{}; \
-    }                                                       \
-    void TCarrelonCell::WriteF##Name(Type V) {              \
-        WriteEntry(&TCarrelonCellProperties::F##Name, V);   \
+// Entries marked Measured change the height the cell needs: the row forgets what fitting knew.
+#define CARRELON_RAW_SMALL(Type, Name, Measured)                                    \
+    Type TCarrelonCell::ReadF##Name() const {                                       \
+        return FProperties ? FProperties->F##Name : Type{};                         \
+    }                                                                               \
+    void TCarrelonCell::WriteF##Name(Type V) {                                      \
+        WriteEntry(&TCarrelonCellProperties::F##Name, V);                           \
+        if (Measured && GetGrid() != nullptr) GridPrivate().RowContentChanged(Row); \
     }
-CARRELON_RAW_SMALL(TCellOwnLength, MaxLength)
-CARRELON_RAW_SMALL(TCellTriState, ReadOnly)
-CARRELON_RAW_SMALL(TCellTriState, WordWrap)
-CARRELON_RAW_SMALL(TCellTriState, CheckBox)
-CARRELON_RAW_SMALL(TCellTriState, CheckBoxChecked)
-CARRELON_RAW_SMALL(TCellTriState, Button)
-CARRELON_RAW_SMALL(TCellOwnEnum<TAlignment>, CheckBoxAlignment)
-CARRELON_RAW_SMALL(TCellOwnEnum<TAlignment>, TextAlignment)
-CARRELON_RAW_SMALL(TCellOwnEnum<TAlignment>, GraphicAlignment)
-CARRELON_RAW_SMALL(TCellOwnEnum<TTextLayout>, TextLayout)
-CARRELON_RAW_SMALL(TCellOwnEnum<TTextLayout>, GraphicLayout)
-CARRELON_RAW_SMALL(bool, FontUsed)
-CARRELON_RAW_SMALL(bool, ButtonPushed)
-CARRELON_RAW_SMALL(bool, Error)
+CARRELON_RAW_SMALL(TCellOwnLength, MaxLength, false)
+CARRELON_RAW_SMALL(TCellTriState, ReadOnly, false)
+CARRELON_RAW_SMALL(TCellTriState, WordWrap, true)
+CARRELON_RAW_SMALL(TCellTriState, CheckBox, false)
+CARRELON_RAW_SMALL(TCellTriState, CheckBoxChecked, false)
+CARRELON_RAW_SMALL(TCellTriState, Button, true)
+CARRELON_RAW_SMALL(TCellOwnEnum<TAlignment>, CheckBoxAlignment, false)
+CARRELON_RAW_SMALL(TCellOwnEnum<TAlignment>, TextAlignment, false)
+CARRELON_RAW_SMALL(TCellOwnEnum<TAlignment>, GraphicAlignment, false)
+CARRELON_RAW_SMALL(TCellOwnEnum<TTextLayout>, TextLayout, true)
+CARRELON_RAW_SMALL(TCellOwnEnum<TTextLayout>, GraphicLayout, true)
+CARRELON_RAW_SMALL(bool, FontUsed, false)
+CARRELON_RAW_SMALL(bool, ButtonPushed, false)
+CARRELON_RAW_SMALL(bool, Error, false)
 #undef CARRELON_RAW_SMALL
 
 // ---- extents ------------------------------------------------------------------------------
@@ -294,8 +300,14 @@ void TCarrelonCell::Invalidate() {
 
 void TCarrelonCell::Remeasure() {
     TCarrelonPrivate& P = GridPrivate();
+    if (P.FUpdateCount != 0) P.RowContentChanged(Row);
     if (P.FUpdateCount != 0 || !GetVisible()) return;
-    if (!P.ResizeRow(Row)) Invalidate();
+    if (!P.ResizeRowForCell(this)) Invalidate();
+}
+
+void TCarrelonCell::StoreValue(const Variant& V) {
+    FValue.Assign(V);
+    GridPrivate().RowContentChanged(Row);
 }
 
 // ---- value, text, formula -----------------------------------------------------------------
@@ -328,7 +340,10 @@ void TCarrelonCell::SetText(const AnsiString& S) {
             if (Old != New) G->OnCellTextChanged(G, GetStartCol(), Row, Old, New);
         }
         TCarrelonPrivate& P = GridPrivate();
-        if (P.FUpdateCount == 0 && !P.ResizeRow(Row)) Invalidate();
+        if (P.FUpdateCount != 0)
+            P.RowContentChanged(Row);
+        else if (!P.ResizeRowForCell(this))
+            Invalidate();
     }
     if (G->GetSpreadsheetEnabled()) G->Recalculate(this);
 }
@@ -603,6 +618,7 @@ std::shared_ptr<TFont> TCarrelonCell::GetFont() {
 void TCarrelonCell::FontChanged() {
     WriteFFontUsed(true);
     TCarrelonPrivate& P = GridPrivate();
+    P.RowContentChanged(Row);
     if (P.FUpdateCount == 0 && !P.ResizeRow(Row)) Invalidate();
 }
 

@@ -148,7 +148,7 @@ private:
     static long long LiveCount();
 
     // Stores V as the value without any of SetValue's reactions (for recalculation, loads).
-    void StoreValue(const Variant& V) { FValue.Assign(V); }
+    void StoreValue(const Variant& V);
     bool ValueIsUnassigned() const { return FValue.IsUnassigned(); }
 
     // The row height the cell's content needs: its text in its columns' width, its picture

@@ -136,6 +136,7 @@ void TCarrelonCol::SetGridLineWidth(int W) {
     // 255 is the stored "inherit" marker, so own widths are 0..254.
     if (W < 0 || W > 254 || W == GetGridLineWidth()) return;
     if (FWidth - 2 * FGrid->GetBorderForText() < W) return;
+    GridPrivate().MeasuresChanged();
     FGridLineWidth = static_cast<Byte>(W);
     Invalidate();
 }
@@ -206,6 +207,7 @@ void TCarrelonCol::DoSetGraphicAlignment(bool Fixed, TAlignment Value) {
 }
 
 void TCarrelonCol::DoSetTextGraphicLayout(bool Text, bool Fixed, TTextLayout Value) {
+    GridPrivate().MeasuresChanged();
     const TCarrelonOptions O = FGrid->GetOptions();
     const bool MayRemeasure =
         FVisible && GridPrivate().FUpdateCount == 0 &&
@@ -231,6 +233,7 @@ void TCarrelonCol::DoSetTextGraphicLayout(bool Text, bool Fixed, TTextLayout Val
 }
 
 void TCarrelonCol::DoSetWordWrap(bool Fixed, bool Value) {
+    GridPrivate().MeasuresChanged();
     FAttr[Fixed].WordWrap = Value;
     bool Differed = false;
     ForEachTwinCell(Fixed, [&](TCarrelonCell* c, int) {
@@ -254,6 +257,7 @@ void TCarrelonCol::DoSetReadOnly(bool Fixed, bool Value) {
 }
 
 void TCarrelonCol::DoSetButtonCheckbox(bool Button, bool Fixed, bool Value) {
+    GridPrivate().MeasuresChanged();
     Attributes& A = FAttr[Fixed];
     (Button ? A.Button : A.CheckBox) = Value;
     if (Value) (Button ? A.CheckBox : A.Button) = false;
@@ -330,6 +334,7 @@ TFont* TCarrelonCol::GetFixedFont() {
 }
 
 void TCarrelonCol::DoSetFont(bool Fixed, const TFont* F) {
+    GridPrivate().MeasuresChanged();
     Attributes& A = FAttr[Fixed];
     A.FontSet = true;
     const bool Locked = GridPrivate().TryDisableControls();
@@ -352,6 +357,7 @@ void TCarrelonCol::DoSetFont(bool Fixed, const TFont* F) {
 }
 
 void TCarrelonCol::DoFontChanged(bool Fixed) {
+    GridPrivate().MeasuresChanged();
     Attributes& A = FAttr[Fixed];
     A.FontSet = true;
     TFont* Font = A.Font.get();

@@ -469,9 +469,7 @@ void TCarrelon::SetRowHeights(int Index, int H) {
     if (H == GetRowHeights(Index)) return;
     TCustomGrid::SetRowHeights(Index, H);
     const int D = GetDefaultRowHeight();
-    if (H != D || d->ReadFRowHeights() == nullptr) return;
-    for (int h : *d->ReadFRowHeights())
-        if (h != D) return;
+    if (H != D || d->ReadFRowHeights() == nullptr || !RowAxis().AllDefault()) return;
     // Every row is back at the default: setting the default again drops the per-row array.
     d->FMuteRowHeightsChanged = true;
     ++d->FUpdateCount;

@@ -40,6 +40,7 @@ void TCarrelonPrivate::CreateRunTimeParts() {
 // ---- selection ----------------------------------------------------------------------------
 
 void TCarrelonPrivate::CellFreed(TCarrelonCell* Cell) {
+    MeasuresChanged();
     FormulaCellFreed(Cell);
     if (FSelectedCells && !FSelectedCells->List().Empty()) FSelectedCells->CellFreed(Cell);
     if (FHintCell == Cell) FHintCell = nullptr;

@@ -262,6 +262,10 @@ public:
     struct TRowFitScratch;
     // Fits the row to its contents when the options ask for it; true when its height changed.
     bool ResizeRow(int ARow);
+    // ResizeRow of the cell's row after a change confined to that cell (its text, value or own
+    // attributes): the same result, measuring only that cell when the row's tallest content is
+    // known.
+    bool ResizeRowForCell(TCarrelonCell* Cell);
     bool DoResizeRow(int ARow, bool Increase, bool Decrease, int EditorHeight);
     // Fits every row (each vertical-merge chain once); true when a height changed.
     bool FitAllRows(bool Increase, bool Decrease);
@@ -276,6 +280,39 @@ public:
     // The size a sizing drag gives at its current position.
     int CalcSizedColWidth() const;
     int CalcSizedRowHeight() const;
+    // What fitting learnt of a row whose cells each lie within it: the need of its tallest
+    // cells, how many cells at least have that need (0: nothing known), and the column of the
+    // tallest cell while exactly one is known to be that tall (else -1). Valid while Epoch
+    // equals FMeasureEpoch.
+    struct TRowNeed {
+        int Need = 0;
+        int Count = 0;
+        int MaxCol = -1;
+        std::uint32_t Epoch = 0;
+    };
+    // The grid-wide inputs of measuring that the grid's own setters change.
+    struct TMeasureInputs {
+        int DefaultRowHeight = 0, GridLineWidth = 0, BorderForText = 0;
+        int FixedRows = 0, FixedCols = 0;
+        std::uint64_t Options = 0;
+        std::intptr_t Font = 0;
+        std::uint64_t Store = 0;  // the column store's changes
+        bool WordWrap = false;
+        bool operator==(const TMeasureInputs&) const = default;
+    };
+    // Everything measured so far may be stale: column widths, fonts, wrapping, merges or the
+    // rows' cells changed. Code that moves cells between rows (sort) calls it too.
+    void MeasuresChanged() { ++FMeasureEpoch; }
+    // One cell of the row changed in a way its next fit will not be told of.
+    void RowContentChanged(int ARow) {
+        if (ARow >= 0 && ARow < static_cast<int>(FRowNeeds.size())) FRowNeeds[ARow].Count = 0;
+    }
+    TRowNeed* KnownRowNeed(int ARow);
+    void RememberRowNeed(int ARow, int Need, int Count, int MaxCol);
+    bool ApplyRowNeed(int ARow, int NewHeight, bool Increase, bool Decrease);
+    std::vector<TRowNeed> FRowNeeds;
+    std::uint32_t FMeasureEpoch = 1;
+    TMeasureInputs FMeasureInputs;
     // The direction of the last height change made by row fitting.
     bool FRowShrinking = false;
     // While set, the base grid's row-heights notification is not acted on.

@@ -44,10 +44,12 @@ void TCarrelonColumnStore::RebuildIndexes() const {
 // ---- cells and columns --------------------------------------------------------------------
 
 TCarrelonCell* TCarrelonColumnStore::NewCell(TCarrelonCol* Col, int Row) {
+    ++FChanges;
     return new TCarrelonCell(Col, Row);
 }
 
 void TCarrelonColumnStore::FreeCell(TCarrelonCell* Cell) {
+    ++FChanges;
     delete Cell;
 }
 
@@ -166,6 +168,7 @@ void TCarrelonColumnStore::ShrinkRows(int First) {
 }
 
 void TCarrelonColumnStore::DeleteRow(int ARow) {
+    ++FChanges;
     // First sweep: a cell met at its end column loses the row (freed when it had only that
     // row); then the slot goes.
     for (TCarrelonCol* C : FAbsoluteCols) {
@@ -272,6 +275,7 @@ void TCarrelonColumnStore::Move(int From, int To) {
 // ---- merging ------------------------------------------------------------------------------
 
 TCarrelonCell* TCarrelonColumnStore::CoverRectangle(int A0, int R0, int A1, int R1) {
+    ++FChanges;
     TCarrelonCell* Kept = FAbsoluteCols[A0]->CellList()[R0];
     std::unordered_set<TCarrelonCell*> Covered;
     for (int a = A0; a <= A1; ++a)

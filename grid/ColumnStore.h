@@ -10,6 +10,7 @@
 // a list.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace carrelon {
@@ -38,7 +39,13 @@ public:
     void Reindex() const {
         if (FDirty) RebuildIndexes();
     }
-    void MarkMoved() { FDirty = true; }
+    void MarkMoved() {
+        FDirty = true;
+        ++FChanges;
+    }
+    // Counts the changes of lists and slots, so that what was measured of rows can be known
+    // stale.
+    std::uint64_t Changes() const { return FChanges; }
 
     // ==== Cells ================================================================================
     TCarrelonCell* NewCell(TCarrelonCol* Col, int Row);
@@ -87,6 +94,7 @@ private:
     void TruncateRows(std::size_t Columns, int Rows);
 
     TCarrelon* FGrid;  // the owner
+    std::uint64_t FChanges = 0;
     std::vector<TCarrelonCol*> FCols;
     std::vector<TCarrelonCol*> FAbsoluteCols;
     std::vector<TCarrelonCol*> FHiddenCols;

@@ -222,7 +222,7 @@ bool TCarrelonPrivate::AnalyzeExpression(TCarrelonCell* Cell) {
         Cell->StoreValue(old);
         const AnsiString oldText = Cell->GetText();
         Cell->StoreValue(now);
-        if (Cell->GetText() != oldText && !ResizeRow(Cell->Row)) Cell->Invalidate();
+        if (Cell->GetText() != oldText && !ResizeRowForCell(Cell)) Cell->Invalidate();
     }
     return changed;
 }

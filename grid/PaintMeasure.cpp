@@ -5,7 +5,6 @@
 
 #include "grid/CarrelonInplaceEditor.h"
 #include "grid/CarrelonPrivate.h"
-#include "grid/PaintSupport.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
 
@@ -27,12 +26,10 @@ int TCarrelonPrivate::MeasureCellText(const TCarrelonCell* Cell, AnsiString Text
     width -= 2 * static_cast<int>(FBorderForText);
     if (endCol >= 0) width -= VertLineWidth(Cell->GetFixed(), FCols[endCol]);
     width = std::clamp<std::int64_t>(width, 0, INT32_MAX);
-    TCanvas* C = q->GetCanvas();
-    paint::SelectCellFont(C, Cell->CalcFont());
     unsigned flags = DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX;
     if (Cell->GetWordWrap()) flags |= DT_WORDBREAK | DT_EDITCONTROL;
-    TRect R = Rect(0, 0, static_cast<int>(width), 0);
-    const int h = DrawTextA(C->GetHandle(), Text, R, flags);
+    const int h = MeasureTextHeight(q->GetCanvas()->GetHandle(), *Cell->CalcFont(), Text,
+                                    static_cast<int>(width), flags);
     return h + 2 * static_cast<int>(FBorderForText);
 }
 

@@ -8,6 +8,7 @@
 
 #include "grid/CarrelonPrivate.h"
 #include "grid/ScopeExit.h"
+#include "platform/graphics/Graphics.h"
 
 namespace carrelon {
 
@@ -53,16 +54,34 @@ bool TCarrelonPrivate::FitRowRange(int First, int Last, bool Increase, bool Decr
     S.Need.assign(static_cast<std::size_t>(N), 0);
     S.Spans.clear();
 
-    // Needs of the cells within one row, each cell measured once.
+    // Needs of the cells within one row, each cell measured once. For a row on its own, how
+    // many cells are that tall and which one is remembered, so that a later edit of one cell
+    // measures only that cell.
+    bool Remember = First == Last && EditorHeight == -1 && !FEditorShowing;
+    int Count = 0, MaxCol = -1;
     for (int r = First; r <= Last; ++r) {
         int& Need = S.Need[static_cast<std::size_t>(r - First)];
         for (int c = 0; c < Cols; ++c) {
             TCarrelonCell* Cell = q->GetCells(c, r);
             if (Cell->Row != r || Cell->GetEndRow() != r || Cell->GetStartCol() != c) continue;
-            const int h = Cell->GetButton() ? q->GetRowHeights(r) : Cell->CalcHeight(EditorHeight);
-            Need = std::max(Need, h);
+            int h;
+            if (Cell->GetButton()) {
+                // A button's need is the row's height: it moves with the row.
+                h = q->GetRowHeights(r);
+                Remember = false;
+            } else {
+                h = Cell->CalcHeight(EditorHeight);
+            }
+            if (h > Need) {
+                Need = h;
+                Count = 1;
+                MaxCol = c;
+            } else if (h == Need) {
+                ++Count;
+            }
         }
     }
+    if (Remember) RememberRowNeed(First, S.Need[0], Count, Count == 1 ? MaxCol : -1);
 
     // Cells spanning several rows, columns left to right and cells top to bottom.
     for (int c = 0; c < Cols; ++c) {
@@ -116,18 +135,49 @@ bool TCarrelonPrivate::FitRowRange(int First, int Last, bool Increase, bool Decr
     }
 
     bool Changed = false;
-    for (int r = First; r <= Last; ++r) {
-        int NewHeight = S.Need[static_cast<std::size_t>(r - First)];
-        const int Current = q->GetRowHeights(r);
-        if (!((Increase && Current < NewHeight) || (Decrease && Current > NewHeight))) continue;
-        bool CanResize = true;
-        if (q->OnResizeRow) q->OnResizeRow(q, r, NewHeight, CanResize);
-        if (!CanResize || NewHeight == q->GetRowHeights(r)) continue;
-        FRowShrinking = NewHeight < q->GetRowHeights(r);
-        q->SetRowHeights(r, NewHeight);
-        Changed = true;
-    }
+    for (int r = First; r <= Last; ++r)
+        if (ApplyRowNeed(r, S.Need[static_cast<std::size_t>(r - First)], Increase, Decrease))
+            Changed = true;
     return Changed;
+}
+
+bool TCarrelonPrivate::ApplyRowNeed(int ARow, int NewHeight, bool Increase, bool Decrease) {
+    const int Current = q->GetRowHeights(ARow);
+    if (!((Increase && Current < NewHeight) || (Decrease && Current > NewHeight))) return false;
+    bool CanResize = true;
+    if (q->OnResizeRow) q->OnResizeRow(q, ARow, NewHeight, CanResize);
+    if (!CanResize || NewHeight == q->GetRowHeights(ARow)) return false;
+    FRowShrinking = NewHeight < q->GetRowHeights(ARow);
+    q->SetRowHeights(ARow, NewHeight);
+    return true;
+}
+
+TCarrelonPrivate::TRowNeed* TCarrelonPrivate::KnownRowNeed(int ARow) {
+    // The grid's own setters leave their mark here: anything they changed makes every row
+    // measure again.
+    const TMeasureInputs Now{q->GetDefaultRowHeight(),
+                             q->GetGridLineWidth(),
+                             FBorderForText,
+                             FOwnFixedRows,
+                             FAbsoluteFixedCols,
+                             FCarrelonOptions.ToInt(),
+                             q->GetFont()->GetHandle(),
+                             FStore.Changes(),
+                             FWordWrap};
+    if (!(Now == FMeasureInputs)) {
+        FMeasureInputs = Now;
+        MeasuresChanged();
+    }
+    if (ARow < 0 || ARow >= static_cast<int>(FRowNeeds.size())) return nullptr;
+    TRowNeed& K = FRowNeeds[static_cast<std::size_t>(ARow)];
+    return K.Epoch == FMeasureEpoch && K.Count > 0 ? &K : nullptr;
+}
+
+void TCarrelonPrivate::RememberRowNeed(int ARow, int Need, int Count, int MaxCol) {
+    KnownRowNeed(-1);  // brings the epoch up to date with the grid's settings
+    if (ARow >= static_cast<int>(FRowNeeds.size()))
+        FRowNeeds.resize(static_cast<std::size_t>(std::max(ARow + 1, q->GetRowCount())));
+    FRowNeeds[static_cast<std::size_t>(ARow)] = {Need, Count, MaxCol, FMeasureEpoch};
 }
 
 bool TCarrelonPrivate::DoResizeRow(int ARow, bool Increase, bool Decrease, int EditorHeight) {
@@ -147,6 +197,38 @@ bool TCarrelonPrivate::FitAllRows(bool Increase, bool Decrease) {
         r = std::max(Last, r) + 1;
     }
     return Changed;
+}
+
+void TCarrelon::ColWidthsChanged() {
+    if (d) d->MeasuresChanged();
+    TCustomGrid::ColWidthsChanged();
+}
+
+bool TCarrelonPrivate::ResizeRowForCell(TCarrelonCell* Cell) {
+    const bool Inc = FCarrelonOptions.Contains(cloAutoIncreaseRowHeights);
+    const bool Dec = FCarrelonOptions.Contains(cloAutoDecreaseRowHeights);
+    if (!Inc && !Dec) return false;
+    const int r = Cell->Row;
+    TRowNeed* Known =
+        FEditorShowing || Cell->GetEndRow() != r || Cell->GetButton() ? nullptr : KnownRowNeed(r);
+    if (Known == nullptr) return DoResizeRow(r, Inc, Dec, -1);
+    // The known count is a lower bound: a cell that stops being among the tallest takes one
+    // off; the row is measured again only when the tallest cell may have become lower.
+    const int Col = Cell->GetStartCol();
+    if (Col >= 0) {  // a cell whose columns are all hidden takes no part
+        const int h = Cell->CalcHeight(-1);
+        TRowNeed& K = *Known;
+        if (h > K.Need) {
+            K = {h, 1, Col, K.Epoch};
+        } else if (h == K.Need) {
+            if (K.Count == 1 && K.MaxCol >= 0 && K.MaxCol != Col) K = {h, 2, -1, K.Epoch};
+        } else if (K.Count >= 2) {
+            K = {K.Need, K.Count - 1, -1, K.Epoch};
+        } else if (K.MaxCol < 0 || K.MaxCol == Col) {
+            return DoResizeRow(r, Inc, Dec, -1);
+        }
+    }
+    return ApplyRowNeed(r, Known->Need, Inc, Dec);
 }
 
 bool TCarrelonPrivate::ResizeRow(int ARow) {

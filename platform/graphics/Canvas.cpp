@@ -230,19 +230,18 @@ QPainter* CanvasPainter(TCanvas& Canvas) {
     return P;
 }
 
-QFontMetrics CanvasFontMetrics(const TCanvas& Canvas) {
-    TCanvasPrivate& D = *Canvas.Private();
-    const std::intptr_t Handle = Canvas.GetFont()->GetHandle();
-    if (Handle != D.FontHandle) {
-        D.QtFont = ToQFont(*Canvas.GetFont());
-        D.FontHandle = Handle;
-    }
+QPaintDevice* CanvasMetricsDevice(const TCanvas& Canvas) {
+    const TCanvasPrivate& D = *Canvas.Private();
     if (D.Target.Painter != nullptr && D.Target.Painter->device() != nullptr)
-        return QFontMetrics(D.QtFont, D.Target.Painter->device());
-    if (D.Target.Device != nullptr) return QFontMetrics(D.QtFont, D.Target.Device);
-    if (D.Target.MetricsDevice != nullptr) return QFontMetrics(D.QtFont, D.Target.MetricsDevice);
+        return D.Target.Painter->device();
+    if (D.Target.Device != nullptr) return D.Target.Device;
+    if (D.Target.MetricsDevice != nullptr) return D.Target.MetricsDevice;
     static QImage Measuring(1, 1, QImage::Format_ARGB32_Premultiplied);
-    return QFontMetrics(D.QtFont, &Measuring);
+    return &Measuring;
+}
+
+QFontMetrics CanvasFontMetrics(const TCanvas& Canvas) {
+    return QFontMetrics(CanvasQFont(Canvas), CanvasMetricsDevice(Canvas));
 }
 
 const QFont& CanvasQFont(const TCanvas& Canvas) {

@@ -64,6 +64,8 @@ QFont ToQFont(const TFont& Font);
 const QFont& CanvasQFont(const TCanvas& Canvas);
 // Metrics of Font as the canvas measures and draws it.
 QFontMetrics CanvasFontMetrics(const TCanvas& Canvas);
+// The device the canvas measures text on.
+QPaintDevice* CanvasMetricsDevice(const TCanvas& Canvas);
 QColor ToQColor(TColor Color);
 TColor FromQColor(const QColor& Color);
 inline QRect ToQRect(const TRect& R) {

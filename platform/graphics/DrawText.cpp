@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/graphics/CanvasQt.h"
+#include "platform/graphics/LineBreaking.h"
 
 namespace carrelon {
 
@@ -43,111 +44,6 @@ QString ExpandTabs(const QString& S) {
     return Out;
 }
 
-struct Range {
-    qsizetype Begin = 0;
-    qsizetype End = 0;
-};
-
-class LineBreaker {
-public:
-    LineBreaker(const QString& Text, const QFontMetrics& Metrics, int Width, bool EditControl)
-        : S(Text), M(Metrics), W(Width), Edit(EditControl) {}
-
-    qsizetype Next(qsizetype i, qsizetype E) const {
-        return (S[i].isHighSurrogate() && i + 1 < E && S[i + 1].isLowSurrogate()) ? i + 2 : i + 1;
-    }
-
-    int WidthOf(qsizetype B, qsizetype E) const { return M.horizontalAdvance(S.mid(B, E - B)); }
-
-    // The paragraph [B, E) broken into lines at spaces.
-    void Wrap(qsizetype B, qsizetype E, std::vector<Range>& Out) {
-        qsizetype LS = -1, LE = -1;
-        qsizetype i = B;
-        while (i < E) {
-            const qsizetype SpaceStart = i;
-            while (i < E && S[i] == u' ')
-                ++i;
-            const qsizetype WordStart = i;
-            while (i < E && S[i] != u' ')
-                ++i;
-            const qsizetype WordEnd = i;
-            if (WordStart == WordEnd) {  // spaces at the end of the paragraph
-                if (LS < 0) {
-                    LS = SpaceStart;
-                    LE = WordEnd;
-                }
-                break;
-            }
-            if (LS < 0) {
-                // Leading spaces of the paragraph stay; spaces at a break are dropped.
-                Place(SpaceStart == B ? B : WordStart, WordEnd, Out, LS, LE);
-            } else if (WidthOf(LS, WordEnd) <= W) {
-                LE = WordEnd;
-            } else {
-                Out.push_back({LS, LE});
-                Place(WordStart, WordEnd, Out, LS, LE);
-            }
-        }
-        if (LS < 0)
-            Out.push_back({B, B});
-        else
-            Out.push_back({LS, LE});
-    }
-
-    // The end of the longest piece from B (at least one character) that fits the width. Gallops
-    // forward, then bisects, so breaking a long word costs about its length times a logarithm.
-    qsizetype Fit(qsizetype B, qsizetype E) const {
-        auto Advance = [&](qsizetype i, qsizetype N) {
-            while (N-- > 0 && i < E)
-                i = Next(i, E);
-            return i;
-        };
-        qsizetype Good = Advance(B, 1);
-        qsizetype Bad = E;
-        for (qsizetype Step = 1; Good < E; Step *= 2) {
-            const qsizetype Probe = Advance(Good, Step);
-            if (WidthOf(B, Probe) > W) {
-                Bad = Probe;
-                break;
-            }
-            Good = Probe;
-        }
-        if (Good >= E) return E;
-        std::vector<qsizetype> Ends{Good};
-        for (qsizetype i = Good; i < Bad;) {
-            i = Next(i, Bad);
-            Ends.push_back(i);
-        }
-        std::size_t Lo = 0, Hi = Ends.size() - 1;  // Ends[Lo] fits, Ends.back() does not
-        while (Lo + 1 < Hi) {
-            const std::size_t Mid = (Lo + Hi) / 2;
-            if (WidthOf(B, Ends[Mid]) <= W)
-                Lo = Mid;
-            else
-                Hi = Mid;
-        }
-        return Ends[Lo];
-    }
-
-private:
-    // Starts a line with [B, E); an edit control breaks a word too wide for a line.
-    void Place(qsizetype B, qsizetype E, std::vector<Range>& Out, qsizetype& LS, qsizetype& LE) {
-        while (Edit && B < E) {
-            const qsizetype K = Fit(B, E);
-            if (K >= E) break;
-            Out.push_back({B, K});
-            B = K;
-        }
-        LS = B;
-        LE = E;
-    }
-
-    const QString& S;
-    const QFontMetrics& M;
-    int W;
-    bool Edit;
-};
-
 // The longest start of Line that fits Width together with "..." (possibly none of it).
 QString WithEllipsis(const QString& Line, const QFontMetrics& M, int Width) {
     std::vector<qsizetype> Ends{0};
@@ -179,13 +75,17 @@ TDrawTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, un
     if (!(Format & DT_NOPREFIX)) S = RemovePrefixes(S);
     if (Format & DT_EXPANDTABS) S = ExpandTabs(S);
 
-    std::vector<Range> Lines;
+    std::vector<TLineRange> Lines;
     if (Format & DT_SINGLELINE) {
         S.remove(u'\r');
         S.remove(u'\n');
         Lines.push_back({0, S.size()});
     } else {
-        LineBreaker Breaker(S, M, Width, (Format & DT_EDITCONTROL) != 0);
+        const auto WidthOf = [&](qsizetype B, qsizetype E) {
+            return M.horizontalAdvance(S.mid(B, E - B));
+        };
+        TLineBreaker Breaker(reinterpret_cast<const char16_t*>(S.utf16()), WidthOf, Width,
+                             (Format & DT_EDITCONTROL) != 0);
         qsizetype B = 0;
         while (B < S.size()) {
             qsizetype E = B;
@@ -223,7 +123,7 @@ TDrawTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, un
             Y = Rect.Bottom - L.LineHeight;
     }
     int MaxWidth = 0;
-    for (const Range& R : Lines) {
+    for (const TLineRange& R : Lines) {
         QString Line = S.mid(R.Begin, R.End - R.Begin);
         int LineWidth = M.horizontalAdvance(Line);
         bool Ellipsized = false;

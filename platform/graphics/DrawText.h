@@ -77,3 +77,16 @@ inline int DrawText(HDC DC, char* Text, int Count, TRect* Rect, unsigned Format)
 }
 
 }  // namespace carrelon
+
+namespace carrelon {
+
+// The height DrawTextA reports with DT_CALCRECT for Text in a rectangle Width pixels wide, as if
+// Font were selected into DC. Line breaks are counted and an unwrapped line is one line high,
+// without laying the text out; a wrapped paragraph of plain ASCII is one line when a safe bound
+// of its width fits. Everything else is laid out as DrawTextA does (Font is then selected).
+// Per-font metrics are made once and kept. Format may hold DT_WORDBREAK, DT_EDITCONTROL,
+// DT_NOPREFIX and DT_NOCLIP; other flags always take the full layout.
+int MeasureTextHeight(HDC DC, const TFont& Font, const AnsiString& Text, int Width,
+                      unsigned Format);
+
+}  // namespace carrelon

@@ -73,12 +73,14 @@ void TFont::Assign(const TPersistent* Source) {
     FStyle = F->FStyle;
     FCharset = F->FCharset;
     FPitch = F->FPitch;
+    FHandle = 0;
     Changed();
 }
 
 void TFont::SetName(const AnsiString& Value) {
     if (FName == Value) return;
     FName = Value;
+    FHandle = 0;
     Changed();
 }
 
@@ -93,6 +95,7 @@ void TFont::SetSize(int Value) {
 void TFont::SetHeight(int Value) {
     if (FHeight == Value) return;
     FHeight = Value;
+    FHandle = 0;
     Changed();
 }
 
@@ -105,18 +108,21 @@ void TFont::SetColor(TColor Value) {
 void TFont::SetStyle(TFontStyles Value) {
     if (FStyle == Value) return;
     FStyle = Value;
+    FHandle = 0;
     Changed();
 }
 
 void TFont::SetCharset(TFontCharset Value) {
     if (FCharset == Value) return;
     FCharset = Value;
+    FHandle = 0;
     Changed();
 }
 
 void TFont::SetPitch(TFontPitch Value) {
     if (FPitch == Value) return;
     FPitch = Value;
+    FHandle = 0;
     Changed();
 }
 
@@ -125,18 +131,20 @@ void TFont::SetPixelsPerInch(int Value) {
     const int Size = GetSize();
     FPixelsPerInch = Value;
     FHeight = -MulDiv(Size, FPixelsPerInch, 72);
+    FHandle = 0;
     Changed();
 }
 
 std::intptr_t TFont::GetHandle() const {
+    if (FHandle != 0) return FHandle;
     using Key = std::tuple<AnsiString, int, std::uint64_t, int, int>;
     static std::map<Key, std::intptr_t> Handles;
     const Key K{FName, FHeight, FStyle.ToInt(), FCharset, FPitch};
     const auto It = Handles.find(K);
-    if (It != Handles.end()) return It->second;
+    if (It != Handles.end()) return FHandle = It->second;
     const auto H = static_cast<std::intptr_t>(Handles.size() + 1);
     Handles.emplace(K, H);
-    return H;
+    return FHandle = H;
 }
 
 QFont ToQFont(const TFont& Font) {

@@ -108,6 +108,7 @@ private:
     TFontCharset FCharset = DEFAULT_CHARSET;
     TFontPitch FPitch = fpDefault;
     int FPixelsPerInch = ScreenPixelsPerInch;
+    mutable std::intptr_t FHandle = 0;  // GetHandle's answer until an attribute changes
 };
 
 class TBrush : public TGraphicsObject {

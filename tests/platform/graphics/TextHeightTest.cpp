@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/graphics/DrawText.h"
+
+using namespace carrelon;
+
+namespace {
+
+// The height DrawTextA reports with the font selected into the canvas.
+int LaidOutHeight(TCanvas& C, const TFont& F, const AnsiString& Text, int Width, unsigned Format) {
+    C.GetFont()->Assign(&F);
+    TRect R = Rect(0, 0, Width, 0);
+    return DrawTextA(&C, Text, R, Format | DT_CALCRECT);
+}
+
+AnsiString RandomText(std::mt19937& Rng) {
+    // Short words, spaces and every kind of line break, sometimes a non-ASCII letter or a tab.
+    static const char* Pieces[] = {"a",        "W",  "mm", "i",  " ",          " ",     "  ",
+                                   "\r\n",     "\r", "\n", "fi", "AV",         "To",    "0.5",
+                                   "\xC3\xA9", "\t", "&",  "-",  "wwwwwwwwww", "Lorem", "ipsum"};
+    AnsiString S;
+    const int N = std::uniform_int_distribution<int>(0, 12)(Rng);
+    for (int i = 0; i < N; ++i)
+        S += Pieces[std::uniform_int_distribution<int>(0, std::size(Pieces) - 1)(Rng)];
+    return S;
+}
+
+}  // namespace
+
+TEST(TextHeight, EqualsTheLaidOutHeightForAnyTextFontWidthAndWrapping) {
+    TCanvas C;
+    std::mt19937 Rng(1234);
+    const struct {
+        const char* Name;
+        int Size;
+        TFontStyles Style;
+    } Fonts[] = {{"MS Sans Serif", 8, {}},
+                 {"Arial", 10, {fsBold}},
+                 {"Times New Roman", 12, {fsItalic}},
+                 {"Courier New", 9, {}},
+                 {"MS Sans Serif", 20, {fsBold, fsItalic}}};
+    const unsigned Formats[] = {DT_NOPREFIX | DT_NOCLIP,
+                                DT_NOPREFIX | DT_NOCLIP | DT_WORDBREAK | DT_EDITCONTROL,
+                                DT_NOPREFIX | DT_WORDBREAK, DT_WORDBREAK | DT_EDITCONTROL};
+    for (const auto& FontCase : Fonts) {
+        TFont F;
+        F.SetName(FontCase.Name);
+        F.SetSize(FontCase.Size);
+        F.SetStyle(FontCase.Style);
+        for (int i = 0; i < 1500; ++i) {
+            const AnsiString Text = RandomText(Rng);
+            const int Width = std::uniform_int_distribution<int>(-5, 160)(Rng);
+            const unsigned Format = Formats[i % std::size(Formats)];
+            // The canvas holds some other font, as it does between cells.
+            C.GetFont()->SetSize(7 + i % 5);
+            const int Fast = MeasureTextHeight(&C, F, Text, Width, Format);
+            ASSERT_EQ(Fast, LaidOutHeight(C, F, Text, Width, Format))
+                << FontCase.Name << " " << FontCase.Size << " width " << Width << " format "
+                << Format << " text [" << Text << "]";
+        }
+    }
+}
+
+TEST(TextHeight, OneLineOfAnyLengthIsOneLineHighWithoutWrapping) {
+    TCanvas C;
+    TFont F;
+    const int Line = LaidOutHeight(C, F, "A", 10, DT_NOPREFIX);
+    EXPECT_EQ(MeasureTextHeight(&C, F, AnsiString(5000, 'x'), 10, DT_NOPREFIX), Line);
+    EXPECT_EQ(MeasureTextHeight(&C, F, "a\r\n\r\nb\r\n", 10, DT_NOPREFIX), 3 * Line);
+    EXPECT_EQ(MeasureTextHeight(&C, F, "", 10, DT_NOPREFIX | DT_WORDBREAK), 0);
+}
