@@ -235,6 +235,9 @@ public:
     TCarrelonColRowDragDropEvent OnColumnDragDrop;
     TCarrelonColRowStartDragEvent OnRowStartDrag;
     TCarrelonColRowDragDropEvent OnRowDragDrop;
+    // After MoveRow and MoveColumn, with the visible indexes.
+    TMovedEvent OnRowMoved;
+    TMovedEvent OnColumnMoved;
     TCarrelonShowScrollBarsEvent OnShowScrollBars;
 
     // -- Sorting --
@@ -291,10 +294,42 @@ public:
     bool MouseToCell(int X, int Y, int& ACol, int& ARow) const;
 
     // -- Structure --
+    // Indexes are those of the visible grid. Each returns False when refused: an index out of
+    // range, a move across the boundary of the fixed part, the last row, column or scrollable
+    // column, or the editor staying open. In spreadsheet mode the formulas are rewritten so
+    // that they keep naming their cells, then recalculated.
+    // Inserts a row before ARow (rows are appended through RowCount); a row inserted inside a
+    // vertical merge joins it.
+    bool InsertRow(int ARow);
+    // Inserts a row before ARow, or after it when After; with ACount > 0 the new row is merged
+    // with row ARow in the first ACount columns.
+    bool InsertRowEx(int ACount, int ARow, bool After);
+    bool DeleteRow(int ARow);
+    // Inserts a column before ACol; a horizontal merge over the place grows by it.
+    bool InsertColumn(int ACol);
+    bool DeleteColumn(int ACol);
     // Moves a visible column to the hidden ones; it keeps its cells and width.
     bool HideColumn(int ACol);
     // Shows a hidden column again; its new visible index, or -1 when refused.
     int ShowHiddenColumn(int HiddenIndex);
+    // Moves a row or column with its cells; OnRowMoved or OnColumnMoved follows.
+    bool MoveRow(int FromIndex, int ToIndex);
+    bool MoveColumn(int FromIndex, int ToIndex);
+
+    // -- Merging and sorting --
+    // Each merge joins the display texts of the non-empty cells with the separators (a single
+    // value keeps its type) into the surviving top-left cell; False when refused or when the
+    // slots already hold one cell. Merges never cross the boundary of the fixed part and cover
+    // hidden columns between visible ones.
+    bool MergeHoriz(int FromCol, int ToCol, int ARow, const AnsiString& Separator);
+    bool MergeVert(int ACol, int FromRow, int ToRow, const AnsiString& Separator);
+    // Rect holds visible columns and rows, inclusive; it grows until it cuts no merge. RowMajor
+    // joins the texts row by row, else column by column.
+    bool MergeRect(const TRect& Rect, bool RowMajor, const AnsiString& ColSeparator,
+                   const AnsiString& RowSeparator);
+    // Sorts the rows below the fixed ones by SortColumn; every column, the row heights, merges
+    // and the current cell follow. Rows with equal keys keep their order.
+    bool Sort();
     bool RowIsEmpty(int ARow) const;
     bool ColumnIsEmpty(int ACol) const;
 

@@ -120,6 +120,10 @@ public:
     TCarrelonCellInnerBorder* GetInnerBorder();
     TCarrelonCellOuterBorder* GetOuterBorder();
 
+    // Undoes a merge: the top-left slot keeps this cell, every other slot gets a new empty
+    // cell. False when the cell is not merged or the editor stays open.
+    bool Split();
+
     // ==== Selection and repaint ================================================================
     bool GetSelected() const;
     void SetSelected(bool Value);

@@ -13,10 +13,13 @@ class TCarrelon;
 class TCarrelonCell;
 class TCarrelonClipboardCell;
 class TGraphic;
+class TObject;
 class TWinControl;
 class Variant;
 struct THintInfo;
 
+// A row or column moved from one visible index to another.
+using TMovedEvent = std::function<void(TObject* Sender, int FromIndex, int ToIndex)>;
 using TCarrelonNotifyEvent = std::function<void(TCarrelon* Sender, int ACol, int ARow)>;
 using TCarrelonCellChangedEvent =
     std::function<void(TCarrelon* Sender, int ACol, int ARow, const AnsiString& OldValue,

@@ -8,32 +8,15 @@ bool TCarrelon::HideColumn(int ACol) {
     if (ACol == GetColCount() - 1 && GetFixedCols() + 1 == GetColCount()) return false;
     if (d->CheckEditorMode()) return false;
     ++d->FUpdateCount;
-    if (ACol < GetFixedCols()) {
-        const int Old = GetFixedCols();
-        FFixedCols = Old - 1;
-        if (FFixedCols == 0) {
-            FTopLeft.X = 0;
-            d->ClearSpreadsheetHeadersAtZero();
-        } else if (FTopLeft.X == Old) {
-            FTopLeft.X = Old - 1;
-        }
-    }
+    // The absolute fixed count stays: the column keeps its absolute place.
+    if (ACol < GetFixedCols()) d->LowerFixedCol();
     d->FStore.Hide(ACol);
-    const TGridCoord Current = FCurrent;
-    const TGridCoord Anchor = FAnchor;
-    if (ACol != GetColCount() - 1) MoveColumn(ACol, GetColCount() - 1);
-    if (Current.X == ACol) {
-        FCurrent = Current;
-        FAnchor = Anchor;
-    }
+    d->MoveBaseColumn(ACol, GetColCount() - 1, GetCol() == ACol);
     d->UpdateInheritedColCount(GetColCount() - 1);
     if (FCurrent.X >= GetColCount()) FCurrent.X = GetColCount() - 1;
     if (FAnchor.X >= GetColCount()) FAnchor.X = GetColCount() - 1;
     d->CheckSelection();
-    if (--d->FUpdateCount == 0) {
-        Invalidate();
-        d->CheckAlwaysShowEditor();
-    }
+    d->EndStructuralEdit(true);
     return true;
 }
 
@@ -48,16 +31,14 @@ int TCarrelon::ShowHiddenColumn(int HiddenIndex) {
     // moves to its place.
     d->UpdateInheritedColCount(GetColCount() + 1);
     TCustomGrid::SetColWidths(GetColCount() - 1, C->GetWidth());
-    if (T != GetColCount() - 1) MoveColumn(GetColCount() - 1, T);
+    d->MoveBaseColumn(GetColCount() - 1, T, false);
     if (A < d->FAbsoluteFixedCols) {
         ++FFixedCols;
         if (FTopLeft.X < FFixedCols) FTopLeft.X = FFixedCols;
     }
     d->CheckSelection();
-    if (--d->FUpdateCount == 0) {
-        Invalidate();
-        d->CheckAlwaysShowEditor();
-    }
+    d->EndStructuralEdit(true);
+    // Formula cells of a hidden column were not recalculated while it was hidden.
     if (d->FSpreadsheetEnabled) Recalculate(nullptr);
     return T;
 }

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -94,6 +95,37 @@ public:
     bool CheckModelInvariants(std::string* Why = nullptr) const;
     int FOwnFixedRows = 0;       // FixedRows; may equal RowCount
     int FAbsoluteFixedCols = 0;  // fixed columns counted among all columns
+
+    // ==== Structural edits (grid/Structure.cpp) =================================================
+    // The workers behind the public edits; their callers test the arguments. The first two
+    // report "Out of memory" and change nothing when they cannot allocate.
+    bool DoInsertRow(int ARow, bool CreateCells);
+    void DoDeleteRow(int ARow);
+    bool DoMoveRow(int From, int To);
+    bool DoMoveColumn(int From, int To);
+    bool InsertColumnObject(int ACol);
+    // Base-grid moves made by the edits: heights and widths move without the grid reacting;
+    // with Keep the current cell and anchor stay where they are.
+    void MoveBaseRow(int From, int To, bool Keep);
+    void MoveBaseColumn(int From, int To, bool Keep);
+    // Lowers the fixed rows or the base grid's fixed columns by exactly one, as deleting or
+    // hiding a fixed one does; headings go off (formulas kept on their cells) at 0.
+    void LowerFixedRow();
+    void LowerFixedCol();
+    // In spreadsheet mode: rewrites every formula through the edit's mappings of absolute
+    // column and row indexes, then recalculates.
+    void RenumberAfterEdit(const TReferenceMap& ColMap, const TReferenceMap& RowMap);
+    // Leaves the lock of a structural edit: repaints (column edits always, row edits at the
+    // outermost level) and reopens the editor at the outermost level.
+    void EndStructuralEdit(bool Columns);
+
+    // ==== Merging and sorting (grid/Merge.cpp, grid/Sort.cpp) ===================================
+    // The end of every merge: value and formula of the surviving cell, selection, recalculation
+    // and re-measuring of ARow.
+    struct TMergeScan;
+    void FinishMerge(TCarrelonCell* Kept, const TMergeScan& Scan, bool TakeFormula, int ARow);
+    // True while a sort runs: a nested one is refused.
+    bool FSorting = false;
 
     // ==== Base-grid state ========================================================================
     TGridCoord ReadFAnchor() const;
@@ -389,6 +421,10 @@ public:
     void RenumberFormulas(const TReferenceMap& ColMap, const TReferenceMap& RowMap,
                           const TCarrelonCol* MovedCol = nullptr,
                           const TReferenceMap& MovedColMap = nullptr);
+    // The same, where the cells Moved answers true for take MovedColMap and MovedRowMap.
+    void RenumberFormulas(const TReferenceMap& ColMap, const TReferenceMap& RowMap,
+                          const std::function<bool(const TCarrelonCell*)>& Moved,
+                          const TReferenceMap& MovedColMap, const TReferenceMap& MovedRowMap);
     // Moves every reference by one row and column so that it keeps naming its cell when
     // headings are switched on (true) or off; raw writes.
     void ShiftFormulasForHeadings(bool HeadingsOn);

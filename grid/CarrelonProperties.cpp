@@ -84,38 +84,20 @@ int TCarrelon::GetBorderForText() const {
 int TCarrelon::GetSortColumn() const {
     return d->FSortColumn;
 }
-void TCarrelon::SetSortColumn(int Value) {
-    d->FSortColumn = Value;
-}
 bool TCarrelon::GetSortDescending() const {
     return d->FSortDescending;
-}
-void TCarrelon::SetSortDescending(bool Value) {
-    d->FSortDescending = Value;
 }
 bool TCarrelon::GetSortOnClick() const {
     return d->FSortOnClick;
 }
-void TCarrelon::SetSortOnClick(bool Value) {
-    d->FSortOnClick = Value;
-}
 bool TCarrelon::GetSortOnDblClick() const {
     return d->FSortOnDblClick;
-}
-void TCarrelon::SetSortOnDblClick(bool Value) {
-    d->FSortOnDblClick = Value;
 }
 bool TCarrelon::GetSortIndicator() const {
     return d->FSortIndicator;
 }
-void TCarrelon::SetSortIndicator(bool Value) {
-    d->FSortIndicator = Value;
-}
 TColor TCarrelon::GetSortIndicatorColor() const {
     return d->FSortIndicatorColor;
-}
-void TCarrelon::SetSortIndicatorColor(TColor Value) {
-    d->FSortIndicatorColor = Value;
 }
 TCarrelonCompareProc TCarrelon::GetCompareProc() const {
     return d->FCompareProc;

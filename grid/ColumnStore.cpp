@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <new>
-#include <unordered_set>
 
 #include "grid/Carrelon.h"
 
@@ -270,25 +269,6 @@ void TCarrelonColumnStore::Move(int From, int To) {
     MoveEntry(FAbsoluteCols, AFrom, ATo);
     MoveEntry(FCols, From, To);
     MarkMoved();
-}
-
-// ---- merging ------------------------------------------------------------------------------
-
-TCarrelonCell* TCarrelonColumnStore::CoverRectangle(int A0, int R0, int A1, int R1) {
-    ++FChanges;
-    TCarrelonCell* Kept = FAbsoluteCols[A0]->CellList()[R0];
-    std::unordered_set<TCarrelonCell*> Covered;
-    for (int a = A0; a <= A1; ++a)
-        for (int r = R0; r <= R1; ++r) {
-            TCarrelonCell*& Slot = FAbsoluteCols[a]->CellList()[r];
-            if (Slot != Kept) Covered.insert(Slot);
-            Slot = Kept;
-        }
-    for (TCarrelonCell* Cell : Covered)
-        FreeCell(Cell);
-    Kept->WriteFEndCol(FAbsoluteCols[A1]);
-    Kept->WriteFEndRow(R1);
-    return Kept;
 }
 
 }  // namespace carrelon

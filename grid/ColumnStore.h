@@ -67,6 +67,40 @@ public:
     // Frees every cell once, then every column.
     void Clear();
 
+    // ==== Structural edits (grid/ColumnStoreEdits.cpp) =========================================
+    // Each is all or nothing: it makes what it needs first and returns false when an allocation
+    // failed, with nothing changed.
+    // Inserts a slot at ARow in every column. Where a cell starts at ARow (or at the end) the
+    // slot gets a new single cell, nil without CreateCells, and the cells below move down; inside
+    // a vertical merge the merge grows by the row and holds the slot.
+    bool InsertRow(int ARow, bool CreateCells);
+    // Moves row From to row To: the single-row cells of From move (a horizontal merge whose
+    // target slot joins a vertical merge is cut there), vertical merges lose the row and leave
+    // empty cells at To. Moved lists the cells that moved.
+    bool MoveRow(int From, int To, std::vector<TCarrelonCell*>& Moved);
+    // Makes a column with new cells and puts it before visible column ACol (in absolute order,
+    // before that column); a horizontal merge spanning the place grows by the column. Nil when
+    // an allocation failed.
+    TCarrelonCol* InsertColumn(int ACol);
+    // Frees visible column ACol, handing its merged cells on to the neighbouring columns.
+    void DeleteColumn(int ACol);
+    // Moves visible column From to visible position To with its cells. A cell merged over the
+    // place it leaves loses the column; where it lands inside a horizontal merge its slot joins
+    // that merge, and the cell it carried there is cut to the rows it keeps (freed when none).
+    bool MoveColumn(int From, int To);
+    // Makes Kept stand in every slot of the rectangle from (absolute column A0, row R0) to
+    // (A1, R1), moving its top-left there, and frees the other cells there, each once. Every
+    // cell of the rectangle must lie wholly inside it.
+    void CoverRectangle(TCarrelonCell* Kept, int A0, int R0, int A1, int R1);
+    // Gives every slot of a merged cell but its top-left one a new empty cell.
+    bool Split(TCarrelonCell* Cell);
+    // Reorders the rows of every column: new row i holds what old row Order[i] held, and every
+    // cell is renumbered. Vertical merges must map onto consecutive rows.
+    void PermuteRows(const std::vector<int>& Order);
+    // Cuts Cell (a vertical merge) after row LastKept: every later row of it gets a new empty
+    // cell of the same columns.
+    bool CutBelow(TCarrelonCell* Cell, int LastKept);
+
     // ==== Column placement =====================================================================
     // Moves visible column ACol to the hidden list; it keeps its absolute place, cells and width.
     void Hide(int ACol);
@@ -92,6 +126,15 @@ private:
     void FreeColumn(TCarrelonCol* Col);
     // Cuts every column back to Rows slots, freeing the cells added since.
     void TruncateRows(std::size_t Columns, int Rows);
+    // Cells made ahead of an edit, so that nothing fails once the edit has begun; each is given
+    // its column and row when used, and the unused ones are freed.
+    std::vector<TCarrelonCell*> MakeSpareCells(std::size_t Count);
+    TCarrelonCell* UseSpare(std::vector<TCarrelonCell*>& Spare, TCarrelonCol* Col, int Row);
+    void FreeSpare(std::vector<TCarrelonCell*>& Spare);
+    // Room for one more slot in every column; false when it could not be had.
+    bool ReserveRow();
+    // InsertRow's work once everything is made: new slots take spare cells, or nil without.
+    void InsertRowSlots(int ARow, std::vector<TCarrelonCell*>* Spare);
 
     TCarrelon* FGrid;  // the owner
     std::uint64_t FChanges = 0;

@@ -293,13 +293,24 @@ AnsiString TCarrelonPrivate::SpreadsheetHeadingText(int ACol, int ARow) const {
 void TCarrelonPrivate::RenumberFormulas(const TReferenceMap& ColMap, const TReferenceMap& RowMap,
                                         const TCarrelonCol* MovedCol,
                                         const TReferenceMap& MovedColMap) {
+    RenumberFormulas(
+        ColMap, RowMap,
+        [MovedCol](const TCarrelonCell* Cell) { return MovedCol && Cell->Col == MovedCol; },
+        MovedColMap, RowMap);
+}
+
+void TCarrelonPrivate::RenumberFormulas(const TReferenceMap& ColMap, const TReferenceMap& RowMap,
+                                        const std::function<bool(const TCarrelonCell*)>& Moved,
+                                        const TReferenceMap& MovedColMap,
+                                        const TReferenceMap& MovedRowMap) {
     if (!FFormulas) return;
     std::vector<TCarrelonCell*> cells(FFormulas->FormulaCells().begin(),
                                       FFormulas->FormulaCells().end());
     AnsiString rewritten;
     for (TCarrelonCell* cell : cells) {
-        const TReferenceMap& cols = MovedCol && cell->Col == MovedCol ? MovedColMap : ColMap;
-        if (RenumberFormulaReferences(cell->ReadFFormula(), cols, RowMap, rewritten))
+        const bool moved = Moved && Moved(cell);
+        if (RenumberFormulaReferences(cell->ReadFFormula(), moved ? MovedColMap : ColMap,
+                                      moved ? MovedRowMap : RowMap, rewritten))
             cell->WriteFFormula(rewritten);
     }
 }
