@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "grid/CarrelonPrivate.h"
+#include "grid/Carrelon.h"
 #include "platform/controls/AppHost.h"
 #include "platform/controls/Forms.h"
 #include "platform/devices/Printer.h"
@@ -68,12 +68,6 @@ std::unique_ptr<TBitmap> MakeChart() {
     return bmp;
 }
 
-// Makes the cell at (C0, R0) stand for the whole rectangle up to (C1, R1): the rectangle's
-// other cells give way to it. The model's own step, until the grid offers merging.
-void Merge(TCarrelon& G, int C0, int R0, int C1, int R1) {
-    TCarrelonPrivate::Of(G).FStore.CoverRectangle(C0, R0, C1, R1);
-}
-
 void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     // One repaint, and rows fitted to their contents, when the sheet is complete.
     G.DisableControls();
@@ -95,7 +89,7 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
         G.GetCols(c)->SetWidth(widths[c]);
 
     // Title row, merged across the whole sheet.
-    Merge(G, 1, 0, 8, 0);
+    G.MergeHoriz(1, 8, 0, "");
     TCarrelonCell* Title = G.GetCells(1, 0);
     Title->SetText("Carrelon - furniture sales by quarter");
     TFont TitleFont;
@@ -143,7 +137,7 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     // Totals row: a merged label, the sums (formulas over the quarter's column) with a border,
     // a button and the chart.
     const int t = kProducts + 2;
-    Merge(G, 1, t, 2, t);
+    G.MergeHoriz(1, 2, t, "");
     TCarrelonCell* Label = G.GetCells(1, t);
     Label->SetText("Total");
     Label->GetFont()->SetStyle(TFontStyles{fsBold});
@@ -168,7 +162,7 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
 
     // A footnote across the sheet, word-wrapped, with an outer border.
     const int f = t + 1;
-    Merge(G, 1, f, 8, f);
+    G.MergeHoriz(1, 8, f, "");
     TCarrelonCell* Foot = G.GetCells(1, f);
     Foot->SetText(
         "Figures are units sold. Red numbers fell against the quarter before. The totals are "
