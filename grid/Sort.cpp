@@ -118,6 +118,7 @@ bool TCarrelon::Sort() {
         return false;
     }
     d->FStore.PermuteRows(RowOrder);
+    d->MeasuresChanged();  // rows hold other cells now
 
     // Rows keep the heights of the content that moved into them.
     if (const std::vector<int>* Heights = d->ReadFRowHeights()) {
