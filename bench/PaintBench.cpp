@@ -61,13 +61,15 @@ struct CarrelonFrame {
     void PaintOnce() { Grid->PaintTo(Target.GetCanvas(), 0, 0); }
 };
 
+// Made once and kept to the end of the process: destroyed after the application object, the
+// grids and their editors would still ask Qt for fonts and widgets it no longer has.
 CarrelonFrame& MillionRows() {
-    static CarrelonFrame frame(1'000'000);
+    static CarrelonFrame& frame = *new CarrelonFrame(1'000'000);
     return frame;
 }
 
 CarrelonFrame& HundredRows() {
-    static CarrelonFrame frame(100);
+    static CarrelonFrame& frame = *new CarrelonFrame(100);
     return frame;
 }
 
