@@ -169,6 +169,9 @@ private:
         call.Function = index;
         FProgram->Code.push_back(call);
         if (index == RandFunctionIndex()) FProgram->UsesRand = true;
+        static const int Now = FindFormulaFunction("now"), Today = FindFormulaFunction("today");
+        if (index == RandFunctionIndex() || index == Now || index == Today)
+            FProgram->Volatile = true;
     }
 
     void ParseArguments(int Count) {

@@ -39,6 +39,7 @@ struct TFormulaInstruction {
 struct TFormulaProgram {
     std::vector<TFormulaInstruction> Code;
     bool UsesRand = false;  // the cell must be seeded by its slot before evaluation
+    bool Volatile = false;  // calls now, today or rand: a new value at every recalculation
 };
 
 // Parses Text with the given separators. Never fails: errors are compiled in.

@@ -345,7 +345,7 @@ void TCarrelonCell::SetText(const AnsiString& S) {
         else if (!P.ResizeRowForCell(this))
             Invalidate();
     }
-    if (G->GetSpreadsheetEnabled()) G->Recalculate(this);
+    if (G->GetSpreadsheetEnabled()) GridPrivate().RecalculateChanged(this);
 }
 
 void TCarrelonCell::SetValue(const Variant& V) {
@@ -368,7 +368,7 @@ void TCarrelonCell::SetValue(const Variant& V) {
     if (HasFormula) WriteFFormula({});
     Remeasure();
     TCarrelon* G = GetGrid();
-    if (G->GetSpreadsheetEnabled()) G->Recalculate(this);
+    if (G->GetSpreadsheetEnabled()) GridPrivate().RecalculateChanged(this);
 }
 
 void TCarrelonCell::SetFormula(const AnsiString& F) {
@@ -383,7 +383,7 @@ void TCarrelonCell::SetFormula(const AnsiString& F) {
             FValue.Clear();
             Remeasure();
         }
-        G->Recalculate(this);
+        GridPrivate().RecalculateChanged(this);
     } else {
         FValue.Clear();
         Remeasure();

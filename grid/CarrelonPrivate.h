@@ -412,6 +412,14 @@ public:
     // ==== Formulas (grid/FormulaBridge.cpp) ======================================================
     // Evaluates the cell's formula into its value; true when the value changed.
     bool AnalyzeExpression(TCarrelonCell* Cell);
+    // Recalculation after an edit of Cell (its text, value or formula): the formula cells that
+    // read it, directly or through other formulas, and those calling now, today or rand, in
+    // the order and with the events of the full passes; the full passes while OnRecalculateCell
+    // is assigned or stored values may be stale. An edit that commits a cell calls it where
+    // the grid would recalculate every formula but that cell.
+    bool RecalculateChanged(TCarrelonCell* Cell);
+    // The passes of a recalculation over every formula cell, or over those in Only.
+    bool RecalculatePasses(TCarrelonCell* ExceptCell, const std::vector<TCarrelonCell*>* Only);
     // The text of a spreadsheet heading slot (letters in row 0, numbers in column 0), else "".
     AnsiString SpreadsheetHeadingText(int ACol, int ARow) const;
     // Rewrites the references of every formula (all absolute columns, a merged cell once)

@@ -213,7 +213,7 @@ void TCarrelonPrivate::CommitEdit(TCarrelonCell* Cell, const AnsiString& Text) {
         Cell->WriteFError(false);
     }
     // A handler of the evaluation may have freed the cell.
-    if (FSpreadsheetEnabled && Ok && FCommitCell != nullptr) q->Recalculate(Cell);
+    if (FSpreadsheetEnabled && Ok && FCommitCell != nullptr) RecalculateChanged(Cell);
 }
 
 void TCarrelon::CellChanged(int ACol, int ARow, const AnsiString& OldValue, AnsiString& NewValue,

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "formulas/A1Names.h"
+#include "formulas/FormulaErrors.h"
 #include "formulas/ReferenceRewrite.h"
 #include "grid/CarrelonFormulas.h"
 #include "grid/CarrelonPrivate.h"
@@ -90,11 +91,14 @@ AnsiString NormaliseHandlerText(const AnsiString& S) {
 void TCarrelon::SetSpreadsheetEnabled(bool Value) {
     if (Value == d->FSpreadsheetEnabled) return;
     d->FSpreadsheetEnabled = Value;
+    // Cells changed meanwhile were not recalculated.
+    if (d->FFormulas) d->FFormulas->MarkSettled(false);
     if (Value && !d->Loading() && !d->Designing()) Recalculate(nullptr);
 }
 
 void TCarrelonPrivate::ShiftFormulasForHeadings(bool HeadingsOn) {
     if (!FFormulas) return;
+    FFormulas->MarkSettled(false);
     const int d = HeadingsOn ? -1 : 1;
     // Rewrite from a snapshot: writing formulas updates the registry.
     std::vector<TCarrelonCell*> cells(FFormulas->FormulaCells().begin(),
@@ -199,6 +203,11 @@ bool TCarrelonPrivate::AnalyzeExpression(TCarrelonCell* Cell) {
     const bool errorBefore = Cell->ReadFError();
     TFormulaResult result = engine.Evaluate(formula, Cell);
     if (Cell->ReadFError() != errorBefore) engine.CellErrorChanged(Cell);
+    // A cycle shows as a cyclic reference where it was met, and as a reference to an error
+    // where another cell's error mark was read.
+    formulas.MarkCyclic(Cell,
+                        !result.Ok && (result.ErrorText == FormulaErrorText(feCyclicReference) ||
+                                       result.ErrorText == FormulaErrorText(feReferenceToError)));
     Cell->StoreValue(ResultValue(result));
     bool changed = !SameValue(old, Cell->GetValue());
 
@@ -212,6 +221,8 @@ bool TCarrelonPrivate::AnalyzeExpression(TCarrelonCell* Cell) {
         if (newText != shown) {
             Cell->StoreValue(Variant(NormaliseHandlerText(newText)));
             changed = !SameValue(old, Cell->GetValue());
+            // The shown text is not the formula's: the next recalculation evaluates it again.
+            formulas.MarkStale(Cell);
         }
     }
 
@@ -229,7 +240,27 @@ bool TCarrelonPrivate::AnalyzeExpression(TCarrelonCell* Cell) {
 
 bool TCarrelon::Recalculate(TCarrelonCell* ExceptCell) {
     if (!d->FModel) return false;
-    TCarrelonFormulas& formulas = d->Formulas();
+    return d->RecalculatePasses(ExceptCell, nullptr);
+}
+
+bool TCarrelonPrivate::RecalculateChanged(TCarrelonCell* Cell) {
+    if (!FModel) return false;
+    TCarrelonFormulas& formulas = Formulas();
+    // The application that watches every cell evaluated sees the full passes; so does a grid
+    // whose stored values may not be what its formulas give.
+    // Inside a cycle, what a cell shows depends on the order in which cells were evaluated:
+    // only the full passes give the results they always gave.
+    if (q->OnRecalculateCell || !formulas.Settled() || formulas.HasCycles())
+        return q->Recalculate(Cell);
+    std::vector<TCarrelonCell*> affected;
+    formulas.CollectAffected(Cell, affected);
+    return RecalculatePasses(Cell, &affected);
+}
+
+bool TCarrelonPrivate::RecalculatePasses(TCarrelonCell* ExceptCell,
+                                         const std::vector<TCarrelonCell*>* Only) {
+    TCarrelon* const self = q;
+    TCarrelonFormulas& formulas = Formulas();
     TFormulaEngine& engine = formulas.Engine();
     TFormulaSession session(engine);
 
@@ -244,33 +275,48 @@ bool TCarrelon::Recalculate(TCarrelonCell* ExceptCell) {
         ~TSeedingGuard() { F.EndSeeding(Was, Base); }
     } seedingGuard{formulas, wasSeeding, oldBase};
 
+    // Every cell is evaluated below: stale marks are answered, new ones made as they arise.
+    if (Only == nullptr) formulas.ForgetStale(ExceptCell);
+    const std::uint64_t errorChanges = formulas.ErrorChanges();
     bool result = false;
+    bool stable = false;
     std::vector<TCarrelonFormulas::TVisit> visits;
     // A formula that changes at every evaluation (a clock, a random number) must not keep the
-    // passes going for ever.
+    // passes going for ever. Cells outside Only would not change, so the bound is the same.
     const std::size_t maxPasses = formulas.FormulaCells().size() + 2;
-    for (std::size_t pass = 0; pass < maxPasses; ++pass) {
-        formulas.CollectVisits(visits, ExceptCell);
+    for (std::size_t pass = 0; pass < maxPasses && !stable; ++pass) {
+        formulas.CollectVisits(visits, ExceptCell, Only);
         engine.Reserve(visits.size());
         const std::uint64_t removals = formulas.RemovalCount();
-        bool stable = true;
+        stable = true;
         for (const auto& visit : visits) {
             // A handler may have changed the grid since the visits were listed.
             if (formulas.RemovalCount() != removals && !formulas.IsFormulaCell(visit.Cell))
                 continue;
-            if (visit.Row >= GetRowCount() || visit.Col >= GetColCount() ||
-                GetCells(visit.Col, visit.Row) != visit.Cell)
+            if (visit.Row >= self->GetRowCount() || visit.Col >= self->GetColCount() ||
+                self->GetCells(visit.Col, visit.Row) != visit.Cell)
                 continue;
             formulas.SetRandSeed(formulas.SeedOf(visit.Cell));
-            const bool changed = d->AnalyzeExpression(visit.Cell);
+            const bool changed = AnalyzeExpression(visit.Cell);
             result = result || changed;
             stable = stable && !changed;
         }
-        if (stable) break;
     }
-    if (result && OnRecalculated) {
+    // Full passes that ended stable leave every value as its formula gives it; a handler that
+    // supplies values, or passes cut at the bound, leave that unknown.
+    if (!stable || self->OnRecalculateCell) {
+        formulas.MarkSettled(false);
+    } else if (Only == nullptr) {
+        formulas.MarkSettled(true);
+    }
+    // The formula left out was evaluated before the passes; if they changed anything it may
+    // read, the next passes evaluate it again.
+    if ((result || formulas.ErrorChanges() != errorChanges) && ExceptCell != nullptr &&
+        formulas.IsFormulaCell(ExceptCell))
+        formulas.MarkStale(ExceptCell);
+    if (result && self->OnRecalculated) {
         THandlerCall call(engine);
-        OnRecalculated(this);
+        self->OnRecalculated(self);
     }
     return result;
 }
@@ -304,6 +350,7 @@ void TCarrelonPrivate::RenumberFormulas(const TReferenceMap& ColMap, const TRefe
                                         const TReferenceMap& MovedColMap,
                                         const TReferenceMap& MovedRowMap) {
     if (!FFormulas) return;
+    FFormulas->MarkSettled(false);
     std::vector<TCarrelonCell*> cells(FFormulas->FormulaCells().begin(),
                                       FFormulas->FormulaCells().end());
     AnsiString rewritten;
