@@ -27,8 +27,12 @@ constexpr int kCols = 10;
 constexpr int kColWidth = 75;
 constexpr double kScale = 600.0 / 96.0;
 
+// Every text the same length whatever the grid's size, so that larger grids cost more only by
+// having more cells.
 std::string CellText(int Col, int Row) {
-    return "Item " + std::to_string(Row) + "." + std::to_string(Col);
+    char Text[32];
+    std::snprintf(Text, sizeof Text, "Item %06d.%d", Row, Col);
+    return Text;
 }
 
 // Resident memory of the process in kB.

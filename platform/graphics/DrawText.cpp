@@ -44,23 +44,72 @@ QString ExpandTabs(const QString& S) {
     return Out;
 }
 
-// The longest start of Line that fits Width together with "..." (possibly none of it).
-QString WithEllipsis(const QString& Line, const QFontMetrics& M, int Width) {
+// The longest start of Line that fits Width together with "..." (possibly none of it); Shown
+// receives its width. The search starts at the cut that the line's average character width
+// suggests, so a line a little too long costs two measurements; otherwise it bisects.
+QString WithEllipsis(const QString& Line, const QFontMetrics& M, int Width, int LineWidth,
+                     int& Shown) {
     std::vector<qsizetype> Ends{0};
     for (qsizetype i = 0; i < Line.size();) {
         i += (Line[i].isHighSurrogate() && i + 1 < Line.size() && Line[i + 1].isLowSurrogate()) ? 2
                                                                                                 : 1;
         Ends.push_back(i);
     }
-    std::size_t Lo = 0, Hi = Ends.size() - 1;
+    const std::size_t N = Ends.size() - 1;
+    std::vector<int> Widths(N + 1, -1);
+    auto WidthAt = [&](std::size_t K) {
+        if (Widths[K] < 0) Widths[K] = M.horizontalAdvance(Line.left(Ends[K]) + Ellipsis);
+        return Widths[K];
+    };
+    auto Fits = [&](std::size_t K) { return WidthAt(K) <= Width; };
+    // The answer lies in [Lo, Hi]; start 0 stands when nothing else fits.
+    std::size_t Lo = 0, Hi = N;
+    const int Room = Width - WidthAt(0);
+    const std::size_t Guess =
+        LineWidth > 0 && Room > 0
+            ? std::min<std::size_t>(
+                  N, static_cast<std::size_t>(static_cast<double>(N) * Room / LineWidth))
+            : 0;
+    if (Guess > 0 && Fits(Guess)) {
+        Lo = Guess;
+        if (Guess == N || !Fits(Guess + 1))
+            Hi = Guess;
+        else
+            Lo = Guess + 1;
+    } else if (Guess > 0) {
+        Hi = Guess - 1;
+        if (Hi > 0 && Fits(Hi))
+            Lo = Hi;
+        else if (Hi > 0)
+            Hi -= 1;
+    }
     while (Lo < Hi) {
         const std::size_t Mid = (Lo + Hi + 1) / 2;
-        if (M.horizontalAdvance(Line.left(Ends[Mid]) + Ellipsis) <= Width)
+        if (Fits(Mid))
             Lo = Mid;
         else
             Hi = Mid - 1;
     }
+    Shown = WidthAt(Lo);
     return Line.left(Ends[Lo]) + Ellipsis;
+}
+
+// True when every line's ink lies inside Rect, so that clipping to it would change nothing:
+// painters that record (a PDF) then keep no clip for the text. The first and last characters'
+// bearings say how far their ink reaches beyond the line's advance; slanted text is always
+// clipped.
+bool InkInside(const TDrawTextLayout& L, const TRect& Rect, const QFontMetrics& M,
+               TFontStyles Style) {
+    if (Style.Contains(fsItalic)) return false;
+    for (const TDrawnLine& Line : L.Lines) {
+        if (Line.Y < Rect.Top || Line.Y + L.LineHeight > Rect.Bottom) return false;
+        if (Line.Text.empty()) continue;
+        const QString T = QString::fromStdString(Line.Text);
+        const int Left = Line.X + std::min(0, M.leftBearing(T.front()));
+        const int Right = Line.X + Line.Width - std::min(0, M.rightBearing(T.back()));
+        if (Left < Rect.Left || Right > Rect.Right) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -129,8 +178,7 @@ TDrawTextLayout LayoutText(HDC DC, const AnsiString& Text, const TRect& Rect, un
         bool Ellipsized = false;
         const bool LastShown = Cut && &R == &Lines.back();
         if ((Format & DT_END_ELLIPSIS) && ((LineWidth > Width && !Line.isEmpty()) || LastShown)) {
-            Line = WithEllipsis(Line, M, Width);
-            LineWidth = M.horizontalAdvance(Line);
+            Line = WithEllipsis(Line, M, Width, LineWidth, LineWidth);
             Ellipsized = true;
             if (!ModifiedSet) {
                 // The text as shown: nothing after the last line shown.
@@ -186,7 +234,8 @@ int DrawTextA(HDC DC, const AnsiString& Text, TRect& Rect, unsigned Format, Ansi
     if (P == nullptr) return L.Result;
     const QFontMetrics M = CanvasFontMetrics(*DC);
     P->save();
-    if (!(Format & DT_NOCLIP)) P->setClipRect(ToQRect(Rect), Qt::IntersectClip);
+    if (!(Format & DT_NOCLIP) && !InkInside(L, Rect, M, DC->GetFont()->GetStyle()))
+        P->setClipRect(ToQRect(Rect), Qt::IntersectClip);
     P->setFont(CanvasQFont(*DC));
     P->setPen(ToQColor(DC->GetTextColor()));
     for (const TDrawnLine& Line : L.Lines) {

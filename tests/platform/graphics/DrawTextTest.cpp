@@ -233,3 +233,51 @@ TEST(DrawText, EditControlHidesAPartlyVisibleLastLine) {
     // A rectangle lower than one line still shows the first line.
     EXPECT_EQ(LayoutText(&C, Text, {0, 0, 200, 5}, DT_WORDBREAK | DT_EDITCONTROL).Lines.size(), 1u);
 }
+
+TEST(DrawText, EllipsisKeepsTheLongestStartThatFitsAtEveryWidth) {
+    TCanvas C;
+    const AnsiString Text = "Item 001234.5 with more words";
+    for (int Width = 0; Width <= C.TextWidth(Text) + 2; ++Width) {
+        const Lines Got = LinesOf(&C, Text, Width, DT_SINGLELINE | DT_END_ELLIPSIS);
+        ASSERT_EQ(Got.size(), 1u);
+        const AnsiString& Shown = Got[0];
+        if (C.TextWidth(Text) <= Width) {
+            EXPECT_EQ(Shown, Text) << Width;
+            continue;
+        }
+        const std::size_t Kept = Shown.size() - 3;
+        EXPECT_EQ(Shown.substr(Kept), "...") << Width;
+        if (Kept > 0) {
+            EXPECT_LE(C.TextWidth(Shown), Width) << Width;
+        }
+        EXPECT_GT(C.TextWidth(Text.substr(0, Kept + 1) + "..."), Width) << Width;
+    }
+}
+
+TEST(DrawText, DrawsExactlyWhatAClipToItsRectangleWouldLeave) {
+    // Text whose advance fits its rectangle may still reach out of it with its ink (the tail of
+    // an f, the hook of a j, slanted letters); what shows must be what a clip leaves.
+    const struct {
+        const char* Text;
+        bool Italic;
+        int Extra;  // rectangle width beyond the text's advance
+    } Cases[] = {{"fjWf", false, 0},
+                 {"fjWf", true, 0},
+                 {"Item 001234.5", false, 0},
+                 {"Item 001234.5", false, 6},
+                 {"jolly", true, 8}};
+    for (const auto& T : Cases) {
+        TBitmap Clipped, Plain;
+        for (TBitmap* Bmp : {&Clipped, &Plain}) {
+            Bmp->SetSize(160, 30);
+            TCanvas* C = Bmp->GetCanvas();
+            C->GetFont()->SetSize(14);
+            if (T.Italic) C->GetFont()->SetStyle(TFontStyles{fsItalic});
+            SetBkMode(C, TRANSPARENT);
+            TRect R{10, 2, 10 + C->TextWidth(T.Text) + T.Extra, 28};
+            if (Bmp == &Clipped) C->IntersectClipRect(R);
+            DrawTextA(C, T.Text, R, DT_SINGLELINE | (Bmp == &Clipped ? DT_NOCLIP : 0));
+        }
+        EXPECT_EQ(BitmapImage(Clipped), BitmapImage(Plain)) << T.Text << " italic " << T.Italic;
+    }
+}
