@@ -71,16 +71,24 @@ struct PrintFrame {
     }
 };
 
+// Made on first use and kept to the end of the process: destroyed after the application
+// object, the grids and their editors would still ask Qt for fonts and widgets it no longer has.
 PrintFrame& WideGrid(int Cols) {
-    static PrintFrame Hundred(100'000, 2, 64);
-    static PrintFrame Million(1'000'000, 2, 64);
-    return Cols == 100'000 ? Hundred : Million;
+    if (Cols == 100'000) {
+        static PrintFrame& Hundred = *new PrintFrame(100'000, 2, 64);
+        return Hundred;
+    }
+    static PrintFrame& Million = *new PrintFrame(1'000'000, 2, 64);
+    return Million;
 }
 
 PrintFrame& TallGrid(int Rows) {
-    static PrintFrame Ten(kCols, 10'000, kColWidth);
-    static PrintFrame Hundred(kCols, 100'000, kColWidth);
-    return Rows == 10'000 ? Ten : Hundred;
+    if (Rows == 10'000) {
+        static PrintFrame& Ten = *new PrintFrame(kCols, 10'000, kColWidth);
+        return Ten;
+    }
+    static PrintFrame& Hundred = *new PrintFrame(kCols, 100'000, kColWidth);
+    return Hundred;
 }
 
 // PrintPage(1) lays out every page-column of the range and draws the first.

@@ -11,14 +11,25 @@
 
 namespace carrelon {
 
+namespace {
+
+// X rounded to the nearest whole number, exact halves up. Rounds to nearest (ties to even) in
+// the current rounding mode and moves a tie that went down up again: floor(X + 0.5) would switch
+// the floating-point unit's rounding mode for every value, which costs more than the layout.
+long double NearestHalfUp(long double X) {
+    const long double R = std::rint(X);
+    return X - R == 0.5L ? R + 1 : R;
+}
+
+}  // namespace
+
 int RoundHalfUp(long double X) {
     if (std::isnan(X)) return 0;
-    const long double R = std::floor(X + 0.5L);
-    if (R >= static_cast<long double>(std::numeric_limits<int>::max()))
+    if (X >= static_cast<long double>(std::numeric_limits<int>::max()))
         return std::numeric_limits<int>::max();
-    if (R <= static_cast<long double>(std::numeric_limits<int>::min()))
+    if (X <= static_cast<long double>(std::numeric_limits<int>::min()))
         return std::numeric_limits<int>::min();
-    return static_cast<int>(R);
+    return static_cast<int>(std::lrint(NearestHalfUp(X)));
 }
 
 namespace {
@@ -26,9 +37,11 @@ namespace {
 // Screen pixels times a scale, rounded, in 64 bits: offsets of huge ranges exceed an int before
 // they are scaled.
 std::int64_t Scaled(std::int64_t Pixels, double Scale) {
-    const long double V = std::floor(static_cast<long double>(Pixels) * Scale + 0.5L);
     constexpr long double Limit = static_cast<long double>(std::int64_t{1} << 62);
-    return static_cast<std::int64_t>(std::clamp(V, -Limit, Limit));
+    const long double V = static_cast<long double>(Pixels) * Scale;
+    if (!(V < Limit)) return std::int64_t{1} << 62;
+    if (!(V > -Limit)) return -(std::int64_t{1} << 62);
+    return std::llrint(NearestHalfUp(V));
 }
 
 // The next whole scale below Scale.
