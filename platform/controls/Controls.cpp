@@ -457,11 +457,14 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
     bool Handled = false;
     if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, Handled);
-    if (!Handled) {
-        if (WheelDelta < 0)
-            Handled = DoMouseWheelDown(Shift, MousePos);
-        else if (WheelDelta > 0)
-            Handled = DoMouseWheelUp(Shift, MousePos);
+    if (Handled) return true;
+    // One step per whole notch: a turn of several notches steps several times, and the parts
+    // of a notch that fine-grained wheels send add up until they make one.
+    FWheelAccumulator += WheelDelta;
+    while (FWheelAccumulator <= -WHEEL_DELTA || FWheelAccumulator >= WHEEL_DELTA) {
+        const bool Down = FWheelAccumulator < 0;
+        FWheelAccumulator += Down ? WHEEL_DELTA : -WHEEL_DELTA;
+        Handled = Down ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos);
     }
     return Handled;
 }

@@ -343,6 +343,8 @@ private:
     void DoMouseUp(TMessage& Message, TMouseButton Button);
     void ShowPopupMenu(TPoint ClientPos);
     TWndMethod FWindowProc;
+    // Wheel turns not yet amounting to a whole notch.
+    int FWheelAccumulator = 0;
 };
 
 class TWinControl : public TControl {

@@ -156,7 +156,8 @@ void TCustomForm::SendCancelMode(TControl* Sender) {
 
 bool TCustomForm::CloseQuery() {
     bool CanClose = true;
-    if (OnCloseQuery) OnCloseQuery(this, CanClose);
+    // A copy runs: the handler may put another one in its place.
+    if (const TCloseQueryEvent Handler = OnCloseQuery) Handler(this, CanClose);
     return CanClose;
 }
 

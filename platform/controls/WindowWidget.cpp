@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -21,10 +22,14 @@ namespace {
 const QEvent::Type PostedMessageEvent = static_cast<QEvent::Type>(QEvent::User + 301);
 const QEvent::Type FlushPaintEvent = static_cast<QEvent::Type>(QEvent::User + 302);
 
+// A posted message keeps the keyboard and mouse state of the moment it was posted: a key the
+// control posts on from a key it is handling reads the same Shift and Ctrl when it arrives.
 class TPostedMessage : public QEvent {
 public:
-    explicit TPostedMessage(const TMessage& M) : QEvent(PostedMessageEvent), Message(M) {}
+    TPostedMessage(const TMessage& M, const TInputState& Input)
+        : QEvent(PostedMessageEvent), Message(M), Input(Input) {}
     TMessage Message;
+    TInputState Input;
 };
 
 std::unordered_set<const TWindowWidget*>& LiveWindows() {
@@ -116,7 +121,23 @@ void ForgetFocusWindow() {
 }
 
 void PostWindowMessage(HWND Handle, const TMessage& Message) {
-    QCoreApplication::postEvent(Handle, new TPostedMessage(Message));
+    QCoreApplication::postEvent(Handle, new TPostedMessage(Message, CurrentInputState()));
+}
+
+// A posted key takes the road of typed input: the control's CN_ notification first, which
+// hands keys it does not claim to the form as dialog keys (a posted Tab moves the focus).
+void TWindowWidget::DispatchPostedKey(const TMessage& M, const TInputState& Input) {
+    const TInputState Saved = CurrentInputState();
+    if (Input.Valid) CurrentInputState() = Input;
+    struct TRestore {
+        TInputState S;
+        ~TRestore() { CurrentInputState() = S; }
+    } Restore{Saved};
+    QPointer<TWindowWidget> Self(this);
+    if (M.Msg == WM_KEYDOWN || M.Msg == WM_SYSKEYDOWN) {
+        if (Send(CN_BASE + M.Msg, M.WParam, M.LParam) != 0 || !Self) return;
+    }
+    Send(M.Msg, M.WParam, M.LParam);
 }
 
 QWidget* CursorWindow() {
@@ -543,7 +564,12 @@ bool TWindowWidget::event(QEvent* Event) {
 
 bool TWindowWidget::EventUnguarded(QEvent* Event) {
     if (Event->type() == PostedMessageEvent) {
-        TMessage M = static_cast<TPostedMessage*>(Event)->Message;
+        const auto* Posted = static_cast<TPostedMessage*>(Event);
+        const TMessage M = Posted->Message;
+        if (M.Msg >= WM_KEYFIRST && M.Msg <= WM_KEYLAST) {
+            DispatchPostedKey(M, Posted->Input);
+            return true;
+        }
         Send(M.Msg, M.WParam, M.LParam);
         return true;
     }
@@ -748,6 +774,17 @@ void TWindowWidget::focusInEvent(QFocusEvent* Event) {
 void TWindowWidget::focusOutEvent(QFocusEvent* Event) {
     // The framework's focus changes only when another of its windows takes it.
     QWidget::focusOutEvent(Event);
+}
+
+void TWindowWidget::closeEvent(QCloseEvent* Event) {
+    // The system's request to close a form's window asks the form, which may refuse it.
+    auto* Form = dynamic_cast<TCustomForm*>(FControl);
+    if (Form == nullptr) {
+        QWidget::closeEvent(Event);
+        return;
+    }
+    Event->ignore();
+    GuardedCall(Form, [Form] { Form->Close(); });
 }
 
 void TWindowWidget::PaintFrame(TWinControl& Control, QPainter& Painter) {

@@ -21,6 +21,14 @@ namespace carrelon {
 
 class TCanvas;
 
+// The modifiers and buttons of the input event being handled (GetKeyState answers from them).
+struct TInputState {
+    bool Valid = false;
+    Qt::KeyboardModifiers Modifiers;
+    Qt::MouseButtons Buttons;
+};
+TInputState& CurrentInputState();
+
 class TWindowWidget : public QWidget {
 public:
     TWindowWidget(TWinControl* Control, QWidget* Parent);
@@ -83,12 +91,15 @@ protected:
     void moveEvent(QMoveEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     // Input that arrived at Source (this widget, the inner widget or its viewport).
     bool HandleInput(QWidget* Source, QEvent* Event);
     void HandleKeyPress(QKeyEvent* Event);
     void HandleKeyRelease(QKeyEvent* Event);
+    // A key message posted to this window, under the input state of its posting.
+    void DispatchPostedKey(const TMessage& M, const TInputState& Input);
     void HandleMouse(QMouseEvent* Event, QPoint WidgetPos);
     void HandleScrollAction(int Bar, int Action);
     void PaintClient(QPainter& Painter, const QRegion& Region);
@@ -129,14 +140,6 @@ void PostWindowMessage(HWND Handle, const TMessage& Message);
 QWidget* CursorWindow();
 // The window whose paint is held back by LockWindowUpdate, with its descendants.
 bool IsPaintLocked(const QWidget* Widget);
-
-// The modifiers and buttons of the input event being handled (GetKeyState answers from them).
-struct TInputState {
-    bool Valid = false;
-    Qt::KeyboardModifiers Modifiers;
-    Qt::MouseButtons Buttons;
-};
-TInputState& CurrentInputState();
 
 // Qt key -> virtual key code (0 when there is none).
 Word VirtualKeyFromQt(int QtKey, Qt::KeyboardModifiers Modifiers);

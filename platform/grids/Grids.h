@@ -186,6 +186,11 @@ protected:
     // vertical one at x = Pos); drawn again at the same place, it disappears. The line is kept
     // as part of the view until then, so repaints in between keep it.
     void DrawXorLine(bool Horizontal, int Pos, int Width);
+    // The selecting and moving timer (60 ms): while it runs, each tick scrolls or calls
+    // TimedScroll as the state asks. Starting a running timer or stopping a stopped one does
+    // nothing.
+    void StartTimer();
+    void StopTimer();
 
     // State that descendants read and write directly.
     TGridCoord FAnchor{1, 1};
@@ -231,8 +236,6 @@ private:
     void SetSizingCursor(TCursor Cursor);
     void PaintXorLines();
     void DrawFocusFrame(const TRect& R);
-    void StartTimer();
-    void StopTimer();
     void UpdateSizing(int X, int Y);
     void UpdateMove(int X, int Y);
     void FinishSizing();

@@ -1,7 +1,11 @@
 // Keyboard, mouse and focus reaching controls through real Qt events.
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+
 #include "platform/controls/WinUser.h"
+#include "platform/controls/WindowWidgetQt.h"
 #include "tests/support/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
 #include "tests/support/SettingScopes.h"
@@ -223,6 +227,53 @@ TEST_F(TwoProbes, PressOnAnotherControlSendsCancelModeToTheActiveOne) {
     ASSERT_EQ(Senders.size(), 1u);
     EXPECT_EQ(Senders[0], B);
     A->SetWindowProc(nullptr);
+}
+
+TEST_F(TwoProbes, WheelStepsOncePerWholeNotch) {
+    Wheel(A, 2, 2, -240);
+    Wheel(A, 2, 2, -60);
+    EXPECT_EQ(Log, (std::vector<std::string>{"A WheelDown ", "A WheelDown "}))
+        << "half a notch waits for the other half";
+    Wheel(A, 2, 2, -60);
+    Wheel(A, 2, 2, 120);
+    EXPECT_EQ(Log.size(), 4u);
+    EXPECT_EQ(Log[2], "A WheelDown ");
+    EXPECT_EQ(Log[3], "A WheelUp ");
+}
+
+TEST_F(TwoProbes, PostedTabTakesTheDialogRoadWithTheShiftOfItsMoment) {
+    auto* C = Form.Add<TProbe>(10, 200, 100, 50);
+    B->SetFocus();
+    // Posted from inside a key's handling: Shift is still down when it arrives.
+    B->OnKeyDown = [&](TObject*, Word& Key, TShiftState) {
+        if (Key == VK_F5) PostMessageA(Form->GetHandle(), WM_KEYDOWN, VK_TAB, 0);
+    };
+    PressKey(B, VK_F5, {ssShift});
+    ProcessPendingEvents();
+    EXPECT_TRUE(A->Focused()) << "backward from B";
+    PressKey(A, VK_F5);
+    B->OnKeyDown = nullptr;
+    PostMessageA(Form->GetHandle(), WM_KEYDOWN, VK_TAB, 0);
+    ProcessPendingEvents();
+    EXPECT_TRUE(B->Focused()) << "forward from A";
+    (void)C;
+}
+
+TEST_F(TwoProbes, WindowCloseAsksTheForm) {
+    bool Allow = false;
+    int Asked = 0;
+    Form->OnCloseQuery = [&](TObject*, bool& CanClose) {
+        ++Asked;
+        CanClose = Allow;
+    };
+    QCloseEvent Close;
+    QCoreApplication::sendEvent(Form->GetHandle(), &Close);
+    EXPECT_EQ(Asked, 1);
+    EXPECT_TRUE(Form->GetVisible());
+    Allow = true;
+    QCloseEvent Again;
+    QCoreApplication::sendEvent(Form->GetHandle(), &Again);
+    EXPECT_FALSE(Form->GetVisible());
 }
 
 TEST_F(TwoProbes, ExceptionFromAHandlerOfRealInputGoesToTheApplication) {
