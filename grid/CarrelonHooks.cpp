@@ -45,6 +45,7 @@ void TCarrelonPrivate::CellFreed(TCarrelonCell* Cell) {
     if (FSelectedCells && !FSelectedCells->List().Empty()) FSelectedCells->CellFreed(Cell);
     if (FHintCell == Cell) FHintCell = nullptr;
     if (FPushedButtonCell == Cell) FPushedButtonCell = nullptr;
+    if (FSpacePushedCell == Cell) FSpacePushedCell = nullptr;
     if (FPendingResizeCell == Cell) FPendingResizeCell = nullptr;
     if (FCommitCell == Cell) FCommitCell = nullptr;
 }

@@ -34,6 +34,7 @@ class TBitmap;
 class TCanvas;
 class TCarrelonFormulas;
 class TCarrelonInplaceEditor;
+class TCustomForm;
 class TFont;
 class TGraphic;
 class TPopupMenu;
@@ -210,8 +211,12 @@ public:
     void GridKeyUp(Word& Key, TShiftState Shift);
     void GridDragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
     void GridDragDrop(TObject* Source, int X, int Y);
-    // A cancel-mode request of the parent form: the editor gate.
+    // A cancel-mode request of the parent form: the editor gate. When the edit stays open, the
+    // form's next close is refused (CloseQuery takes the place of its OnCloseQuery once).
     void DoCancelMode();
+    void CloseQuery(TObject* Sender, bool& CanClose);
+    // Puts the form's own close-query handler back (the grid goes).
+    void ReleaseCloseQueryHook();
     // After the base grid's own navigation moved the current cell: the selected list follows
     // the new selection rectangle. True when the current cell moved.
     bool RelistAfterBaseMove(TGridCoord Before);
@@ -249,7 +254,61 @@ public:
     // The cell a commit is storing into; cleared when the cell is freed meanwhile.
     TCarrelonCell* FCommitCell = nullptr;
 
-    // ==== Mouse and hints ========================================================================
+    // ==== Keyboard and focus (grid/Keyboard.cpp, grid/Focus.cpp) ================================
+    // Steps of KeyDown after OnKeyDown: the editor keys, Space on a button, Enter's options, then
+    // navigation to the target the key tables give, through the editor gate and DoFocusCell.
+    void HandleKey(Word& Key, TShiftState Shift);
+    // The target of a key with Ctrl, and without; clipboard keys act here and leave it.
+    void CtrlKeyTarget(Word Key, TShiftState Shift, TGridCoord& T);
+    void KeyTarget(Word Key, TShiftState Shift, TGridCoord& T);
+    // The view a page key scrolls to (-1: left to the move).
+    struct TPageView {
+        int LeftCol = -1;
+        int TopRow = -1;
+    };
+    TPageView PagingView(Word Key, TShiftState Shift, TGridCoord T) const;
+    TGridCoord TabTarget(bool Forward);
+    TGridCoord LeaveGridByTab(TGridCoord T);
+    // The first column and row navigation may reach.
+    int FirstNavigableCol() const;
+    int FirstNavigableRow() const;
+    // The current cell moves to (ACol, ARow): a button held down by Space elsewhere comes up.
+    void CurrentCellLeaving(int ACol, int ARow);
+    // The button cell shown pushed by Space until the key comes up.
+    TCarrelonCell* FSpacePushedCell = nullptr;
+    // Set while DoExit puts the focus back on the grid.
+    bool FRefocusing = false;
+    // The form whose OnCloseQuery the cancel-mode hook replaced, and its own handler.
+    TCustomForm* FCloseQueryForm = nullptr;
+    std::function<void(TObject* Sender, bool& CanClose)> FSavedCloseQuery;
+
+    // ==== Clipboard keys (grid/ClipboardKeys.cpp) ================================================
+    // Ctrl+C / Ctrl+Ins, Ctrl+X / Shift+Del, Ctrl+V / Shift+Ins, and Del.
+    void CopySelectionToClipboard();
+    void CutSelectionToClipboard();
+    void PasteCellsFromClipboard();
+    void ClearSelectionByKey();
+
+    // ==== Mouse and hints (grid/Mouse.cpp) ======================================================
+    TCarrelonCell* CellAt(TGridCoord P) const;
+    // The slot may become current (outside the fixed parts unless they are selectable).
+    bool SelectableSlot(TGridCoord P) const;
+    // A header for sorting: a cell ending in the last fixed row.
+    bool IsSortHeader(const TCarrelonCell* Cell) const;
+    bool RangeMayReach(TGridCoord P) const;
+    void DoubleClickPress(TGridCoord P, int X, int Y);
+    void SingleClickPress(TGridCoord P, TShiftState Shift, int X, int Y);
+    void BeginFixedDrag(TGridCoord P, int X, int Y);
+    void DeselectByClick(TGridCoord P, TCarrelonCell* Cell);
+    void PushButton(TCarrelonCell* Cell);
+    void SortToggle(TGridCoord P);
+    // The release by the state the press left.
+    void FinishPress(int X, int Y);
+    void FinishRowSizing();
+    void FinishColSizing();
+    void FinishMoving(int X, int Y);
+    // The press is over (released, abandoned or its capture lost).
+    void AbandonPress();
     // From a press to its release.
     bool FMouseButtonDown = false;
     // Written by the mouse press, read by the timed scroll.
@@ -305,6 +364,7 @@ public:
     bool FitRowRange(int First, int Last, bool Increase, bool Decrease, int EditorHeight,
                      TRowFitScratch& S);
     void DoAutoSizeColumn(int ACol, bool ByUser);
+    bool ResizeColumnByUser(int ACol, int NewWidth, int Least);
     int MeasureTextWidth(const TCarrelonCell* Cell, const AnsiString& Text);
     bool AutoSizeColumnList(const std::vector<int>& Indexes);
     // True when a sizing boundary lies under the client point.

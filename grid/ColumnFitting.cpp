@@ -53,17 +53,25 @@ void TCarrelonPrivate::DoAutoSizeColumn(int ACol, bool ByUser) {
     int NewWidth = W + 2 * Border;
     if (q->GetOptions().Contains(cloVertLine) || q->GetOptions().Contains(cloFixedVertLine))
         NewWidth += Column->GetGridLineWidth();
-    if (!ByUser) {
+    if (ByUser)
+        ResizeColumnByUser(ACol, NewWidth, 0);
+    else
         Column->SetWidth(NewWidth);
-        return;
-    }
+}
+
+// A width the user gave a column (a drag of its boundary, a double click on it) within the
+// column's limits: the column and the base grid take it and OnColumnResized tells the old and
+// the new width. Widths below Least are ignored.
+bool TCarrelonPrivate::ResizeColumnByUser(int ACol, int NewWidth, int Least) {
+    TCarrelonCol* Column = q->GetCols(ACol);
     if (Column->GetMaxWidth() != 0) NewWidth = std::min(NewWidth, Column->GetMaxWidth());
-    NewWidth = std::max(NewWidth, Column->GetMinWidth());
-    if (NewWidth == q->GetColWidths(ACol)) return;
+    NewWidth = std::clamp(std::max(NewWidth, Column->GetMinWidth()), 0, 65535);
+    if (NewWidth < Least || NewWidth == q->GetColWidths(ACol)) return false;
     const int OldSize = Column->GetWidth();
     Column->WriteFWidth(NewWidth);
     AssignInheritedColWidths(ACol, NewWidth);
     if (q->OnColumnResized) q->OnColumnResized(q, ACol, OldSize, NewWidth);
+    return true;
 }
 
 bool TCarrelon::AutoSizeColumn(int ACol) {

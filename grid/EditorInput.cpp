@@ -1,6 +1,5 @@
 // Input around the editor: a typed character that opens it, the editor's change notification,
-// the keys, characters and drags it hands back to the grid, its context menu, and the grid's
-// keyboard, mouse and focus steps that open, close and cancel an edit.
+// the keys, characters and drags it hands back to the grid, and its context menu.
 #include "grid/CarrelonInplaceEditor.h"
 #include "grid/CarrelonPrivate.h"
 #include "grid/ScopeExit.h"
@@ -76,10 +75,6 @@ void TCarrelonPrivate::GridDragDrop(TObject* Source, int X, int Y) {
     q->DragDrop(Source, X, Y);
 }
 
-void TCarrelonPrivate::DoCancelMode() {
-    CheckEditorMode();
-}
-
 void TCarrelonPrivate::EditorPopupHandler(TObject* Sender) {
     auto* Item = dynamic_cast<TMenuItem*>(Sender);
     TCarrelonInplaceEditor* E = FInplaceEditor;
@@ -106,141 +101,6 @@ void TCarrelonPrivate::EditorPopupHandler(TObject* Sender) {
         default:
             break;
     }
-}
-
-// ---- the grid's own keys, mouse and focus around an edit ----------------------------------
-
-void TCarrelon::KeyDown(Word& Key, TShiftState Shift) {
-    if (d->Designing() || !d->FModel) {
-        TCustomGrid::KeyDown(Key, Shift);
-        return;
-    }
-    if (OnKeyDown) OnKeyDown(this, Key, Shift);
-    if (Key == 0 || GetRow() == -1 || Shift.Contains(ssAlt)) return;
-    const bool Plain = !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl);
-    if (Key == VK_ESCAPE && Plain && d->FEditorShowing) {
-        {
-            d->FCancelEdit = true;
-            TScopeExit Reset([this] { d->FCancelEdit = false; });
-            SetEditorMode(false);
-        }
-        d->CheckAlwaysShowEditor();
-        return;
-    }
-    if (Key == VK_F2 && !Shift.Contains(ssShift)) {
-        SetEditorMode(true);
-        return;
-    }
-    if (Key == VK_RETURN) {
-        const bool Excel = d->FSpreadsheetOptions.Contains(soExcelStyleNavigation);
-        if (Excel && Shift.Empty()) {
-            Key = VK_DOWN;
-        } else if (Excel && Shift == TShiftState{ssShift}) {
-            Key = VK_UP;
-            Shift = {};
-        } else if (d->FCarrelonOptions.Contains(cloEnterThrough) && Plain) {
-            Key = VK_TAB;
-        } else {
-            return;
-        }
-    }
-    if (Key == VK_DOWN && !Shift.Contains(ssCtrl) &&
-        GetCells(GetCol(), GetRow())->GetEndRow() == GetRowCount() - 1) {
-        SetEditorMode(false);  // the last row: the edit is committed, the cell stays
-        return;
-    }
-    // Navigation moves through SelectCell, which closes the editor first.
-    const TGridCoord Before = d->ReadFCurrent();
-    MoveByKey(Key, Shift);
-    if (d->RelistAfterBaseMove(Before)) d->CheckAlwaysShowEditor();
-}
-
-bool TCarrelonPrivate::RelistAfterBaseMove(TGridCoord Before) {
-    if (ReadFCurrent() == Before || !FSelectedCells) return false;
-    FSelectedCells->Invalidate();
-    FSelectedCells->List().Clear();
-    ListSelectionRect(false);
-    FSelectedCells->Invalidate();
-    return true;
-}
-
-void TCarrelon::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (d->Designing() || !d->FModel) {
-        TCustomGrid::MouseDown(Button, Shift, X, Y);
-        return;
-    }
-    d->FMouseButtonDown = true;
-    // A press first closes an open editor; one that stays open swallows the press.
-    if (d->CheckEditorMode()) {
-        if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
-        return;
-    }
-    const TGridCoord P = MouseCoord(X, Y);
-    if (Button == mbLeft && !Shift.Contains(ssDouble) && !Shift.Contains(ssShift) &&
-        !Shift.Contains(ssCtrl) && P.X >= 0 && P.Y >= 0 &&
-        d->FCarrelonOptions.Contains(cloEditing)) {
-        TGridState State = gsNormal;
-        int Index = 0, Pos = 0, Ofs = 0;
-        CalcSizingState(X, Y, State, Index, Pos, Ofs);
-        const TCarrelonCell* Cell = GetCells(P.X, P.Y);
-        // A click on the current cell edits it.
-        if (State == gsNormal && IsCurrentCell(Cell) && !Cell->GetReadOnly() &&
-            !Cell->GetCheckBox()) {
-            if (CanFocus()) SetFocus();
-            if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
-            SetEditorMode(true);
-            return;
-        }
-    }
-    const TGridCoord Before = d->ReadFCurrent();
-    TCustomGrid::MouseDown(Button, Shift, X, Y);
-    d->RelistAfterBaseMove(Before);
-}
-
-void TCarrelon::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    TCustomGrid::MouseUp(Button, Shift, X, Y);
-    if (d->Designing() || !d->FModel) return;
-    d->FMouseButtonDown = false;
-    if (TCarrelonCell* Cell = d->FPendingResizeCell) {
-        d->FPendingResizeCell = nullptr;
-        d->ResizeRow(Cell->Row);
-    }
-    if (GetCol() < GetFixedCols() || GetCol() >= GetLeftCol()) d->CheckAlwaysShowEditor();
-}
-
-bool TCarrelon::Focused() const {
-    if (GetComponentState().Contains(csDesigning)) return TCustomGrid::Focused();
-    if (!HandleAllocated()) return false;
-    const HWND F = GetFocus();
-    if (F == FHandle) return true;
-    const TCarrelonInplaceEditor* E = d->FInplaceEditor;
-    if (E != nullptr && E->HandleAllocated() && F == d->FInplaceEditor->GetHandle()) return true;
-    return d->FEditControl != nullptr && d->FEditControl->Focused();
-}
-
-void TCarrelon::SetFocus() {
-    if (!Focused()) TCustomGrid::SetFocus();
-}
-
-void TCarrelon::WMSetFocus(TMessage& Message) {
-    TCustomGrid::WMSetFocus(Message);
-    if (d->Designing() || !d->FModel) return;
-    if (d->FEditorShowing) {
-        TWinControl* Target = d->FEditControl != nullptr ? d->FEditControl : d->FInplaceEditor;
-        WindowsSetFocus(Target->GetHandle());
-        return;
-    }
-    if (!d->FClosingEditControl && !d->FHidingEditor && !d->FMouseButtonDown)
-        d->CheckAlwaysShowEditor();
-}
-
-void TCarrelon::DoExit() {
-    if (!d->Designing() && d->CheckEditorMode()) {
-        // The edit cannot be committed: the focus stays with the grid, and no OnExit.
-        if (CanFocus()) TCustomGrid::SetFocus();
-        return;
-    }
-    TCustomGrid::DoExit();
 }
 
 }  // namespace carrelon

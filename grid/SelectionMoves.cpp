@@ -372,8 +372,10 @@ bool TCarrelon::SelectCell(int ACol, int ARow) {
     if (!CanSelect) {
         d->FSelectVetoed = true;
         FGridState = gsNormal;  // an ongoing drag selection ends
+        return false;
     }
-    return CanSelect;
+    d->CurrentCellLeaving(ACol, ARow);
+    return true;
 }
 
 // Scrolls by hand to a target in a fixed band of a scrollable row or column, which the base

@@ -17,6 +17,7 @@
 #include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/ControlsTestSupport.h"
 #include "tests/support/GridFixture.h"
+#include "tests/support/ShownGridFixture.h"
 
 namespace carrelon::test {
 namespace {
@@ -43,14 +44,6 @@ public:
     void Type(const AnsiString& Text) {
         TypeText(Editor(), Text);
         ProcessPendingEvents();
-    }
-    template <typename S, typename E>
-    static S With(S Set, E Item, bool On) {
-        if (On)
-            Set.Include(Item);
-        else
-            Set.Exclude(Item);
-        return Set;
     }
     void SetOption(TCarrelonOption O, bool On) {
         Grid->SetOptions(With(Grid->GetOptions(), O, On));

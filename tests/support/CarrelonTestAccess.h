@@ -38,6 +38,7 @@ public:
     static void WriteFError(TCarrelonCell* Cell, bool V) { Cell->WriteFError(V); }
     static void WriteFFormula(TCarrelonCell* Cell, const AnsiString& F) { Cell->WriteFFormula(F); }
     static void WriteFButtonPushed(TCarrelonCell* Cell, bool V) { Cell->WriteFButtonPushed(V); }
+    static bool ReadFButtonPushed(const TCarrelonCell* Cell) { return Cell->ReadFButtonPushed(); }
     static void WriteFEndRow(TCarrelonCell* Cell, int EndRow) { Cell->WriteFEndRow(EndRow); }
     static TFont* OwnFont(const TCarrelonCol* Col) { return Col->ReadFFont(); }
     static bool FontSet(const TCarrelonCol* Col) { return Col->GetFontSet(); }
