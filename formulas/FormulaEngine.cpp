@@ -71,10 +71,14 @@ TFormulaEngine::~TFormulaEngine() = default;
 
 std::shared_ptr<const TFormulaProgram> TFormulaEngine::Program(const AnsiString& Text) {
     TFormulaSeparators separators{DecimalSeparator, ListSeparator};
-    if (!(separators == FCacheSeparators) || FPrograms.size() >= MaxCachedPrograms) {
+    if (!(separators == FCacheSeparators)) {
+        // Other separators, other programs: those the cells hold are stale too.
         FPrograms.clear();
         FCacheSeparators = separators;
         ++FProgramEpoch;
+    } else if (FPrograms.size() >= MaxCachedPrograms) {
+        // The cells keep the programs they hold, which stay right.
+        FPrograms.clear();
     }
     auto it = FPrograms.find(Text);
     if (it != FPrograms.end()) return it->second;
@@ -84,13 +88,18 @@ std::shared_ptr<const TFormulaProgram> TFormulaEngine::Program(const AnsiString&
 }
 
 void TFormulaEngine::BeginSession() {
-    if (FSessionDepth == 0 || FHandlerDepth > 0) Invalidate();
+    if ((FSessionDepth == 0 && FKeepDepth == 0) || FHandlerDepth > 0) Invalidate();
     if (FSessionDepth == 0) FEnvironment->Reset();
     ++FSessionDepth;
 }
 
 void TFormulaEngine::EndSession() {
-    if (--FSessionDepth == 0) Invalidate();
+    if (--FSessionDepth == 0 && FKeepDepth == 0) Invalidate();
+}
+
+void TFormulaEngine::Discard(TFormulaCellId Cell) {
+    auto it = FStates.find(Cell);
+    if (it != FStates.end()) it->second.HasKept = false;
 }
 
 void TFormulaEngine::Invalidate() {

@@ -45,6 +45,11 @@ public:
     // handler drops them, as the handler may have changed any cell.
     void BeginSession();
     void EndSession();
+    // While keeping, results outlive sessions: the caller knows which cells an edit makes
+    // stale and discards their results itself.
+    void BeginKeeping() { ++FKeepDepth; }
+    void EndKeeping() { --FKeepDepth; }
+    void Discard(TFormulaCellId Cell);
     void BeginHandler() { ++FHandlerDepth; }
     void EndHandler() { --FHandlerDepth; }
     // Drops kept results that read Cell's error flag, after it changed.
@@ -52,7 +57,10 @@ public:
     // Drops every kept result (cell contents changed outside evaluation).
     void Invalidate();
     // Makes room for the records of this many formula cells, sparing rehashing in a pass.
-    void Reserve(std::size_t Cells) { FStates.reserve(Cells); }
+    void Reserve(std::size_t Cells) {
+        // Reserving less than is held would rehash every record.
+        if (Cells > FStates.size()) FStates.reserve(Cells);
+    }
     // Forgets a cell that is being freed.
     void Forget(TFormulaCellId Cell) { FStates.erase(Cell); }
 
@@ -99,10 +107,11 @@ private:
     std::unique_ptr<TSessionEnvironment> FEnvironment;
     TFormulaSeparators FCacheSeparators;
     std::unordered_map<AnsiString, std::shared_ptr<const TFormulaProgram>> FPrograms;
-    std::uint64_t FProgramEpoch = 1;  // advances whenever FPrograms is emptied
+    std::uint64_t FProgramEpoch = 1;  // advances when the separators change
 
     int FSessionDepth = 0;
     int FHandlerDepth = 0;
+    int FKeepDepth = 0;
     // Records outlive sessions so that their memory is reused; a new generation makes them all
     // stale at once.
     std::unordered_map<TFormulaCellId, TCellState> FStates;

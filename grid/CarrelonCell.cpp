@@ -326,6 +326,7 @@ void TCarrelonCell::SetText(const AnsiString& S) {
         if (T.empty() && FValue.IsUnassigned()) return;
         if (FValue.EqualsString(S)) return;
     }
+    TCarrelonPrivate::TEditRecalculation Recalc(GridPrivate(), this);
     const bool Notify = static_cast<bool>(G->OnCellTextChanged);
     AnsiString Old;
     if (Notify) Old = GetText();
@@ -345,7 +346,7 @@ void TCarrelonCell::SetText(const AnsiString& S) {
         else if (!P.ResizeRowForCell(this))
             Invalidate();
     }
-    if (G->GetSpreadsheetEnabled()) GridPrivate().RecalculateChanged(this);
+    if (G->GetSpreadsheetEnabled()) Recalc.Run();
 }
 
 void TCarrelonCell::SetValue(const Variant& V) {
@@ -365,15 +366,17 @@ void TCarrelonCell::SetValue(const Variant& V) {
             return;
         }
     }
+    TCarrelonPrivate::TEditRecalculation Recalc(GridPrivate(), this);
     if (HasFormula) WriteFFormula({});
     Remeasure();
     TCarrelon* G = GetGrid();
-    if (G->GetSpreadsheetEnabled()) GridPrivate().RecalculateChanged(this);
+    if (G->GetSpreadsheetEnabled()) Recalc.Run();
 }
 
 void TCarrelonCell::SetFormula(const AnsiString& F) {
     const AnsiString T = CarrelonTrim(CarrelonUpperCase(F));
     if (T == ReadFFormula()) return;
+    TCarrelonPrivate::TEditRecalculation Recalc(GridPrivate(), this);
     WriteFFormula(T);
     TCarrelon* G = GetGrid();
     if (G->GetSpreadsheetEnabled()) {
@@ -383,7 +386,7 @@ void TCarrelonCell::SetFormula(const AnsiString& F) {
             FValue.Clear();
             Remeasure();
         }
-        GridPrivate().RecalculateChanged(this);
+        Recalc.Run();
     } else {
         FValue.Clear();
         Remeasure();

@@ -27,6 +27,9 @@ public:
     Variant Get() const;
     bool IsUnassigned() const { return Kind() == kEmpty; }
     bool IsString() const { return Kind() == kInlineText || Kind() == kHeapText; }
+    // True for integers and doubles: their text is one non-empty line of ASCII characters
+    // (given an ASCII decimal separator).
+    bool IsNumber() const { return Kind() == kInteger || Kind() == kDouble || Kind() == kInt64; }
     // True for the kinds whose display text can fail to form (dates out of range, rare types).
     bool TextMayFail() const { return Kind() == kDate || Kind() == kHeapVariant; }
     // The text of a string value without building a variant; empty for other kinds.

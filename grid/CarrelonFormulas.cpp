@@ -33,7 +33,7 @@ void TCarrelonFormulas::FormulaWritten(TCarrelonCell* Cell, bool HasFormula) {
         if (FCells.erase(Cell) != 0) ++FRemovals;
     }
     // A kept result may belong to the old formula text or to a cell read as plain.
-    FEngine.Invalidate();
+    if (Cell != FEditedCell) FEngine.Invalidate();
 }
 
 void TCarrelonFormulas::CellFreed(TCarrelonCell* Cell) {

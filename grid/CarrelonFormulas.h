@@ -61,6 +61,10 @@ public:
             FCyclic.erase(Cell);
     }
     bool HasCycles() const { return !FCyclic.empty(); }
+    // The cell whose edit is being recalculated from its dependencies: writing its formula
+    // keeps the engine's results, as the edit discards those it makes stale.
+    TCarrelonCell* EditedCell() const { return FEditedCell; }
+    void SetEditedCell(TCarrelonCell* Cell) { FEditedCell = Cell; }
     // Counts changes of cells' error marks, which formulas reading them see.
     std::uint64_t ErrorChanges() const { return FErrorChanges; }
 
@@ -109,6 +113,7 @@ private:
     std::unordered_set<TCarrelonCell*> FCells;
     std::unordered_set<TCarrelonCell*> FStale;
     std::unordered_set<TCarrelonCell*> FCyclic;
+    TCarrelonCell* FEditedCell = nullptr;
     std::uint64_t FErrorChanges = 0;
     std::uint64_t FRemovals = 0;
     bool FSeeding = false;

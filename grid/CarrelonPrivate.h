@@ -472,12 +472,30 @@ public:
     // ==== Formulas (grid/FormulaBridge.cpp) ======================================================
     // Evaluates the cell's formula into its value; true when the value changed.
     bool AnalyzeExpression(TCarrelonCell* Cell);
-    // Recalculation after an edit of Cell (its text, value or formula): the formula cells that
-    // read it, directly or through other formulas, and those calling now, today or rand, in
-    // the order and with the events of the full passes; the full passes while OnRecalculateCell
-    // is assigned or stored values may be stale. An edit that commits a cell calls it where
-    // the grid would recalculate every formula but that cell.
-    bool RecalculateChanged(TCarrelonCell* Cell);
+    // The recalculation that follows an edit of one cell (its text, value or formula): made
+    // before the cell changes, run after. While the stored values are what the full passes
+    // give, it evaluates only the formula cells that read the cell, directly or through other
+    // formulas, those calling now, today or rand and those marked stale, in the order and with
+    // the events of the full passes, and the results of the other formulas are kept from
+    // earlier recalculations. Otherwise, or while OnRecalculateCell is assigned, it runs the
+    // full passes over every formula but the cell.
+    class TEditRecalculation {
+    public:
+        TEditRecalculation(TCarrelonPrivate& P, TCarrelonCell* Cell);
+        ~TEditRecalculation();
+        TEditRecalculation(const TEditRecalculation&) = delete;
+        TEditRecalculation& operator=(const TEditRecalculation&) = delete;
+        bool Run();
+
+    private:
+        bool CanUseDependencies() const;
+        void StopKeeping();
+        TCarrelonPrivate& P;
+        TCarrelonCell* FCell;
+        TCarrelonCell* FOuterCell = nullptr;
+        bool FKeeping = false;
+        std::vector<TCarrelonCell*> FAffected;
+    };
     // The passes of a recalculation over every formula cell, or over those in Only.
     bool RecalculatePasses(TCarrelonCell* ExceptCell, const std::vector<TCarrelonCell*>* Only);
     // The text of a spreadsheet heading slot (letters in row 0, numbers in column 0), else "".

@@ -202,6 +202,7 @@ void TCarrelonPrivate::CloseInplaceEditor() {
 void TCarrelonPrivate::CommitEdit(TCarrelonCell* Cell, const AnsiString& Text) {
     FCommitCell = Cell;
     TScopeExit Done([this] { FCommitCell = nullptr; });
+    TEditRecalculation Recalc(*this, Cell);
     bool Ok = true;
     const AnsiString Trimmed = Trim(Text);
     if (FSpreadsheetEnabled && !Trimmed.empty() && Trimmed[0] == '=') {
@@ -213,7 +214,7 @@ void TCarrelonPrivate::CommitEdit(TCarrelonCell* Cell, const AnsiString& Text) {
         Cell->WriteFError(false);
     }
     // A handler of the evaluation may have freed the cell.
-    if (FSpreadsheetEnabled && Ok && FCommitCell != nullptr) RecalculateChanged(Cell);
+    if (FSpreadsheetEnabled && Ok && FCommitCell != nullptr) Recalc.Run();
 }
 
 void TCarrelon::CellChanged(int ACol, int ARow, const AnsiString& OldValue, AnsiString& NewValue,

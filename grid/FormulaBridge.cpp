@@ -243,18 +243,53 @@ bool TCarrelon::Recalculate(TCarrelonCell* ExceptCell) {
     return d->RecalculatePasses(ExceptCell, nullptr);
 }
 
-bool TCarrelonPrivate::RecalculateChanged(TCarrelonCell* Cell) {
-    if (!FModel) return false;
-    TCarrelonFormulas& formulas = Formulas();
+TCarrelonPrivate::TEditRecalculation::TEditRecalculation(TCarrelonPrivate& Grid,
+                                                         TCarrelonCell* Cell)
+    : P(Grid), FCell(Cell) {
+    if (!P.FModel || !P.FSpreadsheetEnabled || !CanUseDependencies()) return;
+    TCarrelonFormulas& formulas = P.Formulas();
+    formulas.CollectAffected(Cell, FAffected);
+    // What the edit can change is evaluated afresh; the other kept results stay valid.
+    TFormulaEngine& engine = formulas.Engine();
+    engine.Discard(Cell);
+    for (TCarrelonCell* c : FAffected)
+        engine.Discard(c);
+    engine.BeginKeeping();
+    FOuterCell = formulas.EditedCell();
+    formulas.SetEditedCell(Cell);
+    FKeeping = true;
+}
+
+TCarrelonPrivate::TEditRecalculation::~TEditRecalculation() {
+    StopKeeping();
+}
+
+void TCarrelonPrivate::TEditRecalculation::StopKeeping() {
+    if (!FKeeping) return;
+    FKeeping = false;
+    TCarrelonFormulas& formulas = P.Formulas();
+    formulas.Engine().EndKeeping();
+    formulas.SetEditedCell(FOuterCell);
+}
+
+bool TCarrelonPrivate::TEditRecalculation::CanUseDependencies() const {
+    TCarrelonFormulas& formulas = P.Formulas();
     // The application that watches every cell evaluated sees the full passes; so does a grid
-    // whose stored values may not be what its formulas give.
-    // Inside a cycle, what a cell shows depends on the order in which cells were evaluated:
-    // only the full passes give the results they always gave.
-    if (q->OnRecalculateCell || !formulas.Settled() || formulas.HasCycles())
-        return q->Recalculate(Cell);
-    std::vector<TCarrelonCell*> affected;
-    formulas.CollectAffected(Cell, affected);
-    return RecalculatePasses(Cell, &affected);
+    // whose stored values may not be what its formulas give. Inside a cycle, what a cell
+    // shows depends on the order in which cells were evaluated: only the full passes give
+    // the results they always gave.
+    return !P.q->OnRecalculateCell && formulas.Settled() && !formulas.HasCycles();
+}
+
+bool TCarrelonPrivate::TEditRecalculation::Run() {
+    if (!P.FModel) return false;
+    // A handler may have changed the grid since the edit began.
+    if (FKeeping && CanUseDependencies()) return P.RecalculatePasses(FCell, &FAffected);
+    if (FKeeping) {
+        StopKeeping();
+        P.Formulas().Engine().Invalidate();
+    }
+    return P.q->Recalculate(FCell);
 }
 
 bool TCarrelonPrivate::RecalculatePasses(TCarrelonCell* ExceptCell,

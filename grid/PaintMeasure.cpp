@@ -7,6 +7,7 @@
 #include "grid/CarrelonPrivate.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
+#include "platform/rtl/Locale.h"
 
 namespace carrelon {
 
@@ -49,7 +50,11 @@ int TCarrelonCell::CalcHeight(int EditorHeight) const {
             if (h < 0) return defaultHeight;
         }
     } else {
-        h = P.MeasureCellText(this, GetText());
+        // An unwrapped line is one line high whatever its characters: a number needs no
+        // formatting to be measured.
+        const bool OneLine = FValue.IsNumber() && DecimalSeparator > ' ' &&
+                             DecimalSeparator < '\x7f' && !GetWordWrap();
+        h = P.MeasureCellText(this, OneLine ? AnsiString("0") : GetText());
         if (h < 0) return defaultHeight;  // every column of the cell is hidden or 0 wide
         const TGraphic* Graphic = GetGraphic();
         if (Graphic && !G->GetOptions().Contains(cloStretchImages)) {

@@ -91,7 +91,8 @@ void ExpectSameCells(TWatchedGrid& A, TWatchedGrid& B, const std::string& Log) {
 
 // Random edits on a grid that recalculates what an edit affects and on one whose application
 // asks to see every cell (full passes): every value and every event agree, through cycles,
-// ranges, merged and hidden cells, headings, the clock, rewritten texts and renumbering.
+// ranges, merged and hidden cells, headings, the clock, rewritten texts, renumbering, moved
+// and sorted rows.
 void RunEquivalence(unsigned FirstSeed, unsigned Seeds, int Steps) {
     for (unsigned Seed = FirstSeed; Seed < FirstSeed + Seeds; ++Seed) {
         SCOPED_TRACE(Seed);
@@ -103,7 +104,7 @@ void RunEquivalence(unsigned FirstSeed, unsigned Seeds, int Steps) {
         std::string Log;
         for (int Step = 0; Step < Steps; ++Step) {
             const int c = Pick(Fast.Grid->GetColCount()), r = Pick(kRows);
-            const int Kind = Pick(20);
+            const int Kind = Pick(22);
             const AnsiString Formula = RandomFormula(Rng, Headers);
             const int Number = Pick(9);
             const int Shift = Pick(3) - 1;
@@ -129,6 +130,13 @@ void RunEquivalence(unsigned FirstSeed, unsigned Seeds, int Steps) {
                         G->ShowHiddenColumn(0);
                     else if (c >= (Headers ? 1 : 0))
                         G->HideColumn(c);
+                } else if (Kind == 20) {
+                    // Rows moved with their cells: formulas are rewritten to follow them.
+                    G->MoveRow(r, (r + 3) % kRows);
+                } else if (Kind == 21) {
+                    // Rows sorted: cells move, formulas keep their text.
+                    G->SetSortColumn(c);
+                    G->Sort();
                 } else {
                     // References renumbered as a structural edit does: rows from r on move.
                     const std::int64_t From = r + 1;
