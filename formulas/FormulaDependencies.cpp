@@ -61,8 +61,14 @@ void TFormulaDependencies::Set(TFormulaCellId Cell, const TFormulaProgram& Progr
 void TFormulaDependencies::Forget(TFormulaCellId Cell) {
     auto It = FCells.find(Cell);
     if (It == FCells.end()) return;
-    for (std::uint64_t K : It->second.Singles)
-        FSingles.erase({K, Cell});
+    for (std::uint64_t K : It->second.Singles) {
+        auto [First, Last] = FSingles.equal_range(K);
+        for (; First != Last; ++First)
+            if (First->second == Cell) {
+                FSingles.erase(First);
+                break;
+            }
+    }
     for (const TRangeKey& K : It->second.Ranges) {
         FRanges.erase(K);
         auto C = FClasses.find(std::get<0>(K));
@@ -85,8 +91,9 @@ void TFormulaDependencies::ReadersOf(std::int64_t Col, std::int64_t Row,
     if (!Valid(Col) || !Valid(Row)) return;
     const auto C = static_cast<std::uint32_t>(Col), R = static_cast<std::uint32_t>(Row);
     const std::uint64_t K = SingleKey(C, R);
-    for (auto It = FSingles.lower_bound({K, nullptr}); It != FSingles.end() && It->first == K; ++It)
-        Out.push_back(It->second);
+    auto [First, Last] = FSingles.equal_range(K);
+    for (; First != Last; ++First)
+        Out.push_back(First->second);
     for (const auto& [Class, Count] : FClasses) {
         const std::uint32_t LC = Class >> 8, LR = Class & 0xFF;
         const std::uint32_t bc = C >> LC, br = R >> LR;

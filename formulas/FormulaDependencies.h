@@ -51,7 +51,7 @@ private:
     }
 
     std::unordered_map<TFormulaCellId, TEntry> FCells;
-    std::set<std::pair<std::uint64_t, TFormulaCellId>> FSingles;
+    std::unordered_multimap<std::uint64_t, TFormulaCellId> FSingles;
     std::set<TRangeKey> FRanges;
     std::map<std::uint32_t, int> FClasses;  // size class -> ranges filed in it
     std::unordered_set<TFormulaCellId> FVolatile;

@@ -228,12 +228,18 @@ bool TCarrelonPrivate::AnalyzeExpression(TCarrelonCell* Cell) {
 
     if (changed && unlocked) {
         // The old display text is formed only when the value changed: formatting numbers is
-        // the dearest part of an unchanged visit.
+        // the dearest part of an unchanged visit. Two different numbers are taken to show
+        // differently: where their texts agree after all, the cell is only fitted and painted
+        // again, to the same result.
         const Variant now = Cell->GetValue();
-        Cell->StoreValue(old);
-        const AnsiString oldText = Cell->GetText();
-        Cell->StoreValue(now);
-        if (Cell->GetText() != oldText && !ResizeRowForCell(Cell)) Cell->Invalidate();
+        bool textChanged = true;
+        if (old.Type() != varDouble || now.Type() != varDouble) {
+            Cell->StoreValue(old);
+            const AnsiString oldText = Cell->GetText();
+            Cell->StoreValue(now);
+            textChanged = Cell->GetText() != oldText;
+        }
+        if (textChanged && !ResizeRowForCell(Cell)) Cell->Invalidate();
     }
     return changed;
 }

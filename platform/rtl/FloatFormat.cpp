@@ -478,10 +478,42 @@ AnsiString FormatNumber(const AnsiString& Format, const TFloatRec& Exact,
     return text;
 }
 
+// The decimal form of a normal double whose shortest round-trip form has at most Precision
+// (<= 15) significant digits: that form. Rounding the exact value to Precision digits gives it,
+// as every rounding boundary lies at least 5e-16 of the value away while the shortest form lies
+// within half a unit in the last place (2^-53 of the value). False for other values.
+bool ShortDigits(Extended Value, int Precision, TFloatRec& R) {
+    const double d = static_cast<double>(Value);
+    if (static_cast<Extended>(d) != Value || !std::isnormal(d)) return false;
+    char buf[40];
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(d), std::chars_format::scientific);
+    if (res.ec != std::errc()) return false;
+    const char* p = buf;
+    R = TFloatRec{};
+    R.Negative = d < 0;
+    R.Digits.push_back(*p++);
+    if (*p == '.')
+        for (++p; p < res.ptr && *p != 'e'; ++p)
+            R.Digits.push_back(*p);
+    if (p >= res.ptr) return false;
+    ++p;  // 'e'
+    if (p < res.ptr && *p == '+') ++p;
+    int exponent = 0;
+    if (std::from_chars(p, res.ptr, exponent).ec != std::errc()) return false;
+    R.Exponent = exponent + 1;
+    while (R.Digits.size() > 1 && R.Digits.back() == '0')
+        R.Digits.pop_back();
+    return static_cast<int>(R.Digits.size()) <= Precision;
+}
+
 }  // namespace
 
 AnsiString FloatToStr(Extended Value, const TFormatSettings& Settings) {
-    return GeneralText(ExactDigits(Value), 15, 0, Settings);
+    // Most values a grid shows have a short form: it spares the exact expansion.
+    TFloatRec r;
+    if (!ShortDigits(Value, 15, r)) r = ExactDigits(Value);
+    return GeneralText(r, 15, 0, Settings);
 }
 
 AnsiString FloatToStrF(Extended Value, TFloatFormat Format, int Precision, int Digits,

@@ -2,7 +2,10 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
@@ -298,4 +301,43 @@ TEST(FloatToStr, FifteenDigitDecimalsRoundTripThroughDoubles) {
         ASSERT_EQ(back, x) << text << " printed as " << printed;
         ASSERT_LE(printed.size(), 22u) << printed;
     }
+}
+
+// The quick conversion of doubles with a short form gives exactly the text of the exact
+// expansion (which FloatToStrF's general format still uses), at every scale and next to every
+// rounding and notation threshold; with a comma separator too.
+TEST(FloatToStr, QuickConversionGivesTheTextOfTheExactOne) {
+    TLocaleScope locale(true);
+    std::mt19937_64 Rng(20261209);
+    const auto Check = [](double V) {
+        ASSERT_EQ(FloatToStr(V), FloatToStrF(V, ffGeneral, 15, 0)) << std::hexfloat << V;
+    };
+    const double Inf = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < 100000; ++i) {
+        const std::uint64_t Bits = Rng();
+        double Any;
+        std::memcpy(&Any, &Bits, sizeof Any);
+        Check(Any);  // every exponent: subnormals, infinities and NaNs among them
+        const auto Mantissa = static_cast<double>(Rng() % 1000000000000000ull);
+        const int Scale = static_cast<int>(Rng() % 80) - 40;
+        const double Decimal = Mantissa * std::pow(10.0, Scale);
+        Check(Decimal);
+        Check(std::nextafter(Decimal, Inf));
+        Check(std::nextafter(Decimal, -Inf));
+        Check(static_cast<double>(static_cast<std::int64_t>(Rng() % 4000000) - 2000000) * 0.25);
+        Check(static_cast<double>(Rng() % 100000) / 100 - 500);
+        Check(static_cast<double>(Rng() % 10000) * 0.1 * 3);
+    }
+    for (int e = -324; e <= 308; ++e) {
+        const double P = std::pow(10.0, e);
+        for (double V : {P, std::nextafter(P, 0.0), std::nextafter(P, Inf), 5 * P,
+                         9.99999999999999 * P, 9.999999999999995 * P, 1.000000000000005 * P})
+            Check(V);
+    }
+    for (double V : {DBL_MIN, std::nextafter(DBL_MIN, 0.0), DBL_MAX, DBL_TRUE_MIN,
+                     100000000000000.5, 0.000123456789012345, 1e15 - 0.5})
+        Check(V);
+    FormatSettings.DecimalSeparator = ',';
+    for (double V : {1.5, -0.25, 1e-5, 123456.789, 1.5e300})
+        Check(V);
 }
