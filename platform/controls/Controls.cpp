@@ -190,9 +190,23 @@ void TControl::SetParentComponent(TComponent* Value) {
     if (auto* W = dynamic_cast<TWinControl*>(Value)) SetParent(W);
 }
 
-void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+void TControl::ConstrainSize(int& AWidth, int& AHeight) const {
+    const TSizeConstraints& C = FConstraints;
+    if (C.MaxWidth > 0 && AWidth > C.MaxWidth) AWidth = C.MaxWidth;
+    if (C.MinWidth > 0 && AWidth < C.MinWidth) AWidth = C.MinWidth;
+    if (C.MaxHeight > 0 && AHeight > C.MaxHeight) AHeight = C.MaxHeight;
+    if (C.MinHeight > 0 && AHeight < C.MinHeight) AHeight = C.MinHeight;
     if (AWidth < 0) AWidth = 0;
     if (AHeight < 0) AHeight = 0;
+}
+
+void TControl::SetConstraints(const TSizeConstraints& Value) {
+    FConstraints = Value;
+    SetBounds(FLeft, FTop, FWidth, FHeight);
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    ConstrainSize(AWidth, AHeight);
     if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
     // A windowless control repaints through its parent, old and new place.
     if (FParent != nullptr && FVisible) {

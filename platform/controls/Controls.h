@@ -62,6 +62,19 @@ inline constexpr TCursor crSize = -22;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+// How a drag starts (by the control's own code, or on a press of the left button) and what it
+// does (drag an object, or dock the control).
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+
+// Limits of a control's size in pixels; 0 sets no limit.
+struct TSizeConstraints {
+    int MaxHeight = 0;
+    int MaxWidth = 0;
+    int MinHeight = 0;
+    int MinWidth = 0;
+};
+
 enum TControlStyleItem {
     csAcceptsControls,
     csCaptureMouse,
@@ -189,6 +202,9 @@ public:
     TPoint ScreenToClient(TPoint P) const;
     TAlign GetAlign() const { return FAlign; }
     void SetAlign(TAlign Value) { FAlign = Value; }
+    // The size limits; setting them brings the present size within them.
+    const TSizeConstraints& GetConstraints() const { return FConstraints; }
+    void SetConstraints(const TSizeConstraints& Value);
 
     // ---- Appearance ----
     bool GetVisible() const { return FVisible; }
@@ -218,6 +234,14 @@ public:
     void SetParentShowHint(bool Value);
     TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* Value);
+    // Dragging: how it starts, the cursor shown over a control that accepts the object, and
+    // what is dragged.
+    TDragMode GetDragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode Value) { FDragMode = Value; }
+    TCursor GetDragCursor() const { return FDragCursor; }
+    void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+    TDragKind GetDragKind() const { return FDragKind; }
+    void SetDragKind(TDragKind Value) { FDragKind = Value; }
     virtual AnsiString GetText() const;
     virtual void SetText(const AnsiString& Value);
     AnsiString GetCaption() const { return GetText(); }
@@ -278,6 +302,8 @@ protected:
     virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
     virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
     virtual void VisibleChanging();
+    // Brings a width and height within the size constraints.
+    void ConstrainSize(int& AWidth, int& AHeight) const;
     // Whether the control accepts the dragged object at the client point (X, Y); the default
     // accepts exactly when OnDragOver is assigned, and the handler decides.
     virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
@@ -333,6 +359,10 @@ protected:
     bool FShowHint = false;
     bool FParentShowHint = true;
     TPopupMenu* FPopupMenu = nullptr;
+    TDragMode FDragMode = dmManual;
+    TCursor FDragCursor = crDrag;
+    TDragKind FDragKind = dkDrag;
+    TSizeConstraints FConstraints;
     AnsiString FText;
     TAlign FAlign = alNone;
     TControlStyle FControlStyle;

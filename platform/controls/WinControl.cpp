@@ -566,8 +566,7 @@ void TWinControl::UpdateWidgetVisibility() {
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-    if (AWidth < 0) AWidth = 0;
-    if (AHeight < 0) AHeight = 0;
+    ConstrainSize(AWidth, AHeight);
     if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
     const bool Sized = AWidth != FWidth || AHeight != FHeight;
     FLeft = ALeft;

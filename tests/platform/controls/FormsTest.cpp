@@ -269,3 +269,21 @@ TEST(Menus, MenuIndexMovesAnItemAndClearFreesSubItems) {
     Root.Clear();
     EXPECT_EQ(Root.GetCount(), 0);
 }
+
+TEST(Controls, SizeConstraintsBoundTheSize) {
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 300, 200);
+    TSizeConstraints C;
+    C.MinWidth = 50;
+    C.MaxWidth = 120;
+    C.MaxHeight = 80;
+    Form.SetConstraints(C);  // the present size is brought within them
+    EXPECT_EQ(Form.GetWidth(), 120);
+    EXPECT_EQ(Form.GetHeight(), 80);
+    Form.SetBounds(0, 0, 10, 10);
+    EXPECT_EQ(Form.GetWidth(), 50);
+    EXPECT_EQ(Form.GetHeight(), 10);  // no lower limit set
+    Form.SetConstraints({});
+    Form.SetBounds(0, 0, 400, 300);
+    EXPECT_EQ(Form.GetWidth(), 400);
+}
