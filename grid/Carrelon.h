@@ -29,12 +29,32 @@
 #include "grid/CarrelonTypes.h"
 #include "grid/Selection.h"
 #include "platform/grids/Grids.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variant.h"
 
 namespace carrelon {
 
 class TCarrelonPrivate;
 class TImage;
+class TStrings;
+
+// An INI text the grid cannot load: the section and the line (as it stands; empty when the
+// reason concerns the section as a whole) where the load stopped, and why. The grid is left as
+// it was.
+class EIniLoadError : public EConvertError {
+public:
+    EIniLoadError(const AnsiString& ASection, const AnsiString& ALine, const AnsiString& AReason)
+        : EConvertError("INI text, section [" + ASection + "]" +
+                        (ALine.empty() ? AnsiString() : ", line \"" + ALine + "\"") + ": " +
+                        AReason),
+          Section(ASection),
+          Line(ALine),
+          Reason(AReason) {}
+    AnsiString ClassName() const override { return "EIniLoadError"; }
+    AnsiString Section;
+    AnsiString Line;
+    AnsiString Reason;
+};
 
 class TCarrelon : public TCustomGrid {
 public:
@@ -375,6 +395,16 @@ public:
     int ContinuePrint(int ATop, double AFraction);
     int EndPrint(int ATop, double AFraction);
 
+    // -- INI text --
+    // The whole state of the grid (properties, print settings, row heights, columns, cells with
+    // their values, formulas, formats, pictures, borders and merges) as INI text. Each returns
+    // False, doing nothing, when the editor stays open.
+    // Replaces the file: the text is written beside it and renamed over it, so a failure raises
+    // and leaves the old file as it was.
+    bool SaveToIniFile(const AnsiString& FileName);
+    // Appends the text to the list's lines; False for nil.
+    bool SaveToIniStrings(TStrings* Strings);
+
     // -- Repainting --
     // The update lock: while it is held nothing repaints; leaving the outermost level fits the
     // rows (when the options say so) and repaints once. Both return the depth after the call;
@@ -401,6 +431,11 @@ protected:
     // position below the grid (modes 1 and 2) or the page count (any other canvas).
     int DoPrint(TCanvas* Canvas, int APage, int AMode, int ATop, int FromCol, int FromRow,
                 int ToCol, int ToRow, double AFraction);
+
+    // ==== INI text ==============================================================================
+    // The workers of the INI operations: the text comes from or goes to Strings when given,
+    // else the file.
+    virtual bool DoSaveToIniFile(const AnsiString& FileName, TStrings* Strings);
 
     // ==== Overrides of the base grid ============================================================
     void Loaded() override;

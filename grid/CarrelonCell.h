@@ -139,6 +139,8 @@ private:
     friend class TCarrelonCellOuterBorder;
     friend class TCarrelonFormulas;
     friend class TCarrelonPrintRun;
+    friend class TCarrelonIniWriter;
+    friend class TCarrelonIniLoader;
     friend class TCarrelonTestAccess;
 
     // Made and freed by the column store.

@@ -136,6 +136,8 @@ private:
     friend class TCarrelon;
     friend class TCarrelonPrivate;
     friend class TCarrelonColumnStore;
+    friend class TCarrelonIniWriter;
+    friend class TCarrelonIniLoader;
     friend class TCarrelonTestAccess;
 
     // Made with its cells by the column store.
