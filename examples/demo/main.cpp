@@ -6,6 +6,7 @@
 // with --offscreen) it renders the grid into demo-output/carrelon-demo.png and says where. With
 // --print it also prints the sheet and an order log below it into one PDF document, with header,
 // page footers and repeated heading rows, and draws a print preview of the first page into a PNG.
+// Every run saves the sheet's whole state as INI text into demo-output/carrelon-demo.ini.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -293,6 +294,23 @@ bool PrintDemo(TForm& Form, TCarrelon& Sheet, const std::filesystem::path& Dir) 
     return true;
 }
 
+// Saves the sheet's whole state as INI text and says where.
+bool SaveIniDemo(TCarrelon& Sheet, const std::filesystem::path& Dir) {
+    const std::filesystem::path ini = Dir / "carrelon-demo.ini";
+    try {
+        if (!Sheet.SaveToIniFile(ini.string())) {
+            std::fprintf(stderr, "Carrelon demo: saving the INI text was refused\n");
+            return false;
+        }
+    } catch (const Exception& E) {
+        std::fprintf(stderr, "Carrelon demo: saving the INI text failed: %s\n", E.Message.c_str());
+        return false;
+    }
+    std::printf("Carrelon demo: saved the sheet as INI text into %s\n",
+                std::filesystem::absolute(ini).c_str());
+    return true;
+}
+
 bool HasArg(int argc, char** argv, const char* Arg) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], Arg) == 0) return true;
@@ -318,7 +336,8 @@ int main(int argc, char** argv) {
     Form->Show();
 
     const std::filesystem::path dir = "demo-output";
-    if (offscreen || print) std::filesystem::create_directories(dir);
+    std::filesystem::create_directories(dir);
+    if (!SaveIniDemo(*Grid, dir)) return 1;
     if (print && !PrintDemo(*Form, *Grid, dir)) return 1;
     if (!offscreen) return Host.Run();
 
