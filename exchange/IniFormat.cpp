@@ -268,8 +268,15 @@ Variant IniReadValue(std::string_view Text, const AnsiString& Tag) {
     }
     double v = 0;
     if (!IniReadFloat(body, v)) ConvertError(body, "is not a valid floating point value");
-    if (code == varDate) return Variant(TDateTime(v));
-    return Variant(v);
+    if (code != varDate) return Variant(v);
+    // A date is taken only where it has a text to show, as a cell takes values.
+    const Variant date{TDateTime(v)};
+    try {
+        (void)date.AsString();
+    } catch (const Exception&) {
+        ConvertError(body, "is not a date that can be shown");
+    }
+    return date;
 }
 
 // ---- pictures -----------------------------------------------------------------------------

@@ -404,6 +404,11 @@ public:
     bool SaveToIniFile(const AnsiString& FileName);
     // Appends the text to the list's lines; False for nil.
     bool SaveToIniStrings(TStrings* Strings);
+    // Replace the grid's whole state with the text's; False for a missing file or a nil list.
+    // Texts of older versions load too. A text the grid cannot take raises EIniLoadError (a
+    // file too large or unreadable, the platform's file error) and changes nothing.
+    bool LoadFromIniFile(const AnsiString& FileName);
+    bool LoadFromIniStrings(TStrings* Strings);
 
     // -- Repainting --
     // The update lock: while it is held nothing repaints; leaving the outermost level fits the
@@ -436,6 +441,7 @@ protected:
     // The workers of the INI operations: the text comes from or goes to Strings when given,
     // else the file.
     virtual bool DoSaveToIniFile(const AnsiString& FileName, TStrings* Strings);
+    virtual bool DoLoadFromIniFile(const AnsiString& FileName, TStrings* Strings);
 
     // ==== Overrides of the base grid ============================================================
     void Loaded() override;

@@ -431,7 +431,21 @@ void TCarrelon::SetOptions(TCarrelonOptions V) {
         }
     }
     d->FCarrelonOptions = V;
-    TGridOptions B = TCustomGrid::GetOptions();
+    d->ApplyBaseOptions(V);
+    if (Load) {
+        d->Initialize();
+    } else if (!d->FModel) {
+        d->Initialize();
+        Invalidate();
+    } else {
+        d->CheckSelection();
+        Invalidate();
+        d->CheckAlwaysShowEditor();
+    }
+}
+
+void TCarrelonPrivate::ApplyBaseOptions(TCarrelonOptions V) {
+    TGridOptions B = q->TCustomGrid::GetOptions();
     auto Copy = [&](TGridOption g, TCarrelonOption c) {
         if (V.Contains(c))
             B.Include(g);
@@ -445,18 +459,8 @@ void TCarrelon::SetOptions(TCarrelonOptions V) {
     Copy(goColMoving, cloColMoving);
     Copy(goRowMoving, cloRowMoving);
     Copy(goThumbTracking, cloThumbTracking);
-    if (!d->FModel) Copy(goDrawFocusSelected, cloDrawFocusSelected);
-    FOptions = B;
-    if (Load) {
-        d->Initialize();
-    } else if (!d->FModel) {
-        d->Initialize();
-        Invalidate();
-    } else {
-        d->CheckSelection();
-        Invalidate();
-        d->CheckAlwaysShowEditor();
-    }
+    if (!FModel) Copy(goDrawFocusSelected, cloDrawFocusSelected);
+    q->FOptions = B;
 }
 
 // ---- sizes --------------------------------------------------------------------------------

@@ -145,6 +145,11 @@ public:
     void UpdateInheritedRowCount(int N);
 
     // ==== Options and appearance =================================================================
+    // Rebuilds the base grid's option word from its present value: the seven bits that follow
+    // the control's options (range select, row select, sizing, moving, thumb tracking) come from
+    // V, at design time the focus-selected bit too; the others (tabs among them) stay. Stored
+    // without the base grid's setter.
+    void ApplyBaseOptions(TCarrelonOptions V);
     TCarrelonOptions FCarrelonOptions;
     TCarrelonEditorOptions FEditorOptions;
     TCarrelonEditControlOptions FEditControlOptions;

@@ -13,18 +13,13 @@
 #include "platform/rtl/Locale.h"
 #include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/GridFixture.h"
+#include "tests/support/IniTestSupport.h"
 #include "tests/support/TempFolder.h"
 
 using namespace carrelon;
 using namespace carrelon::test;
 
 namespace {
-
-std::string SavedText(TCarrelon* Grid) {
-    TStringList list;
-    EXPECT_TRUE(Grid->SaveToIniStrings(&list));
-    return list.GetText();
-}
 
 // The lines of one section, without its head and the empty line after it; empty when the
 // section is missing.
