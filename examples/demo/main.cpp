@@ -6,7 +6,8 @@
 // with --offscreen) it renders the grid into demo-output/carrelon-demo.png and says where. With
 // --print it also prints the sheet and an order log below it into one PDF document, with header,
 // page footers and repeated heading rows, and draws a print preview of the first page into a PNG.
-// Every run saves the sheet's whole state as INI text into demo-output/carrelon-demo.ini.
+// Every run saves the sheet's whole state as INI text into demo-output/carrelon-demo.ini, loads
+// that file into a second grid and says whether every cell there shows the same text.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -294,21 +295,39 @@ bool PrintDemo(TForm& Form, TCarrelon& Sheet, const std::filesystem::path& Dir) 
     return true;
 }
 
-// Saves the sheet's whole state as INI text and says where.
-bool SaveIniDemo(TCarrelon& Sheet, const std::filesystem::path& Dir) {
+// True when both grids have the same shape and every cell shows the same text.
+bool SameCells(TCarrelon& A, TCarrelon& B) {
+    if (A.GetAbsoluteColCount() != B.GetAbsoluteColCount() || A.GetRowCount() != B.GetRowCount())
+        return false;
+    for (int c = 0; c < A.GetAbsoluteColCount(); ++c)
+        for (int r = 0; r < A.GetRowCount(); ++r)
+            if (A.GetAbsoluteCells(c, r)->GetText() != B.GetAbsoluteCells(c, r)->GetText())
+                return false;
+    return true;
+}
+
+// Saves the sheet's whole state as INI text, loads the file into a second grid on the form and
+// compares their cells. Says where the file went.
+bool SaveIniDemo(TForm& Form, TCarrelon& Sheet, const std::filesystem::path& Dir) {
     const std::filesystem::path ini = Dir / "carrelon-demo.ini";
+    auto* Copy = new TCarrelon(&Form);
+    Copy->SetParent(&Form);
+    Copy->SetVisible(false);
     try {
-        if (!Sheet.SaveToIniFile(ini.string())) {
-            std::fprintf(stderr, "Carrelon demo: saving the INI text was refused\n");
+        if (!Sheet.SaveToIniFile(ini.string()) || !Copy->LoadFromIniFile(ini.string())) {
+            std::fprintf(stderr, "Carrelon demo: saving or loading the INI text was refused\n");
             return false;
         }
     } catch (const Exception& E) {
-        std::fprintf(stderr, "Carrelon demo: saving the INI text failed: %s\n", E.Message.c_str());
+        std::fprintf(stderr, "Carrelon demo: INI text: %s\n", E.Message.c_str());
         return false;
     }
-    std::printf("Carrelon demo: saved the sheet as INI text into %s\n",
-                std::filesystem::absolute(ini).c_str());
-    return true;
+    const bool same = SameCells(Sheet, *Copy);
+    delete Copy;
+    std::printf("Carrelon demo: saved the sheet as INI text into %s; loaded back, %s\n",
+                std::filesystem::absolute(ini).c_str(),
+                same ? "every cell shows the same text" : "cells differ");
+    return same;
 }
 
 bool HasArg(int argc, char** argv, const char* Arg) {
@@ -337,7 +356,7 @@ int main(int argc, char** argv) {
 
     const std::filesystem::path dir = "demo-output";
     std::filesystem::create_directories(dir);
-    if (!SaveIniDemo(*Grid, dir)) return 1;
+    if (!SaveIniDemo(*Form, *Grid, dir)) return 1;
     if (print && !PrintDemo(*Form, *Grid, dir)) return 1;
     if (!offscreen) return Host.Run();
 
