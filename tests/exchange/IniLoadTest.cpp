@@ -302,6 +302,51 @@ TEST_F(IniLoadTest, SoundReadingsOfValues) {
     }
 }
 
+TEST_F(IniLoadTest, EachPictureClassComesBackWithItsTransparency) {
+    TBitmap B;
+    B.SetSize(3, 2);
+    B.SetTransparent(true);
+    B.SetTransparentColor(clLime);
+    TJPEGImage J;
+    J.Assign(&B);
+    J.SetTransparent(true);
+    // A 1 x 1 icon of 32 bits.
+    const std::string icoHex =
+        "0000010001000101000001002000300000001600000028000000010000000200000001002000000000000000"
+        "0000000000000000000000000000000000000000FFFF00000000";
+    std::vector<Byte> ico;
+    for (std::size_t i = 0; i < icoHex.size(); i += 2)
+        ico.push_back(static_cast<Byte>(std::stoi(icoHex.substr(i, 2), nullptr, 16)));
+    TIcon I;
+    I.LoadFromData(ico);
+    TMetafile M;
+    {
+        TMetafileCanvas Canvas(&M, nullptr);
+        Canvas.Rectangle(0, 0, 4, 4);
+    }
+    const TGraphic* graphics[] = {&B, &J, &I, &M};
+    for (int c = 0; c < 4; ++c)
+        Grid->GetCells(c + 1, 1)->SetGraphic(const_cast<TGraphic*>(graphics[c]));
+    const std::string text = SavedText(Grid);
+    for (const char* start : {"1 1=B1"
+                              "0000FF00",
+                              "2 1=J1", "3 1=I", "4 1=M"})
+        EXPECT_NE(text.find(start), std::string::npos) << start;
+    TCarrelon* Copy = NewGrid();
+    ASSERT_TRUE(LoadText(Copy, text));
+    EXPECT_EQ(SavedText(Copy), text);
+    const char* classes[] = {"TBitmap", "TJPEGImage", "TIcon", "TMetafile"};
+    for (int c = 0; c < 4; ++c) {
+        const TGraphic* G = Copy->GetCells(c + 1, 1)->GetGraphic();
+        ASSERT_NE(G, nullptr) << classes[c];
+        EXPECT_EQ(G->ClassName(), classes[c]);
+        EXPECT_EQ(G->GetTransparent(), c < 3) << classes[c];
+    }
+    EXPECT_EQ(
+        static_cast<const TBitmap*>(Copy->GetCells(1, 1)->GetGraphic())->GetTransparentColor(),
+        clLime);
+}
+
 TEST_F(IniLoadTest, GraphicWithAnUnknownLetterIsLeftOut) {
     ASSERT_TRUE(LoadText(Grid, "[Grid]\r\nAbout=v2.30\r\n[Graphic]\r\n1 1=X0123\r\n"));
     EXPECT_EQ(Grid->GetCells(1, 1)->GetPicture(), nullptr);
