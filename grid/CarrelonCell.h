@@ -24,6 +24,7 @@ class TFont;
 class TGraphic;
 class TPicture;
 
+struct TAsciiWidths;
 class TCarrelonCell : public TObject {
 public:
     AnsiString ClassName() const override { return "TCarrelonCell"; }
@@ -161,6 +162,12 @@ private:
     // and the line below it; never less than DefaultRowHeight. EditorHeight (-1: none) is the
     // height an open editor asks for.
     int CalcHeight(int EditorHeight) const;
+    // The height the cell would need holding Text (the editor aside).
+    int NeedOfText(const AnsiString& Text) const;
+    // The need of a cell without own attributes, from its column's needs for an empty text
+    // and for one line, when its text is surely one line: printable ASCII whose width bound
+    // (by Widths) stays within Room, in 1/64 pixel; -1 when it must be measured.
+    int QuickNeed(int Empty, int Line, const TAsciiWidths& Widths, std::int64_t Room) const;
     // Drops an own font that was only read, never changed; true when the font stays.
     bool FontUsed();
 

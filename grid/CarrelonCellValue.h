@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "platform/rtl/Types.h"
 #include "platform/rtl/Variant.h"
@@ -34,6 +35,12 @@ public:
     bool TextMayFail() const { return Kind() == kDate || Kind() == kHeapVariant; }
     // The text of a string value without building a variant; empty for other kinds.
     AnsiString StringValue() const;
+    // The text of a string value in place; empty for other kinds.
+    std::string_view StringView() const {
+        if (Kind() == kInlineText) return {reinterpret_cast<const char*>(FBytes + 2), FBytes[1]};
+        if (Kind() == kHeapText) return *Payload<AnsiString*>();
+        return {};
+    }
     // True when the stored value is a string equal to S.
     bool EqualsString(const AnsiString& S) const;
 

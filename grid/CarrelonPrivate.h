@@ -408,6 +408,19 @@ public:
     void RememberRowNeed(int ARow, int Need, int Count, int MaxCol);
     bool ApplyRowNeed(int ARow, int NewHeight, bool Increase, bool Decrease);
     std::vector<TRowNeed> FRowNeeds;
+    // What a cell without own attributes needs in a column outside the fixed parts, by the
+    // column's absolute number: for an empty text and for one line, with what tells a text of
+    // one line (the font's widths and the room in 1/64 pixel; no widths when only measuring
+    // tells). Valid while Epoch equals FMeasureEpoch.
+    struct TColumnNeed {
+        std::uint32_t Epoch = 0;
+        int Empty = 0, Line = 0;
+        const TAsciiWidths* Widths = nullptr;
+        std::int64_t Room = 0;
+    };
+    std::vector<TColumnNeed> FColumnNeeds;
+    // The cell's need from its column's, without measuring; -1 when it must be measured.
+    int QuickCellNeed(const TCarrelonCell* Cell);
     std::uint32_t FMeasureEpoch = 1;
     TMeasureInputs FMeasureInputs;
     // The direction of the last height change made by row fitting.
@@ -445,6 +458,9 @@ public:
     // Height of Text in the cell's columns with its font and wrapping, text borders included;
     // 0 for no text, -1 when the cell's columns have no width.
     int MeasureCellText(const TCarrelonCell* Cell, AnsiString Text);
+    // The width and DrawTextA flags measuring the cell's text uses; false when the cell's
+    // columns have no width.
+    bool TextBox(const TCarrelonCell* Cell, int& Width, unsigned& Flags);
     // The text the open editor holds (the cell's text while none is open).
     AnsiString EditorCurrentText() const;
     // The row height that TextHeight("A"), BorderForText and the line width make.

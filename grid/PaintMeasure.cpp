@@ -11,26 +11,33 @@
 
 namespace carrelon {
 
-// Height of Text drawn in this cell's columns with the cell's font and wrapping, borders
-// included; 0 for an empty text.
-int TCarrelonPrivate::MeasureCellText(const TCarrelonCell* Cell, AnsiString Text) {
-    if (Text.empty()) return 0;
-    // A final line break still starts a line of its own.
-    if (Text.size() > 1 && Text.ends_with("\r\n")) Text += ' ';
+bool TCarrelonPrivate::TextBox(const TCarrelonCell* Cell, int& Width, unsigned& Flags) {
     const int startCol = Cell->GetStartCol();
     const int endCol = Cell->GetEndCol();
     std::int64_t width = 0;
     if (startCol >= 0)
         for (int c = startCol; c <= endCol; ++c)
             width += q->GetColWidths(c);
-    if (width == 0) return -1;
+    if (width == 0) return false;
     width -= 2 * static_cast<int>(FBorderForText);
     if (endCol >= 0) width -= VertLineWidth(Cell->GetFixed(), FCols[endCol]);
-    width = std::clamp<std::int64_t>(width, 0, INT32_MAX);
-    unsigned flags = DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX;
-    if (Cell->GetWordWrap()) flags |= DT_WORDBREAK | DT_EDITCONTROL;
-    const int h = MeasureTextHeight(q->GetCanvas()->GetHandle(), *Cell->CalcFont(), Text,
-                                    static_cast<int>(width), flags);
+    Width = static_cast<int>(std::clamp<std::int64_t>(width, 0, INT32_MAX));
+    Flags = DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX;
+    if (Cell->GetWordWrap()) Flags |= DT_WORDBREAK | DT_EDITCONTROL;
+    return true;
+}
+
+// Height of Text drawn in this cell's columns with the cell's font and wrapping, borders
+// included; 0 for an empty text.
+int TCarrelonPrivate::MeasureCellText(const TCarrelonCell* Cell, AnsiString Text) {
+    if (Text.empty()) return 0;
+    // A final line break still starts a line of its own.
+    if (Text.size() > 1 && Text.ends_with("\r\n")) Text += ' ';
+    int width = 0;
+    unsigned flags = 0;
+    if (!TextBox(Cell, width, flags)) return -1;
+    const int h =
+        MeasureTextHeight(q->GetCanvas()->GetHandle(), *Cell->CalcFont(), Text, width, flags);
     return h + 2 * static_cast<int>(FBorderForText);
 }
 
@@ -54,22 +61,55 @@ int TCarrelonCell::CalcHeight(int EditorHeight) const {
         // formatting to be measured.
         const bool OneLine = FValue.IsNumber() && DecimalSeparator > ' ' &&
                              DecimalSeparator < '\x7f' && !GetWordWrap();
-        h = P.MeasureCellText(this, OneLine ? AnsiString("0") : GetText());
-        if (h < 0) return defaultHeight;  // every column of the cell is hidden or 0 wide
-        const TGraphic* Graphic = GetGraphic();
-        if (Graphic && !G->GetOptions().Contains(cloStretchImages)) {
-            const TTextLayout text = GetTextLayout();
-            const TTextLayout graphic = GetGraphicLayout();
-            const bool opposite =
-                (text == tlTop && graphic == tlBottom) || (text == tlBottom && graphic == tlTop);
-            if (h != 0 && opposite)
-                h += Graphic->GetHeight();
-            else
-                h = std::max(h, Graphic->GetHeight());
-        }
+        return NeedOfText(OneLine ? AnsiString("0") : GetText());
     }
     h += P.HorzLineWidth(GetFixed());
     return std::max(h, defaultHeight);
+}
+
+int TCarrelonCell::NeedOfText(const AnsiString& Text) const {
+    TCarrelon* G = GetGrid();
+    TCarrelonPrivate& P = GridPrivate();
+    const int defaultHeight = G->GetDefaultRowHeight();
+    int h = P.MeasureCellText(this, Text);
+    if (h < 0) return defaultHeight;  // every column of the cell is hidden or 0 wide
+    const TGraphic* Graphic = GetGraphic();
+    if (Graphic && !G->GetOptions().Contains(cloStretchImages)) {
+        const TTextLayout text = GetTextLayout();
+        const TTextLayout graphic = GetGraphicLayout();
+        const bool opposite =
+            (text == tlTop && graphic == tlBottom) || (text == tlBottom && graphic == tlTop);
+        if (h != 0 && opposite)
+            h += Graphic->GetHeight();
+        else
+            h = std::max(h, Graphic->GetHeight());
+    }
+    h += P.HorzLineWidth(GetFixed());
+    return std::max(h, defaultHeight);
+}
+
+int TCarrelonCell::QuickNeed(int Empty, int Line, const TAsciiWidths& Widths,
+                             std::int64_t Room) const {
+    if (FValue.IsUnassigned()) return Empty;
+    AnsiString Number;
+    std::string_view T;
+    if (FValue.IsString()) {
+        T = FValue.StringView();
+        if (T.empty()) return Empty;
+    } else if (FValue.IsNumber()) {
+        Number = GetText();
+        T = Number;
+    } else {
+        return -1;
+    }
+    // The bound MeasureTextHeight takes for one line: advances, and the most each pair adds.
+    std::int64_t Width = static_cast<std::int64_t>(T.size() - 1) * Widths.PairExtra;
+    for (char c : T) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 128 || Widths.Advance[u] < 0) return -1;
+        Width += Widths.Advance[u];
+    }
+    return Width + 32 < Room ? Line : -1;
 }
 
 }  // namespace carrelon

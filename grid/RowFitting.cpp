@@ -2,12 +2,14 @@
 // vertical merge chains to it, and cells spanning several rows get their shortfall on their
 // end row, smallest shortfall first.
 #include <algorithm>
+#include <limits>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include "grid/CarrelonPrivate.h"
 #include "grid/ScopeExit.h"
+#include "platform/graphics/DrawText.h"
 #include "platform/graphics/Graphics.h"
 
 namespace carrelon {
@@ -58,6 +60,7 @@ bool TCarrelonPrivate::FitRowRange(int First, int Last, bool Increase, bool Decr
     // many cells are that tall and which one is remembered, so that a later edit of one cell
     // measures only that cell.
     bool Remember = First == Last && EditorHeight == -1 && !FEditorShowing;
+    KnownRowNeed(-1);  // column needs follow the grid's settings
     int Count = 0, MaxCol = -1;
     for (int r = First; r <= Last; ++r) {
         int& Need = S.Need[static_cast<std::size_t>(r - First)];
@@ -70,7 +73,8 @@ bool TCarrelonPrivate::FitRowRange(int First, int Last, bool Increase, bool Decr
                 h = q->GetRowHeights(r);
                 Remember = false;
             } else {
-                h = Cell->CalcHeight(EditorHeight);
+                h = EditorHeight == -1 && !FEditorShowing ? QuickCellNeed(Cell) : -1;
+                if (h < 0) h = Cell->CalcHeight(EditorHeight);
             }
             if (h > Need) {
                 Need = h;
@@ -216,7 +220,8 @@ bool TCarrelonPrivate::ResizeRowForCell(TCarrelonCell* Cell) {
     // off; the row is measured again only when the tallest cell may have become lower.
     const int Col = Cell->GetStartCol();
     if (Col >= 0) {  // a cell whose columns are all hidden takes no part
-        const int h = Cell->CalcHeight(-1);
+        int h = QuickCellNeed(Cell);
+        if (h < 0) h = Cell->CalcHeight(-1);
         TRowNeed& K = *Known;
         if (h > K.Need) {
             K = {h, 1, Col, K.Epoch};
@@ -229,6 +234,32 @@ bool TCarrelonPrivate::ResizeRowForCell(TCarrelonCell* Cell) {
         }
     }
     return ApplyRowNeed(r, Known->Need, Inc, Dec);
+}
+
+int TCarrelonPrivate::QuickCellNeed(const TCarrelonCell* Cell) {
+    if (Cell->HasProperties()) return -1;
+    const int Abs = Cell->Col->GetAbsoluteNumber();
+    if (Abs < FAbsoluteFixedCols || Cell->Row < q->GetFixedRows()) return -1;
+    if (Abs >= static_cast<int>(FColumnNeeds.size()))
+        FColumnNeeds.resize(static_cast<std::size_t>(Abs) + 1);
+    TColumnNeed& N = FColumnNeeds[static_cast<std::size_t>(Abs)];
+    if (N.Epoch != FMeasureEpoch) {
+        // Every cell without own attributes in the column's scrollable rows measures alike.
+        N.Epoch = FMeasureEpoch;
+        N.Empty = Cell->NeedOfText({});
+        N.Line = Cell->NeedOfText("0");
+        int Width = 0;
+        unsigned Flags = 0;
+        N.Widths = nullptr;
+        if (TextBox(Cell, Width, Flags)) {
+            N.Widths = AsciiWidthsOf(q->GetCanvas()->GetHandle(), *Cell->CalcFont(), Flags);
+            // Without wrapping every line of text is one line.
+            N.Room = Flags & DT_WORDBREAK ? (std::int64_t{Width} + 1) * 64
+                                          : std::numeric_limits<std::int64_t>::max() / 2;
+        }
+    }
+    if (N.Widths == nullptr) return Cell->ValueIsUnassigned() ? N.Empty : -1;
+    return Cell->QuickNeed(N.Empty, N.Line, *N.Widths, N.Room);
 }
 
 bool TCarrelonPrivate::ResizeRow(int ARow) {

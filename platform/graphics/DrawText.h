@@ -1,6 +1,9 @@
 // DrawTextA: formatted text in a rectangle, laid out the same way for measuring and drawing.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include <vector>
 
 #include "platform/graphics/Graphics.h"
@@ -88,5 +91,15 @@ namespace carrelon {
 // DT_NOPREFIX and DT_NOCLIP; other flags always take the full layout.
 int MeasureTextHeight(HDC DC, const TFont& Font, const AnsiString& Text, int Width,
                       unsigned Format);
+// What MeasureTextHeight knows of a font's printable ASCII: each character's advance in 1/64
+// pixel (-1 for others and for characters the font lacks) and the most a pair of them adds.
+// A text of such characters without line breaks is one line when its advances, plus PairExtra
+// for each pair, plus 32 stay below (Width + 1) x 64. Null when MeasureTextHeight would lay
+// the text out with this device and Format.
+struct TAsciiWidths {
+    std::array<std::int64_t, 128> Advance{};
+    std::int64_t PairExtra = 0;
+};
+const TAsciiWidths* AsciiWidthsOf(HDC DC, const TFont& Font, unsigned Format);
 
 }  // namespace carrelon

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -42,6 +43,8 @@ struct TFontMeasures {
     // True when advances and pairs give exactly the laid-out width of text of plain characters
     // (checked on sample texts).
     bool PairsExact = false;
+    // The advances and the pair bound as callers see them, made on first request.
+    mutable std::unique_ptr<TAsciiWidths> Widths;
 
     bool Printable(unsigned char c) const {
         return c >= FirstPrintable && c < EndPrintable && Advance[c] >= 0;
@@ -211,6 +214,22 @@ std::size_t WrappedLines(const TFontMeasures& M, const char* B, const char* E, i
 }
 
 }  // namespace
+
+const TAsciiWidths* AsciiWidthsOf(HDC DC, const TFont& Font, unsigned Format) {
+    if (DC == nullptr) return nullptr;
+    Format |= DT_CALCRECT;
+    if ((Format & ~FastFlags) != 0 || !(Format & DT_NOPREFIX) ||
+        DC->GetFont()->GetPixelsPerInch() != Font.GetPixelsPerInch())
+        return nullptr;
+    const TFontMeasures& M = MeasuresOf(DC, Font);
+    if (!M.Widths) {
+        M.Widths = std::make_unique<TAsciiWidths>();
+        M.Widths->PairExtra = M.PairExtra;
+        for (char16_t c = 0; c < 128; ++c)
+            M.Widths->Advance[c] = M.Printable(static_cast<unsigned char>(c)) ? M.Advance[c] : -1;
+    }
+    return M.Widths.get();
+}
 
 int MeasureTextHeight(HDC DC, const TFont& Font, const AnsiString& Text, int Width,
                       unsigned Format) {
