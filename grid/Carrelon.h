@@ -27,7 +27,9 @@
 #include "grid/CarrelonOptions.h"
 #include "grid/CarrelonPrintSettings.h"
 #include "grid/CarrelonTypes.h"
+#include "grid/ClipboardCells.h"
 #include "grid/Selection.h"
+#include "platform/controls/Dialogs.h"
 #include "platform/grids/Grids.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variant.h"
@@ -353,6 +355,38 @@ public:
     bool RowIsEmpty(int ARow) const;
     bool ColumnIsEmpty(int ACol) const;
 
+    // -- Clipboard --
+    // Copies every cell from the first row and column after the spreadsheet headings on (other
+    // fixed cells included), with its formatting and as TAB / CR LF text; False when the editor
+    // stays open.
+    bool CopyToClipboard();
+    // Pastes the clipboard: copied cells relative to the current cell (one copied cell into
+    // every selected cell), text as a block, a row or a column from the current cell (one field
+    // into every selected cell), else a picture into the current cell. Targets past the last
+    // column or row make the grid grow under cloAddColsOnPaste / cloAddRowsOnPaste and are left
+    // out otherwise. True when everything offered was pasted; a refusal by a handler or a
+    // read-only target makes it False while the other targets are still pasted. An unreadable
+    // clipboard, or a paste needing more than the grid may hold, changes nothing.
+    bool PasteFromClipboard();
+    // Empties the selected cells that are not read-only, check boxes or buttons, asking
+    // OnClearCell for each; nothing when the editor stays open.
+    void ClearSelection();
+
+    // -- Find and replace --
+    // Walks the cells row by row from the current cell (forward with frDown, else backward, no
+    // wrap-around) for a cell whose text holds FindText and makes it current. frMatchCase
+    // compares exactly; without it letters compare regardless of case (ASCII, and the Latin,
+    // Greek and Cyrillic letters whose two cases have the same length in UTF-8). frWholeWord
+    // asks for FindText as a word of its own. A match the current cell cannot move to (a fixed
+    // or heading cell, a vetoed move) is passed over. False when nothing matched, FindText is
+    // empty, there is no current cell or the editor stays open.
+    bool Find(const AnsiString& FindText, TFindOptions Options);
+    // The same search; with frReplace the current cell itself is searched first and the match
+    // gets every occurrence replaced, with frReplaceAll every matching cell to the end (also
+    // those the current cell cannot move to). True when a cell matched.
+    bool FindAndReplace(const AnsiString& FindText, const AnsiString& ReplaceText,
+                        TFindOptions Options);
+
     // -- Fitting sizes to content --
     // Each returns True when a size changed, False when nothing changed or the editor stays
     // open. The Ex forms fit the listed rows or columns only.
@@ -484,6 +518,9 @@ protected:
     void WMEraseBkgnd(TMessage& Message) override;
     void WMNCCalcSize(TMessage& Message) override;
     void CMDesignHitTest(TMessage& Message) override;
+    // A cell under the pointer shows its own hint (else the grid's); OnShowHint may change or
+    // suppress it.
+    void CMHintShow(TMessage& Message) override;
     void CMColorChanged(TMessage& Message) override;
     void CMFontChanged(TMessage& Message) override;
 

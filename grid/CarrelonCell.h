@@ -125,6 +125,23 @@ public:
     // cell. False when the cell is not merged or the editor stays open.
     bool Split();
 
+    // ==== Clipboard ============================================================================
+    // Puts the cell on the clipboard with its formatting, as text and, when it holds a picture
+    // that is not an icon, as that picture.
+    bool CopyToClipboard();
+    // Copies, then empties the cell: a merge is split first and the cell falls back to its
+    // column's attributes; OnCellCut follows. False when the copy failed, the editor stays open
+    // or the split was refused.
+    bool CutToClipboard();
+    // Pastes the clipboard into this cell: a copied cell with its formatting (also over a
+    // read-only cell), else text, else a picture.
+    bool PasteFromClipboard();
+    // Stores pasted text as the cell's value (a string, also when empty) after OnPastePlainText;
+    // false when the handler refused.
+    bool DoPasteText(AnsiString& AText);
+    // Stores a copy of a pasted picture after OnPasteGraphics; false when the handler refused.
+    bool DoPasteGraphic(TGraphic* AGraphic);
+
     // ==== Selection and repaint ================================================================
     bool GetSelected() const;
     void SetSelected(bool Value);

@@ -48,6 +48,8 @@ void TCarrelonPrivate::CellFreed(TCarrelonCell* Cell) {
     if (FSpacePushedCell == Cell) FSpacePushedCell = nullptr;
     if (FPendingResizeCell == Cell) FPendingResizeCell = nullptr;
     if (FCommitCell == Cell) FCommitCell = nullptr;
+    for (TCarrelonCell*& Watched : FWatchedCells)
+        if (Watched == Cell) Watched = nullptr;
 }
 
 // ---- update lock --------------------------------------------------------------------------

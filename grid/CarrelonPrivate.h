@@ -31,6 +31,9 @@
 namespace carrelon {
 
 class TBitmap;
+class TCarrelonClipboardCell;
+class TCarrelonClipboardCells;
+class TComponent;
 class TCanvas;
 class TCarrelonFormulas;
 class TCarrelonInplaceEditor;
@@ -38,6 +41,23 @@ class TCustomForm;
 class TFont;
 class TGraphic;
 class TPopupMenu;
+
+// Watches a cell while application handlers run: Alive() turns false when the cell is freed.
+class TCellWatch {
+public:
+    TCellWatch(std::vector<TCarrelonCell*>& List, TCarrelonCell* Cell)
+        : FList(List), FIndex(List.size()) {
+        List.push_back(Cell);
+    }
+    ~TCellWatch() { FList.resize(FIndex); }
+    TCellWatch(const TCellWatch&) = delete;
+    TCellWatch& operator=(const TCellWatch&) = delete;
+    bool Alive() const { return FList[FIndex] != nullptr; }
+
+private:
+    std::vector<TCarrelonCell*>& FList;
+    std::size_t FIndex;
+};
 
 class TCarrelonPrivate {
 public:
@@ -293,6 +313,41 @@ public:
     void CutSelectionToClipboard();
     void PasteCellsFromClipboard();
     void ClearSelectionByKey();
+
+    // ==== Clipboard (grid/Clipboard.cpp, grid/Paste.cpp) ========================================
+    // Fills a clipboard record from a cell: its effective attributes, own hint and selected
+    // colours, its borders and a copy of its graphic.
+    void FillClipboardCell(TCarrelonClipboardCell& S, TCarrelonCell* Cell);
+    // Puts the cells on the clipboard, the record and the text offered together: one cell with
+    // its graphic (not an icon), several as one list. No editor gate; false when nothing was
+    // copied.
+    bool CopyCells(const std::vector<TCarrelonCell*>& Cells);
+    // Replaces every listed cell by empty ones (one per slot it covered), fires OnCellCut for
+    // its visible slots and leaves the current cell alone in the list.
+    void CutListedCells();
+    // Applies a clipboard record to a target cell. ThroughValue sets a value through the cell's
+    // Value (a cell's own paste); otherwise the formula is emptied and the value stored directly.
+    void ApplyClipboardCell(const TCarrelonClipboardCell& S, TCarrelonCell* T, bool ThroughValue);
+    // Reads the clipboard's component with the grid as owner and checks it whole: one of the
+    // two clipboard classes, every field in range. Nil when the clipboard holds none or the
+    // stream is bad (Bad then true).
+    std::unique_ptr<TComponent> ReadClipboardComponent(bool& Bad);
+    // The paste of a list of cells relative to the current cell, and of foreign text.
+    bool PasteCellList(TCarrelonClipboardCells& Cells);
+    bool PasteTextShape(const AnsiString& Text);
+    // Grows the grid so that the visible column LastCol and the row LastRow exist, where the
+    // paste options allow; false, with nothing changed, when that passes the largest count or
+    // the cell budget. Targets the options do not let the grid reach are left as they are.
+    bool GrowForPaste(long long LastCol, long long LastRow);
+    // Every listed cell pastes itself (a single clipboard cell, or plain text); true when the
+    // list held cells and every one succeeded.
+    bool PasteIntoListedCells();
+    // Cells a paste works on while application handlers run; a cell freed meanwhile is nulled
+    // here, so the paste skips it (see TCellWatch).
+    std::vector<TCarrelonCell*> FWatchedCells;
+
+    // ==== Find and hints (grid/Find.cpp) =========================================================
+    bool DoFind(const AnsiString& Text, const AnsiString* Replacement, TFindOptions Options);
 
     // ==== Mouse and hints (grid/Mouse.cpp) ======================================================
     TCarrelonCell* CellAt(TGridCoord P) const;

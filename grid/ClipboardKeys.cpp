@@ -1,16 +1,23 @@
-// What the clipboard keys of the grid ask for: copy, cut and paste of the selected cells and
-// clearing them by Del. The clipboard operations themselves are not built yet; until they are,
-// these keys do nothing.
+// What the clipboard keys of the grid do: copy, cut and paste of the selected cells, and
+// clearing them by Del.
 #include "grid/CarrelonPrivate.h"
 
 namespace carrelon {
 
-void TCarrelonPrivate::CopySelectionToClipboard() {}
+void TCarrelonPrivate::CopySelectionToClipboard() {
+    FSelectedCells->CopyToClipboard();
+}
 
-void TCarrelonPrivate::CutSelectionToClipboard() {}
+void TCarrelonPrivate::CutSelectionToClipboard() {
+    FSelectedCells->CutToClipboard();
+}
 
-void TCarrelonPrivate::PasteCellsFromClipboard() {}
+void TCarrelonPrivate::PasteCellsFromClipboard() {
+    q->PasteFromClipboard();
+}
 
-void TCarrelonPrivate::ClearSelectionByKey() {}
+void TCarrelonPrivate::ClearSelectionByKey() {
+    q->ClearSelection();
+}
 
 }  // namespace carrelon

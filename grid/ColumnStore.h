@@ -94,6 +94,9 @@ public:
     void CoverRectangle(TCarrelonCell* Kept, int A0, int R0, int A1, int R1);
     // Gives every slot of a merged cell but its top-left one a new empty cell.
     bool Split(TCarrelonCell* Cell);
+    // Frees Cell and gives every slot it covered a new empty cell; false, with nothing changed,
+    // when the cells could not be made.
+    bool Vacate(TCarrelonCell* Cell);
     // Reorders the rows of every column: new row i holds what old row Order[i] held, and every
     // cell is renumbered. Vertical merges must map onto consecutive rows.
     void PermuteRows(const std::vector<int>& Order);
@@ -133,6 +136,8 @@ private:
     void FreeSpare(std::vector<TCarrelonCell*>& Spare);
     // Room for one more slot in every column; false when it could not be had.
     bool ReserveRow();
+    // The work of Split (Keep) and Vacate.
+    bool RefillSlots(TCarrelonCell* Cell, bool Keep);
     // InsertRow's work once everything is made: new slots take spare cells, or nil without.
     void InsertRowSlots(int ARow, std::vector<TCarrelonCell*>* Spare);
 

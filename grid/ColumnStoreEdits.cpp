@@ -344,7 +344,9 @@ void TCarrelonColumnStore::CoverRectangle(TCarrelonCell* Kept, int A0, int R0, i
     MarkMoved();
 }
 
-bool TCarrelonColumnStore::Split(TCarrelonCell* Cell) {
+// Gives the slots of Cell's rectangle new empty cells: every slot but the top-left one when
+// Cell stays, every slot when it goes (freed here). All cells are made before any slot changes.
+bool TCarrelonColumnStore::RefillSlots(TCarrelonCell* Cell, bool Keep) {
     Reindex();
     const int A0 = Cell->Col->FAbsoluteIndex;
     const int A1 = Cell->GetEndColObject()->FAbsoluteIndex;
@@ -352,19 +354,32 @@ bool TCarrelonColumnStore::Split(TCarrelonCell* Cell) {
     const int R1 = Cell->ReadFEndRow();
     std::vector<TCarrelonCell*> Spare;
     try {
-        Spare = MakeSpareCells(static_cast<std::size_t>(A1 - A0 + 1) * (R1 - R0 + 1) - 1);
+        Spare =
+            MakeSpareCells(static_cast<std::size_t>(A1 - A0 + 1) * (R1 - R0 + 1) - (Keep ? 1 : 0));
     } catch (const std::bad_alloc&) {
         return false;
+    }
+    if (Keep) {
+        Cell->WriteFEndRow(R0);
+        Cell->WriteFEndCol(Cell->Col);
+    } else {
+        FreeCell(Cell);
     }
     for (int a = A0; a <= A1; ++a) {
         TCarrelonCol* C = FAbsoluteCols[a];
         for (int r = R0; r <= R1; ++r)
-            if (a != A0 || r != R0) C->CellList()[r] = UseSpare(Spare, C, r);
+            if (!Keep || a != A0 || r != R0) C->CellList()[r] = UseSpare(Spare, C, r);
     }
-    Cell->WriteFEndRow(R0);
-    Cell->WriteFEndCol(Cell->Col);
     MarkMoved();
     return true;
+}
+
+bool TCarrelonColumnStore::Split(TCarrelonCell* Cell) {
+    return RefillSlots(Cell, true);
+}
+
+bool TCarrelonColumnStore::Vacate(TCarrelonCell* Cell) {
+    return RefillSlots(Cell, false);
 }
 
 // ---- sorting ------------------------------------------------------------------------------

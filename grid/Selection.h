@@ -52,6 +52,13 @@ public:
     // read-only cell was skipped.
     bool Clear(bool IgnoreReadOnly);
 
+    // Puts the listed cells on the clipboard (one cell as that cell's copy); False when the list
+    // is empty or the editor stays open.
+    bool CopyToClipboard();
+    // Copies, then replaces every listed cell by empty cells, one per slot it covered; the list
+    // then holds the current cell and the anchor moves onto it.
+    bool CutToClipboard();
+
     // Bulk attribute setters: the cell's own setter on every listed cell, in list order.
     void SetColor(TColor Value);
     void SetFont(const TFont* Value);

@@ -1,6 +1,8 @@
 #include "tests/support/GridFixture.h"
 
+#include "grid/CarrelonInplaceEditor.h"
 #include "tests/support/CarrelonTestAccess.h"
+#include "tests/support/ControlsTestSupport.h"
 
 namespace carrelon::test {
 
@@ -29,6 +31,16 @@ void GridFixture::ExpectModelSound() const {
 
 TCarrelonCell* MakeMergedCell(TCarrelon* Grid, int A0, int R0, int A1, int R1) {
     return TCarrelonTestAccess::MergeCells(Grid, A0, R0, A1, R1);
+}
+
+void OpenRefusingEditor(TCarrelon* Grid, const AnsiString& Typed) {
+    Grid->SetEditorMode(true);
+    ProcessPendingEvents();
+    ASSERT_TRUE(Grid->GetEditorMode());
+    TypeText(TCarrelonTestAccess::Internals(Grid).FInplaceEditor, Typed);
+    ProcessPendingEvents();
+    Grid->OnCellChanged = [](TCarrelon*, int, int, const AnsiString&, AnsiString&,
+                             bool& AllowExit) { AllowExit = false; };
 }
 
 std::vector<std::pair<int, int>> Listed(const TCarrelon* Grid) {

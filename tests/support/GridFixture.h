@@ -50,6 +50,11 @@ public:
 // does. For building merged layouts in tests without the merge operations.
 TCarrelonCell* MakeMergedCell(TCarrelon* Grid, int A0, int R0, int A1, int R1);
 
+// Opens the in-place editor on the current cell of a grid on a shown, focused form, types Typed
+// into it and makes the application refuse to leave the cell (OnCellChanged), so that every
+// operation behind the editor gate is refused.
+void OpenRefusingEditor(TCarrelon* Grid, const AnsiString& Typed);
+
 // The listed cells as (StartCol, Row) pairs, in list order.
 std::vector<std::pair<int, int>> Listed(const TCarrelon* Grid);
 

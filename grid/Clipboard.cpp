@@ -1,0 +1,257 @@
+// Copying cells to the clipboard, cutting them and clearing the selected cells.
+#include <algorithm>
+#include <climits>
+
+#include "grid/CarrelonPrivate.h"
+#include "grid/ClipboardText.h"
+#include "grid/ScopeExit.h"
+#include "platform/devices/Clipboard.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Pictures.h"
+
+namespace carrelon {
+
+// ---- the clipboard record of a cell ------------------------------------------------------
+
+void TCarrelonPrivate::FillClipboardCell(TCarrelonClipboardCell& S, TCarrelonCell* Cell) {
+    S.SetCol(Cell->GetStartCol());
+    S.SetRow(Cell->Row);
+    S.SetValue(Cell->GetValue());
+    S.SetFormula(Cell->ReadFFormula());
+    S.SetHint(Cell->ReadFHint());
+    if (TGraphic* G = Cell->GetGraphic()) S.SetGraphic(G);
+    S.SetFont(Cell->CalcFont());
+    S.SetColor(Cell->GetColor());
+    S.SetTextAlignment(Cell->GetTextAlignment());
+    S.SetTextLayout(Cell->GetTextLayout());
+    S.SetGraphicAlignment(Cell->GetGraphicAlignment());
+    S.SetGraphicLayout(Cell->GetGraphicLayout());
+    S.SetMaxLength(static_cast<Word>(Cell->GetMaxLength()));
+    S.SetReadOnly(Cell->GetReadOnly());
+    S.SetWordWrap(Cell->GetWordWrap());
+    S.SetCheckBox(Cell->GetCheckBox());
+    S.SetCheckBoxChecked(Cell->GetCheckBoxChecked());
+    S.SetCheckBoxAlignment(Cell->GetCheckBoxAlignment());
+    if (const TCarrelonCellInnerBorder* B = Cell->ReadFInnerBorder()) {
+        S.SetInnerBorderWidth(static_cast<Byte>(B->GetWidth()));
+        S.SetInnerBorderColor(B->GetColor());
+    }
+    if (const TCarrelonCellOuterBorder* B = Cell->ReadFOuterBorder()) {
+        S.SetOuterBorderWidth(static_cast<Byte>(B->GetWidth()));
+        S.SetOuterBorderColor(B->GetColor());
+    }
+    S.SetButton(Cell->GetButton());
+    S.SetSelectedColor(Cell->ReadFSelectedColor());
+    S.SetSelectedFontColor(Cell->ReadFSelectedFontColor());
+    S.SetCellObject(Cell->ReadFObject());
+}
+
+// ---- copy ---------------------------------------------------------------------------------
+
+namespace {
+
+// Offers a record, its text and a picture together.
+void OfferOnClipboard(TComponent* Record, const AnsiString& Text, const TGraphic* Graphic) {
+    TClipboard* C = Clipboard();
+    C->Open();
+    TScopeExit Close([C] { C->Close(); });
+    C->SetComponent(Record);
+    C->SetAsText(Text);
+    if (Graphic != nullptr) C->Assign(Graphic);
+}
+
+}  // namespace
+
+bool TCarrelonCell::CopyToClipboard() {
+    RegisterClipboardClasses();
+    std::unique_ptr<TCarrelonClipboardCell> S;
+    try {
+        S = std::make_unique<TCarrelonClipboardCell>(nullptr);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    GridPrivate().FillClipboardCell(*S, this);
+    const TGraphic* G = GetGraphic();
+    if (dynamic_cast<const TIcon*>(G) != nullptr) G = nullptr;
+    OfferOnClipboard(S.get(), ClipboardField(GetText()), G);
+    return true;
+}
+
+bool TCarrelonPrivate::CopyCells(const std::vector<TCarrelonCell*>& Cells) {
+    if (Cells.empty()) return false;
+    if (Cells.size() == 1) return Cells.front()->CopyToClipboard();
+    RegisterClipboardClasses();
+    std::unique_ptr<TCarrelonClipboardCells> List;
+    try {
+        List = std::make_unique<TCarrelonClipboardCells>(nullptr);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    int MinCol = INT_MAX, MinRow = INT_MAX, MaxCol = -1, MaxRow = -1;
+    std::vector<TClipboardTextField> Fields;
+    Fields.reserve(Cells.size());
+    for (TCarrelonCell* Cell : Cells) {
+        // A cell whose columns are all hidden has no slot in the copied block.
+        if (Cell->GetStartCol() < 0) continue;
+        TCarrelonClipboardCell* S = List->AddCell();
+        FillClipboardCell(*S, Cell);
+        MinCol = std::min(MinCol, S->GetCol());
+        MinRow = std::min(MinRow, S->GetRow());
+        MaxCol = std::max(MaxCol, S->GetCol());
+        MaxRow = std::max(MaxRow, S->GetRow());
+        Fields.push_back({S->GetCol(), S->GetRow(), ClipboardField(Cell->GetText())});
+    }
+    if (Fields.empty()) return false;
+    List->SetMinCol(MinCol);
+    List->SetMinRow(MinRow);
+    OfferOnClipboard(List.get(), ClipboardBlockText(Fields, MinCol, MinRow, MaxCol, MaxRow),
+                     nullptr);
+    return true;
+}
+
+bool TCarrelonSelection::CopyToClipboard() {
+    if (FList.Empty()) return false;
+    TCarrelonPrivate& P = GridPrivate();
+    if (P.CheckEditorMode()) return false;
+    TScopeExit Reopen([&P] { P.CheckAlwaysShowEditor(); });
+    return P.CopyCells(FList.Snapshot());
+}
+
+bool TCarrelon::CopyToClipboard() {
+    if (!d->FModel || d->CheckEditorMode()) return false;
+    TScopeExit Reopen([this] { d->CheckAlwaysShowEditor(); });
+    // Every distinct cell once, at its first slot in column-by-column order: its top-left
+    // visible slot.
+    const int H = d->HeadingOffset();
+    std::vector<TCarrelonCell*> Cells;
+    for (int k = H; k < GetColCount(); ++k) {
+        const std::vector<TCarrelonCell*>& Slots = d->FCols[k]->CellList();
+        for (int r = H; r < GetRowCount(); ++r) {
+            TCarrelonCell* c = Slots[r];
+            if (c->Row != r) continue;
+            if (c->IsMerged() && c->GetStartCol() != k) continue;
+            Cells.push_back(c);
+        }
+    }
+    return d->CopyCells(Cells);
+}
+
+// ---- cut ----------------------------------------------------------------------------------
+
+bool TCarrelonCell::CutToClipboard() {
+    TCarrelonPrivate& P = GridPrivate();
+    // The editor closes first: an edit committed later would land in the emptied cell.
+    if (P.CheckEditorMode()) return false;
+    TScopeExit Reopen([&P] { P.CheckAlwaysShowEditor(); });
+    if (!CopyToClipboard()) return false;
+    if (IsMerged() && !Split()) return false;
+    SetFormula("");
+    SetValue(Variant());
+    if (FProperties) {
+        TCarrelon* G = GetGrid();
+        WriteFFont(nullptr);
+        TObject* Attached = ReadFObject();
+        FProperties.reset();
+        // The grid owns attached objects under cloFreeCellObjects: the dropped one goes too.
+        if (Attached != nullptr && G->GetOptions().Contains(cloFreeCellObjects)) delete Attached;
+        P.RowContentChanged(Row);
+        Remeasure();
+    }
+    TCarrelon* G = GetGrid();
+    if (G->OnCellCut) G->OnCellCut(G, GetStartCol(), Row);
+    return true;
+}
+
+void TCarrelonPrivate::CutListedCells() {
+    TSelectedCellList& List = FSelectedCells->List();
+    int MinCol = INT_MAX, MinRow = INT_MAX, MaxCol = -1, MaxRow = -1;
+    while (!List.Empty()) {
+        TCarrelonCell* Cell = List.Item(0);
+        const int StartCol = Cell->GetStartCol();
+        const int EndCol = Cell->GetEndCol();
+        const int R0 = Cell->Row;
+        const int R1 = Cell->ReadFEndRow();
+        const TCarrelonCol* First = Cell->Col;
+        const int A0 = First->GetAbsoluteNumber();
+        const int A1 = Cell->GetEndColObject()->GetAbsoluteNumber();
+        if (!FStore.Vacate(Cell)) {
+            ShowOutOfMemory();
+            break;
+        }
+        MinRow = std::min(MinRow, R0);
+        MaxRow = std::max(MaxRow, R1);
+        // A cell with no visible column takes no part in the repaint and fires no event.
+        if (StartCol < 0) continue;
+        MinCol = std::min(MinCol, StartCol);
+        MaxCol = std::max(MaxCol, EndCol);
+        if (!q->OnCellCut) continue;
+        for (int a = A0; a <= A1; ++a) {
+            const int k = FAbsoluteCols[a]->GetCol();
+            if (k < 0) continue;
+            for (int r = R0; r <= R1; ++r)
+                q->OnCellCut(q, k, r);
+        }
+    }
+    if (q->GetRow() >= 0) {
+        List.Add(q->GetCells(q->GetCol(), q->GetRow()));
+        WriteFAnchor(ReadFCurrent());
+    }
+    if (MaxRow < 0) return;
+    const int LastRow = std::min(MaxRow, q->GetRowCount() - 1);
+    const bool Columns = MaxCol >= 0;
+    const long long Slots = Columns ? static_cast<long long>(MaxCol - MinCol + 1) : 0;
+    const long long Shown = static_cast<long long>(q->GetFixedCols() + q->GetVisibleColCount() + 1);
+    bool WholeGrid = false;
+    for (int r = MinRow; r <= LastRow; ++r) {
+        if (ResizeRow(r) || !Columns || WholeGrid) continue;
+        // A strip wider than the view repaints the grid once instead.
+        if (Slots > Shown || r - MinRow > q->GetVisibleRowCount() + q->GetFixedRows()) {
+            WholeGrid = true;
+            q->Invalidate();
+            continue;
+        }
+        for (int k = MinCol; k <= std::min(MaxCol, q->GetColCount() - 1); ++k)
+            q->InvalidateCell(k, r);
+    }
+}
+
+bool TCarrelonSelection::CutToClipboard() {
+    if (FList.Empty()) return false;
+    TCarrelonPrivate& P = GridPrivate();
+    if (P.CheckEditorMode()) return false;
+    TScopeExit Reopen([&P] { P.CheckAlwaysShowEditor(); });
+    if (!P.CopyCells(FList.Snapshot())) return false;
+    P.CutListedCells();
+    if (FGrid->GetSpreadsheetEnabled()) FGrid->Recalculate(nullptr);
+    return true;
+}
+
+// ---- clear --------------------------------------------------------------------------------
+
+void TCarrelon::ClearSelection() {
+    if (!d->FModel || d->CheckEditorMode()) return;
+    TScopeExit Reopen([this] { d->CheckAlwaysShowEditor(); });
+    TCarrelonSelection* S = d->FSelectedCells.get();
+    bool Cleared = false;
+    bool Resized = false;
+    for (TCarrelonCell* c : S->List().Snapshot()) {
+        // A handler may have freed a cell meanwhile: only listed cells are still alive.
+        if (!S->Contains(c)) continue;
+        if (c->GetReadOnly() || c->GetCheckBox() || c->GetButton() || c->IsEmpty()) continue;
+        bool CanClear = true;
+        if (OnClearCell) OnClearCell(this, c->GetStartCol(), c->Row, CanClear);
+        if (!CanClear || !S->Contains(c)) continue;
+        c->WriteFFormula("");
+        c->StoreValue(Variant());
+        if (c->ReadFPicture() != nullptr) c->WriteFPicture(nullptr);
+        Cleared = true;
+        const int Row = c->Row;
+        if (OnCellCleared) OnCellCleared(this, c->GetStartCol(), Row);
+        if (d->FUpdateCount == 0 && d->ResizeRow(Row)) Resized = true;
+    }
+    if (!Cleared) return;
+    if (d->FUpdateCount == 0 && !Resized) S->Invalidate();
+    if (GetSpreadsheetEnabled()) Recalculate(nullptr);
+}
+
+}  // namespace carrelon
