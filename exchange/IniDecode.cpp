@@ -17,7 +17,8 @@ const AnsiString kGrid = "Grid";
 constexpr int kMaxFontSize = 1638;
 constexpr int kMaxFontName = 255;
 constexpr int kMaxSize = 65535;  // widths, heights and lengths are 16-bit
-constexpr int kMaxRowHeight = 32767;
+// Rows fitted to tall content may pass 16 bits; far taller ones would only slow painting.
+constexpr int kMaxRowHeight = 1 << 20;
 
 // The version a text was written by: the four characters after the first of "About", read
 // with "." as the decimal point; 0 when missing or unreadable.

@@ -123,6 +123,7 @@ void FillEverything(TCarrelon* G, TPopupMenu* Menu) {
     G->SetSpreadsheetEnabled(true);
     G->GetCells(6, 5)->SetFormula("C3*2");
     G->SetRowHeights(4, 40);
+    G->SetRowHeights(7, 70000);  // fitted to a tall text, past 16 bits
     EXPECT_TRUE(G->HideColumn(4));
 }
 
@@ -189,6 +190,7 @@ TEST_F(IniLoadTest, LoadedGridHoldsWhatWasSaved) {
     EXPECT_EQ(Grid->GetCells(5, 5)->GetFormula(), "C3*2");
     EXPECT_EQ(Grid->GetCells(5, 5)->GetValue().AsDouble(), 25.5);  // recalculated
     EXPECT_EQ(Grid->GetRowHeights(4), 40);
+    EXPECT_EQ(Grid->GetRowHeights(7), 70000);
     ASSERT_NE(Grid->GetCells(4, 4)->GetGraphic(), nullptr);
     EXPECT_TRUE(Grid->GetCells(4, 4)->GetGraphic()->GetTransparent());
     EXPECT_EQ(Grid->GetPopupMenu(), Form->FindComponent("GridMenu"));
@@ -414,6 +416,7 @@ TEST_F(IniLoadTest, MalformedTextChangesNothingAndSaysWhy) {
         {"Graphic", "1 1=B00000000004Z00", "hexadecimal"},
         {"Graphic", "1 1=B00000000424D00", "not valid"},
         {"RowHeights", "1=-3", "outside"},
+        {"RowHeights", "1=2000000", "outside"},
         {"PrintHeader.Lines", "5=late", "print line 0"},
         {"Grid", "AbsoluteColCount=100000", "cell budget"},
     };
