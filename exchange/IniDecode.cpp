@@ -106,7 +106,7 @@ void TCarrelonIniDecoder::DecodeGrid() {
     g.PopupMenu = FIni.ReadString(kGrid, "PopupMenu", "");
     g.DefaultColWidth = GridInt("DefaultColWidth", 64, 0, kMaxSize);
     g.DefaultRowHeight = GridInt("DefaultRowHeight", 18, 0, kMaxRowHeight);
-    g.GridLineWidth = GridInt("GridLineWidth", 1, 0, 254);
+    g.GridLineWidth = GridInt("GridLineWidth", 1, 0, 255);
     g.Color = GridInt("Color", static_cast<int>(clWindow), INT32_MIN, INT32_MAX);
     g.FixedColor = GridInt("FixedColor", static_cast<int>(clBtnFace), INT32_MIN, INT32_MAX);
 

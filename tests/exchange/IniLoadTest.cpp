@@ -48,6 +48,7 @@ void FillEverything(TCarrelon* G, TPopupMenu* Menu) {
     G->SetGridLineColor(clGray);
     G->SetSelectionColor(clNavy);
     G->SetBorderForText(3);
+    G->SetGridLineWidth(255);  // the widest a grid takes
     G->SetSortColumn(2);
     G->SetSortIndicator(true);
     G->SetTabOptions(TCarrelonTabOptions{toTabOutOfGrid});
@@ -191,6 +192,7 @@ TEST_F(IniLoadTest, LoadedGridHoldsWhatWasSaved) {
     EXPECT_EQ(Grid->GetCells(5, 5)->GetValue().AsDouble(), 25.5);  // recalculated
     EXPECT_EQ(Grid->GetRowHeights(4), 40);
     EXPECT_EQ(Grid->GetRowHeights(7), 70000);
+    EXPECT_EQ(Grid->GetGridLineWidth(), 255);
     ASSERT_NE(Grid->GetCells(4, 4)->GetGraphic(), nullptr);
     EXPECT_TRUE(Grid->GetCells(4, 4)->GetGraphic()->GetTransparent());
     EXPECT_EQ(Grid->GetPopupMenu(), Form->FindComponent("GridMenu"));
