@@ -385,6 +385,7 @@ void TCarrelonIniDecoder::DecodeRowHeights() {
 void TCarrelonIniDecoder::DecodeCells() {
     const bool older = S.Grid.Older;
     const AnsiString& tag = S.Grid.ExportTag;
+    std::vector<bool> covered;  // the slots of the merges read so far, column by column
     ForEachCellLine(iccUnions, [&](int col, int row, std::string_view rest) {
         int endCol = 0, endRow = 0;
         if (!ReadPositionNumber(rest, ' ', endCol) || !ReadLastPositionNumber(rest, endRow))
@@ -392,6 +393,23 @@ void TCarrelonIniDecoder::DecodeCells() {
         CheckColumn(endCol);
         CheckRow(endRow);
         if (endCol < col || endRow < row) Fail("the merge ends before it starts");
+        // A merge of one slot, or across the edge of the fixed part, is refused by the grid.
+        const TIniGridStage& g = S.Grid;
+        if ((endCol == col && endRow == row) || (col < g.FixedCols && endCol >= g.FixedCols) ||
+            (row < g.FixedRows && endRow >= g.FixedRows))
+            return;
+        // Saved merges never overlap. Overlapping ones would each grow over the others, at
+        // the cost of their whole area every time.
+        if (covered.empty())
+            covered.resize(static_cast<std::size_t>(g.ColCount) *
+                           static_cast<std::size_t>(g.RowCount));
+        for (int c = col; c <= endCol; ++c) {
+            const std::size_t first = static_cast<std::size_t>(c) * g.RowCount;
+            for (int r = row; r <= endRow; ++r) {
+                if (covered[first + r]) Fail("the merge overlaps another");
+                covered[first + r] = true;
+            }
+        }
         S.Unions.push_back({col, row, endCol, endRow});
     });
     if (!older) {

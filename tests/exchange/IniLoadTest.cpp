@@ -367,6 +367,25 @@ TEST_F(IniLoadTest, CheckBoxWinsOverAButton) {
     EXPECT_FALSE(Grid->GetCells(1, 1)->GetButton());
 }
 
+TEST_F(IniLoadTest, MergesMayNotOverlapAndThoseTheGridRefusesAreLeftOut) {
+    const std::string head = "[Grid]\r\nAbout=v2.30\r\n[Unions]\r\n";
+    // One slot, and across the fixed column's edge: the grid makes neither, nor do they
+    // stand in the way of a merge over the same slots.
+    ASSERT_TRUE(LoadText(Grid, head + "1 1=1 1\r\n0 2=1 2\r\n1 1=2 2\r\n"));
+    ExpectModelSound();
+    EXPECT_EQ(Grid->GetCells(1, 1), Grid->GetCells(2, 2));
+    EXPECT_FALSE(Grid->GetCells(0, 2)->IsMerged());
+    const std::string before = SavedText(Grid);
+    try {
+        LoadText(Grid, head + "1 1=2 2\r\n3 3=4 4\r\n2 2=3 3\r\n");
+        ADD_FAILURE() << "overlapping merges loaded";
+    } catch (const EIniLoadError& E) {
+        EXPECT_EQ(E.Line, "2 2=3 3");
+        EXPECT_NE(E.Message.find("overlaps"), std::string::npos) << E.Message;
+    }
+    EXPECT_EQ(SavedText(Grid), before);
+}
+
 TEST_F(IniLoadTest, OutOfRangeGridKeysTakeTheirDefaults) {
     ASSERT_TRUE(LoadText(Grid,
                          "[Grid]\r\nAbout=v2.30\r\nBorderForText=300\r\nScrollBars=7\r\n"
