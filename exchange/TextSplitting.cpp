@@ -17,6 +17,26 @@ bool HasLineBreak(std::string_view S) {
                           std::memchr(S.data(), '\n', S.size()) != nullptr);
 }
 
+// The separator that ListSeparator adds to ",": only an ASCII character can separate, so that
+// multi-byte characters stay whole.
+char OtherCSVSeparator(char ListSeparator) {
+    return static_cast<unsigned char>(ListSeparator) < 0x80 ? ListSeparator : ',';
+}
+
+// Fields of a line without quotes: one more than its separators, but for one at its end.
+std::size_t UnquotedFieldCount(std::string_view Line, char Separator, char Other) {
+    if (Line.empty()) return 0;
+    std::size_t n = static_cast<std::size_t>(std::count(Line.begin(), Line.end(), Separator)) + 1;
+    if (Other != Separator)
+        n += static_cast<std::size_t>(std::count(Line.begin(), Line.end(), Other));
+    if (Line.back() == Separator || Line.back() == Other) --n;
+    return n;
+}
+
+bool HasQuote(std::string_view S) {
+    return !S.empty() && std::memchr(S.data(), kQuote, S.size()) != nullptr;
+}
+
 AnsiString Unquoted(const TTextField& Field) {
     if (!Field.DoubledQuotes) return AnsiString(Field.Text);
     AnsiString s;
@@ -80,6 +100,13 @@ void SplitTabDelimitedFields(std::string_view Line, std::vector<TTextField>& Fie
     }
 }
 
+std::size_t CountTabDelimitedFields(std::string_view Line) {
+    if (!HasQuote(Line)) return UnquotedFieldCount(Line, '\t', '\t');
+    std::vector<TTextField> fields;
+    SplitTabDelimitedFields(Line, fields);
+    return fields.size();
+}
+
 AnsiString TabDelimitedFieldText(const TTextField& Field) {
     AnsiString s = Unquoted(Field);
     return Field.MayHoldBreaks && HasLineBreak(s) ? AdjustLineBreaks(s) : s;
@@ -106,8 +133,7 @@ std::vector<std::string_view> SplitCSVLines(std::string_view Text) {
 
 void SplitCSVFields(std::string_view Line, char ListSeparator, std::vector<TTextField>& Fields) {
     Fields.clear();
-    // A byte of a multi-byte character is never a separator.
-    const char other = static_cast<unsigned char>(ListSeparator) < 0x80 ? ListSeparator : ',';
+    const char other = OtherCSVSeparator(ListSeparator);
     const auto isSeparator = [other](char C) { return C == ',' || C == other; };
     std::size_t pos = 0;
     while (pos < Line.size()) {
@@ -117,13 +143,27 @@ void SplitCSVFields(std::string_view Line, char ListSeparator, std::vector<TText
             pos = q.End;
         } else {
             std::size_t end = pos;
-            while (end < Line.size() && !isSeparator(Line[end]))
-                ++end;
+            if (other == ',') {
+                const void* hit = std::memchr(Line.data() + pos, ',', Line.size() - pos);
+                end = hit != nullptr
+                          ? static_cast<std::size_t>(static_cast<const char*>(hit) - Line.data())
+                          : Line.size();
+            } else {
+                while (end < Line.size() && !isSeparator(Line[end]))
+                    ++end;
+            }
             Fields.push_back({Line.substr(pos, end - pos), false});
             pos = end;
         }
         if (pos < Line.size() && isSeparator(Line[pos])) ++pos;
     }
+}
+
+std::size_t CountCSVFields(std::string_view Line, char ListSeparator) {
+    if (!HasQuote(Line)) return UnquotedFieldCount(Line, ',', OtherCSVSeparator(ListSeparator));
+    std::vector<TTextField> fields;
+    SplitCSVFields(Line, ListSeparator, fields);
+    return fields.size();
 }
 
 AnsiString CSVFieldText(const TTextField& Field) {

@@ -39,6 +39,10 @@ std::vector<std::string_view> SplitTabDelimitedLines(std::string_view Text);
 // last field; a TAB at the end adds no empty field, two adjacent TABs give an empty one.
 void SplitTabDelimitedFields(std::string_view Line, std::vector<TTextField>& Fields);
 
+// The number of fields SplitTabDelimitedFields gives for Line, counted without splitting when
+// the line holds no double quote.
+std::size_t CountTabDelimitedFields(std::string_view Line);
+
 // A tab-delimited field's text for a cell: quotes made single, every line break CR LF.
 AnsiString TabDelimitedFieldText(const TTextField& Field);
 
@@ -56,6 +60,10 @@ std::vector<std::string_view> SplitCSVLines(std::string_view Text);
 // field is skipped: a separator at the end adds no empty field, two adjacent ones give an empty
 // one.
 void SplitCSVFields(std::string_view Line, char ListSeparator, std::vector<TTextField>& Fields);
+
+// The number of fields SplitCSVFields gives for Line, counted without splitting when the line
+// holds no double quote.
+std::size_t CountCSVFields(std::string_view Line, char ListSeparator);
 
 // A comma-separated field's text for a cell: quotes made single, line breaks as they are.
 AnsiString CSVFieldText(const TTextField& Field);

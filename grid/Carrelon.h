@@ -36,6 +36,7 @@
 
 namespace carrelon {
 
+class TBitmap;
 class TCarrelonPrivate;
 class TImage;
 class TStrings;
@@ -443,6 +444,24 @@ public:
     // file too large or unreadable, the platform's file error) and changes nothing.
     bool LoadFromIniFile(const AnsiString& FileName);
     bool LoadFromIniStrings(TStrings* Strings);
+
+    // -- Plain text --
+    // The display texts of the data area (spreadsheet headings left out) as lines of fields
+    // joined by TAB, nothing quoted; a merged cell's text in every slot it covers. False when
+    // the editor stays open or Strings is nil.
+    bool SaveToStrings(TStrings* Strings);
+    // Lines of TAB-separated fields into the data area, one line per row from its first row.
+    // Rows and columns only grow; cells the text does not reach keep their content. False when
+    // the editor stays open, Strings is nil, the grid cannot grow as far as the text needs, or
+    // a handler shrank the grid while the cells were set.
+    bool LoadFromStrings(TStrings* Strings);
+    // The same from a tab-delimited file: fields may be double-quoted, a quoted field keeping
+    // its TABs and line breaks. False also when the file cannot be read whole (missing, not a
+    // regular file, larger than the size limit); the grid is then as it was.
+    bool LoadFromTabDelimited(const AnsiString& FileName);
+    // The same from a CSV file (fields separated by "," and by the locale's ListSeparator,
+    // double-quoted where needed); the grid keeps exactly one row per line of the file.
+    bool LoadFromCSV(const AnsiString& FileName);
 
     // -- Repainting --
     // The update lock: while it is held nothing repaints; leaving the outermost level fits the

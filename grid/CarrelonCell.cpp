@@ -320,7 +320,11 @@ AnsiString TCarrelonCell::GetText() const {
 
 void TCarrelonCell::SetText(const AnsiString& S) {
     TCarrelon* G = GetGrid();
-    AnsiString T = S.empty() ? S : CarrelonNormaliseCellText(S);
+    // Most texts are stored as they are: no copy is made for them.
+    AnsiString Normalised;
+    const bool Normal = CarrelonCellTextIsNormal(S);
+    if (!Normal) Normalised = CarrelonNormaliseCellText(S);
+    const AnsiString& T = Normal ? S : Normalised;
     const bool HasFormula = FProperties && !FProperties->FFormula.empty();
     if (!HasFormula) {
         if (T.empty() && FValue.IsUnassigned()) return;
@@ -335,18 +339,18 @@ void TCarrelonCell::SetText(const AnsiString& S) {
         FValue.Clear();
     else
         FValue.AssignText(T);
+    TCarrelonPrivate& P = TCarrelonPrivate::Of(G);
     if (GetVisible()) {
         if (Notify) {
             AnsiString New = GetText();
             if (Old != New) G->OnCellTextChanged(G, GetStartCol(), Row, Old, New);
         }
-        TCarrelonPrivate& P = GridPrivate();
         if (P.FUpdateCount != 0)
             P.RowContentChanged(Row);
         else if (!P.ResizeRowForCell(this))
             Invalidate();
     }
-    if (G->GetSpreadsheetEnabled()) Recalc.Run();
+    if (P.FSpreadsheetEnabled) Recalc.Run();
 }
 
 void TCarrelonCell::SetValue(const Variant& V) {

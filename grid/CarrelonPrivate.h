@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -600,6 +601,24 @@ public:
     std::unique_ptr<TCarrelonFormulas> FFormulas;
     bool FSpreadsheetHeaders = false;
     bool FSpreadsheetEnabled = false;
+
+    // ==== Plain text (exchange/TextFormats.cpp) ==================================================
+    // A text staged for a load: its lines, how a line splits into fields, how a field becomes
+    // a cell's text, and the row rule.
+    struct TTextLoad;
+    // Fills the data area from a staged text inside the update lock with spreadsheet mode off.
+    // Refused before the grid changes (false) when the counts the text needs pass the clamp or
+    // the cell budget, or the grid cannot grow; false also when a handler shrank the grid so
+    // that some field found no cell.
+    bool LoadText(const TTextLoad& Load);
+    // Reads the whole file and splits it into lines for Load, then loads it; false without any
+    // change when the editor stays open or the file cannot be read whole.
+    bool LoadTextFile(const AnsiString& FileName,
+                      std::vector<std::string_view> (*SplitLines)(std::string_view),
+                      TTextLoad& Load);
+    // The largest file a text load reads.
+    static constexpr Int64 DefaultTextFileLimit = Int64{1} << 30;
+    Int64 FTextFileLimit = DefaultTextFileLimit;
 
     // ==== Printing (printing/) ===================================================================
     // The print entry points' common path: the range check, the refusal of a print inside a

@@ -1,5 +1,7 @@
 #include "grid/CarrelonTextRules.h"
 
+#include <cstring>
+
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
@@ -8,12 +10,22 @@
 
 namespace carrelon {
 
+bool CarrelonCellTextIsNormal(const AnsiString& S) {
+    if (S.empty()) return true;
+    if (static_cast<unsigned char>(S.back()) <= ' ') return false;
+    // Most cell texts are short: a plain loop costs less than two searches.
+    if (S.size() < 64) {
+        for (const char C : S)
+            if (C == '\r' || C == '\n') return false;
+        return true;
+    }
+    return std::memchr(S.data(), '\n', S.size()) == nullptr &&
+           std::memchr(S.data(), '\r', S.size()) == nullptr;
+}
+
 AnsiString CarrelonNormaliseCellText(const AnsiString& S) {
     // Most texts have no line break and no trailing blank: nothing to do.
-    bool Plain = static_cast<unsigned char>(S.back()) > ' ';
-    for (std::size_t i = 0; Plain && i < S.size(); ++i)
-        if (S[i] == '\r' || S[i] == '\n') Plain = false;
-    if (Plain) return S;
+    if (CarrelonCellTextIsNormal(S)) return S;
     AnsiString T = TrimRight(S);
     AnsiString Out;
     Out.reserve(T.size());

@@ -11,6 +11,8 @@ class TFont;
 
 // Cell text as stored: trailing blanks trimmed, LF CR pairs and lone breaks made CR LF.
 AnsiString CarrelonNormaliseCellText(const AnsiString& S);
+// True when S is stored as it is (no line break, no trailing blank).
+bool CarrelonCellTextIsNormal(const AnsiString& S);
 // The display text of a value: Booleans upper-cased, currency in the locale's currency
 // format, whole-minute times without their seconds.
 AnsiString CarrelonValueText(const Variant& V);

@@ -1,6 +1,7 @@
 // Runs a function when the scope ends, however it ends: restores state on every exit path.
 #pragma once
 
+#include <exception>
 #include <utility>
 
 namespace carrelon {
@@ -25,6 +26,24 @@ void WithoutHandler(E& Event, F&& Change) {
     Event = nullptr;
     TScopeExit Restore([&] { Event = std::move(Saved); });
     Change();
+}
+
+// Runs Body, then every restoring step in order, each one also when something before it
+// raised; once all have run, the first exception raised passes on. For restores that may
+// themselves raise (they call the application's handlers), where a destructor must not.
+template <typename Body, typename... Steps>
+void RunThenRestore(Body&& B, Steps&&... Restore) {
+    std::exception_ptr First;
+    const auto Run = [&First](auto& Step) {
+        try {
+            Step();
+        } catch (...) {
+            if (!First) First = std::current_exception();
+        }
+    };
+    Run(B);
+    (Run(Restore), ...);
+    if (First) std::rethrow_exception(First);
 }
 
 }  // namespace carrelon

@@ -197,3 +197,22 @@ TEST(TextSplitting, CSVWrittenByOtherToolsReadsBackUnchanged) {
         EXPECT_EQ(CSVTexts(lines[r]), rows[r])
             << "row " << r << ": " << testing::PrintToString(lines[r]);
 }
+
+TEST(TextSplitting, FieldCountsMatchTheSplitters) {
+    // Short random lines over the bytes that matter, with and without quotes.
+    std::mt19937 random(777);
+    const std::string alphabet = "ab ,;\t\"\xc3\xa9";
+    std::vector<TTextField> fields;
+    for (int i = 0; i < 20000; ++i) {
+        std::string line;
+        const int len = static_cast<int>(random() % 9);
+        for (int k = 0; k < len; ++k)
+            line += alphabet[random() % alphabet.size()];
+        for (const char separator : {',', ';', '\xc3'}) {
+            SplitCSVFields(line, separator, fields);
+            ASSERT_EQ(CountCSVFields(line, separator), fields.size()) << line << " " << separator;
+        }
+        SplitTabDelimitedFields(line, fields);
+        ASSERT_EQ(CountTabDelimitedFields(line), fields.size()) << line;
+    }
+}

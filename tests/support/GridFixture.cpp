@@ -29,6 +29,18 @@ void GridFixture::ExpectModelSound() const {
     EXPECT_TRUE(TCarrelonTestAccess::CheckModelInvariants(Grid, &Why)) << Why;
 }
 
+void OpenEditorThatStaysOpen(TCarrelon* Grid) {
+    Grid->SetFocus();
+    ProcessPendingEvents();
+    Grid->OnCellChanged = [](TCarrelon*, int, int, const AnsiString&, AnsiString&,
+                             bool& AllowExit) { AllowExit = false; };
+    ASSERT_TRUE(Grid->FocusCell(1, 1) || (Grid->GetCol() == 1 && Grid->GetRow() == 1));
+    PressKey(Grid, VK_F2);
+    ProcessPendingEvents();
+    ASSERT_TRUE(Grid->GetEditorMode());
+    TypeText(TCarrelonTestAccess::Internals(Grid).FInplaceEditor, "x");
+}
+
 TCarrelonCell* MakeMergedCell(TCarrelon* Grid, int A0, int R0, int A1, int R1) {
     return TCarrelonTestAccess::MergeCells(Grid, A0, R0, A1, R1);
 }

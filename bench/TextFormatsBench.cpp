@@ -1,0 +1,141 @@
+// The grid's text loads and save on the shared 1,000,000 x 10 sample (about 90 MB), written to a
+// file: LoadFromCSV, LoadFromTabDelimited and LoadFromStrings against the bare loop that only
+// finds the field boundaries of the same file (read from disk too), with and without the row
+// fitting that leaving the update lock does; and the round trip of a converter (load the CSV,
+// save the grid's lines, write them to a file). The peak resident memory of the process so far
+// is reported with each.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "bench/DelimitedSample.h"
+#include "grid/Carrelon.h"
+#include "platform/rtl/FileContent.h"
+#include "platform/rtl/Lists.h"
+
+using namespace carrelon;
+using namespace carrelon::bench;
+
+namespace {
+
+// The sample written once per process to a file that goes when the process ends.
+class TSampleFile {
+public:
+    TSampleFile(const std::string& Text, const char* Suffix) {
+        FName = "/tmp/carrelon-bench-" + std::to_string(::getpid()) + Suffix;
+        ReplaceFileContent(FName, Text);
+        FBytes = Text.size();
+    }
+    ~TSampleFile() { std::remove(FName.c_str()); }
+    const std::string& Name() const { return FName; }
+    std::size_t Bytes() const { return FBytes; }
+
+private:
+    std::string FName;
+    std::size_t FBytes = 0;
+};
+
+const TSampleFile& CSVFile() {
+    static const TSampleFile file(CSVText(), ".csv");
+    return file;
+}
+
+const TSampleFile& TabFile() {
+    static const TSampleFile file(TabText(), ".txt");
+    return file;
+}
+
+double PeakResidentMB() {
+    rusage Usage{};
+    getrusage(RUSAGE_SELF, &Usage);
+    return static_cast<double>(Usage.ru_maxrss) / 1024.0;
+}
+
+// A grid as an application makes one; Fitting says whether rows fit their content when the
+// load leaves the update lock (the default options) or not.
+std::unique_ptr<TCarrelon> MakeGrid(bool Fitting) {
+    auto G = std::make_unique<TCarrelon>(nullptr);
+    if (!Fitting)
+        G->SetOptions(G->GetOptions() - cloAutoIncreaseRowHeights - cloAutoDecreaseRowHeights);
+    return G;
+}
+
+void Report(benchmark::State& State, const TSampleFile& File, const TCarrelon* G) {
+    State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations()) *
+                            static_cast<std::int64_t>(File.Bytes()));
+    State.counters["rows"] = G != nullptr ? G->GetRowCount() : 0;
+    State.counters["peakMB"] = PeakResidentMB();
+}
+
+template <char Separator>
+void BareLoopOnFile(benchmark::State& State, const TSampleFile& File) {
+    for (auto _ : State) {
+        const AnsiString Text = ReadFileContent(File.Name(), Int64{1} << 30);
+        benchmark::DoNotOptimize(BareFieldBoundaries<Separator>(Text));
+    }
+    Report(State, File, nullptr);
+}
+
+// Each iteration loads into a fresh grid; freeing the grid is not timed.
+template <typename Load>
+void LoadInto(benchmark::State& State, const TSampleFile& File, Load&& Run) {
+    std::unique_ptr<TCarrelon> G;
+    for (auto _ : State) {
+        State.PauseTiming();
+        G.reset();
+        G = MakeGrid(State.range(0) != 0);
+        State.ResumeTiming();
+        if (!Run(*G)) State.SkipWithError("the load failed");
+    }
+    Report(State, File, G.get());
+}
+
+}  // namespace
+
+static void BM_CSVFileBareBoundaryLoop(benchmark::State& State) {
+    BareLoopOnFile<','>(State, CSVFile());
+}
+BENCHMARK(BM_CSVFileBareBoundaryLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Argument: 1 with row fitting at the end of the load, 0 without (the other loads fit alike, so
+// they run without it).
+static void BM_LoadFromCSV(benchmark::State& State) {
+    LoadInto(State, CSVFile(), [](TCarrelon& G) { return G.LoadFromCSV(CSVFile().Name()); });
+}
+BENCHMARK(BM_LoadFromCSV)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+static void BM_TabFileBareBoundaryLoop(benchmark::State& State) {
+    BareLoopOnFile<'\t'>(State, TabFile());
+}
+BENCHMARK(BM_TabFileBareBoundaryLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+static void BM_LoadFromTabDelimited(benchmark::State& State) {
+    LoadInto(State, TabFile(),
+             [](TCarrelon& G) { return G.LoadFromTabDelimited(TabFile().Name()); });
+}
+BENCHMARK(BM_LoadFromTabDelimited)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The lines of the tab-delimited file, as an application hands them over.
+static void BM_LoadFromStrings(benchmark::State& State) {
+    TStringList Lines;
+    Lines.SetText(TabText());
+    LoadInto(State, TabFile(), [&Lines](TCarrelon& G) { return G.LoadFromStrings(&Lines); });
+}
+BENCHMARK(BM_LoadFromStrings)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// A converter's whole job: the CSV file in, its cells out as TAB-separated lines in a file.
+static void BM_CSVToTabSeparatedFile(benchmark::State& State) {
+    const std::string Out = CSVFile().Name() + ".out";
+    LoadInto(State, CSVFile(), [&Out](TCarrelon& G) {
+        TStringList Lines;
+        if (!G.LoadFromCSV(CSVFile().Name()) || !G.SaveToStrings(&Lines)) return false;
+        Lines.SaveToFile(Out);
+        return true;
+    });
+    std::remove(Out.c_str());
+}
+BENCHMARK(BM_CSVToTabSeparatedFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
