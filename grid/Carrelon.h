@@ -445,7 +445,7 @@ public:
     bool LoadFromIniFile(const AnsiString& FileName);
     bool LoadFromIniStrings(TStrings* Strings);
 
-    // -- Plain text --
+    // -- Plain text and bitmap --
     // The display texts of the data area (spreadsheet headings left out) as lines of fields
     // joined by TAB, nothing quoted; a merged cell's text in every slot it covers. False when
     // the editor stays open or Strings is nil.
@@ -462,6 +462,11 @@ public:
     // The same from a CSV file (fields separated by "," and by the locale's ListSeparator,
     // double-quoted where needed); the grid keeps exactly one row per line of the file.
     bool LoadFromCSV(const AnsiString& FileName);
+    // Renders the whole grid (every visible column and row, fixed ones included, scrolled to
+    // its start, with its left and top border) into Bitmap, whose size is replaced; the grid
+    // on screen does not change. The current cell and selection are drawn unselected. False
+    // when the editor stays open or the bitmap cannot be that large.
+    bool SaveToBitmap(TBitmap* Bitmap);
 
     // -- Repainting --
     // The update lock: while it is held nothing repaints; leaving the outermost level fits the

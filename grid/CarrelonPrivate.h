@@ -602,7 +602,7 @@ public:
     bool FSpreadsheetHeaders = false;
     bool FSpreadsheetEnabled = false;
 
-    // ==== Plain text (exchange/TextFormats.cpp) ==================================================
+    // ==== Plain text and bitmap (exchange/TextFormats.cpp, exchange/BitmapRendering.cpp) ======
     // A text staged for a load: its lines, how a line splits into fields, how a field becomes
     // a cell's text, and the row rule.
     struct TTextLoad;
@@ -619,6 +619,8 @@ public:
     // The largest file a text load reads.
     static constexpr Int64 DefaultTextFileLimit = Int64{1} << 30;
     Int64 FTextFileLimit = DefaultTextFileLimit;
+    // Set while SaveToBitmap paints: Paint then runs whatever the lock or a pending skip says.
+    bool FRenderingBitmap = false;
 
     // ==== Printing (printing/) ===================================================================
     // The print entry points' common path: the range check, the refusal of a print inside a

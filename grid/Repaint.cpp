@@ -70,6 +70,12 @@ bool TCarrelonPrivate::CanRepaint() const {
 }
 
 void TCarrelon::Paint() {
+    // A rendering into a bitmap paints whatever the window's own state says.
+    if (d->FRenderingBitmap) {
+        d->FPaintPass = {};
+        TCustomGrid::Paint();
+        return;
+    }
     if (d->FSkipNextPaint) {
         d->FSkipNextPaint = false;
         return;
@@ -97,6 +103,11 @@ void TCarrelon::Invalidate() {
 }
 
 void TCarrelon::WMEraseBkgnd(TMessage& Message) {
+    // The flags belong to the window's next paint, not to a rendering.
+    if (d->FRenderingBitmap) {
+        TCustomGrid::WMEraseBkgnd(Message);
+        return;
+    }
     if (d->FSkipNextPaint || d->FSkipErase || d->FIniLoading) {
         Message.Result = 1;
         d->FSkipErase = false;

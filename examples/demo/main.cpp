@@ -3,11 +3,12 @@
 // numbers whose totals are formulas. Cells edit in place: type over a cell, or press F2 or click
 // the current cell to change it; Escape cancels, Tab or a click elsewhere keeps the edit, Enter
 // starts a new line; "=" starts a formula. With a display it opens a window; without one (or
-// with --offscreen) it renders the grid into demo-output/carrelon-demo.png and says where. With
-// --print it also prints the sheet and an order log below it into one PDF document, with header,
-// page footers and repeated heading rows, and draws a print preview of the first page into a PNG.
-// Every run saves the sheet's whole state as INI text into demo-output/carrelon-demo.ini, loads
-// that file into a second grid and says whether every cell there shows the same text.
+// with --offscreen) it renders the whole grid into demo-output/carrelon-demo.png and says where.
+// With --print it also prints the sheet and an order log below it into one PDF document, with
+// header, page footers and repeated heading rows, and draws a print preview of the first page
+// into a PNG. Every run saves the sheet's whole state as INI text into
+// demo-output/carrelon-demo.ini, loads that file into a second grid and says whether every cell
+// there shows the same text.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -360,8 +361,10 @@ int main(int argc, char** argv) {
     if (print && !PrintDemo(*Form, *Grid, dir)) return 1;
     if (!offscreen) return Host.Run();
 
+    // The whole grid, however much of it the window shows.
     const std::filesystem::path png = dir / "carrelon-demo.png";
-    if (!SaveControlImage(Grid, png.string())) {
+    TBitmap Picture;
+    if (!Grid->SaveToBitmap(&Picture) || !SaveBitmapImage(Picture, png.string())) {
         std::fprintf(stderr, "Carrelon demo: could not write %s\n", png.c_str());
         return 1;
     }

@@ -1,4 +1,4 @@
-// The application host over QApplication, and control snapshots over QImage.
+// The application host over QApplication, and control and bitmap snapshots over QImage.
 #include "platform/controls/AppHost.h"
 
 #include <QApplication>
@@ -7,6 +7,7 @@
 
 #include "platform/controls/Controls.h"
 #include "platform/graphics/CanvasQt.h"
+#include "platform/graphics/PicturesQt.h"
 
 namespace carrelon {
 
@@ -47,6 +48,11 @@ bool SaveControlImage(TWinControl* Control, const AnsiString& FileName) {
         DetachCanvas(Canvas);
     }
     return Image.save(QString::fromStdString(FileName));
+}
+
+bool SaveBitmapImage(const TBitmap& Bitmap, const AnsiString& FileName) {
+    const QImage& Image = BitmapImage(Bitmap);
+    return !Image.isNull() && Image.save(QString::fromStdString(FileName));
 }
 
 }  // namespace carrelon

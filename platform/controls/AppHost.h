@@ -8,6 +8,7 @@
 
 namespace carrelon {
 
+class TBitmap;
 class TWinControl;
 
 // Owns the windowing system's application object for the program's life. Offscreen runs
@@ -33,5 +34,7 @@ bool DisplayAvailable();
 // Paints Control (with its children) into an image of its size and saves it; the format
 // follows the file name's extension (".png", ".bmp", ".jpg"). False when it cannot be written.
 bool SaveControlImage(TWinControl* Control, const AnsiString& FileName);
+// Saves a bitmap in the format the file name's extension names. False when it cannot be written.
+bool SaveBitmapImage(const TBitmap& Bitmap, const AnsiString& FileName);
 
 }  // namespace carrelon

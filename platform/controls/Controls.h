@@ -459,6 +459,11 @@ public:
     TPoint GetClientOrigin() const override;
     // Paints the control, border included, on DC with its top-left corner at (X, Y).
     void PaintTo(TCanvas* DC, int X, int Y);
+    // PaintTo as the control would look with a client area of ClientWidth x ClientHeight and no
+    // scroll bars, for pictures of more than the window shows. While it paints, the control's
+    // size answers that area with its border; its window and scroll bars are left alone, and
+    // its size is back as it was afterwards.
+    void PaintToAsSized(TCanvas* DC, int X, int Y, int ClientWidth, int ClientHeight);
 
     // Used by the window's widget: the user moved or resized a top-level window.
     void HandleResizedExternally(int AWidth, int AHeight);

@@ -1,5 +1,7 @@
 #include <QPainter>
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "platform/controls/Controls.h"
 #include "platform/controls/Forms.h"
@@ -715,11 +717,28 @@ void TWinControl::Update() {
     if (FHandle != nullptr) UpdateWindow(FHandle);
 }
 
+namespace {
+
+// Saves the painter's state and restores it however the scope ends, so that a paint handler
+// that raises leaves no translation or clip behind on the canvas.
+class TSavedPainterState {
+public:
+    explicit TSavedPainterState(QPainter& P) : FPainter(P) { FPainter.save(); }
+    ~TSavedPainterState() { FPainter.restore(); }
+    TSavedPainterState(const TSavedPainterState&) = delete;
+    TSavedPainterState& operator=(const TSavedPainterState&) = delete;
+
+private:
+    QPainter& FPainter;
+};
+
+}  // namespace
+
 void TWinControl::PaintTo(TCanvas* DC, int X, int Y) {
     if (DC == nullptr) return;
     QPainter* P = CanvasPainter(*DC);
     if (P == nullptr) return;
-    P->save();
+    TSavedPainterState Saved(*P);
     P->translate(X, Y);
     TWindowWidget::PaintFrame(*this, *P);
     const TPoint O = GetClientOrigin();
@@ -729,11 +748,32 @@ void TWinControl::PaintTo(TCanvas* DC, int X, int Y) {
     TWindowWidget::PaintClientArea(*this, *P);
     for (TWinControl* Child : FTabList)
         if (Child->FVisible) {
-            P->save();
+            TSavedPainterState ChildSaved(*P);
             Child->PaintTo(DC, Child->FLeft, Child->FTop);
-            P->restore();
         }
-    P->restore();
+}
+
+void TWinControl::PaintToAsSized(TCanvas* DC, int X, int Y, int ClientWidth, int ClientHeight) {
+    const int SavedWidth = FWidth;
+    const int SavedHeight = FHeight;
+    const std::int32_t SavedStyle = FWindowStyle;
+    const auto Restore = [&] {
+        FWidth = SavedWidth;
+        FHeight = SavedHeight;
+        FWindowStyle = SavedStyle;
+    };
+    // Only the fields change: the widget never hears of the size, so nothing moves on screen.
+    const std::int64_t Border = 2 * std::int64_t{GetBorderWidthNC()};
+    FWindowStyle &= ~(WS_HSCROLL | WS_VSCROLL);
+    FWidth = static_cast<int>(std::min<std::int64_t>(std::max(ClientWidth, 0) + Border, INT_MAX));
+    FHeight = static_cast<int>(std::min<std::int64_t>(std::max(ClientHeight, 0) + Border, INT_MAX));
+    try {
+        PaintTo(DC, X, Y);
+    } catch (...) {
+        Restore();
+        throw;
+    }
+    Restore();
 }
 
 void TWinControl::WMEraseBkgnd(TMessage& Message) {

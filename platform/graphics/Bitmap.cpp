@@ -160,7 +160,7 @@ void TBitmap::SetSize(int Width, int Height) {
     Width = std::max(Width, 0);
     Height = std::max(Height, 0);
     if (Width == GetWidth() && Height == GetHeight()) return;
-    if (Width > MaxBitmapSide || Height > MaxBitmapSide ||
+    if (Width > MaxMadeBitmapSide || Height > MaxMadeBitmapSide ||
         static_cast<std::int64_t>(Width) * Height > MaxBitmapPixels)
         throw EOutOfResources("Not enough storage is available to process this command");
     if (D->Canvas) FlushCanvas(*D->Canvas);

@@ -17,9 +17,13 @@ CARRELON_EXCEPTION(EOutOfResources, Exception);
 // Encoded pictures larger than this are refused before decoding.
 constexpr std::size_t MaxGraphicBytes = std::size_t{256} << 20;
 
-// Limits for bitmaps made or decoded here: larger sizes raise EOutOfResources (made) or
-// EInvalidGraphic (decoded) instead of allocating.
+// Limits for bitmaps: a decoded picture (a file, the clipboard, a stream) has at most
+// MaxBitmapSide pixels per side, a bitmap made by SetSize at most MaxMadeBitmapSide (a whole
+// grid rendered can be very tall); both at most MaxBitmapPixels pixels of 4 bytes (512 MB).
+// Larger sizes raise EOutOfResources (made) or EInvalidGraphic (decoded) instead of
+// allocating.
 constexpr int MaxBitmapSide = 32767;
+constexpr int MaxMadeBitmapSide = 1 << 20;
 constexpr std::int64_t MaxBitmapPixels = std::int64_t{1} << 27;
 
 enum TPixelFormat {

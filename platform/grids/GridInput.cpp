@@ -649,7 +649,8 @@ void TCustomGrid::UpdateScrollRangeLater() {
 // Descendants may write the fixed counts and the top-left slot directly; Paint notices when the
 // bars no longer match and has them brought up to date after the paint (never during it).
 void TCustomGrid::CheckScrollBarsAfterPaint() {
-    if (FScrollUpdatePosted || !HandleAllocated()) return;
+    // A view painted by PaintViewTo is not what the bars stand for.
+    if (FScrollUpdatePosted || FPaintingView || !HandleAllocated()) return;
     TScrollBarState Want[2];
     WantedScrollBars(Want);
     if (Want[SB_HORZ] == FShownBars[SB_HORZ] && Want[SB_VERT] == FShownBars[SB_VERT]) return;

@@ -3,8 +3,8 @@
 // each; then it draws the grid lines and fills the area beyond the last column and row.
 #include <algorithm>
 
-#include "platform/graphics/Colors.h"
 #include "platform/controls/WinUser.h"
+#include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/grids/Grids.h"
 
@@ -66,6 +66,26 @@ void TCustomGrid::Paint() {
     if (GW < GridClientWidth()) C->FillRect(Rect(GW, 0, GridClientWidth(), GridClientHeight()));
     if (GH < GridClientHeight()) C->FillRect(Rect(0, GH, GW, GridClientHeight()));
     PaintXorLines();
+}
+
+void TCustomGrid::PaintViewTo(TCanvas* DC, int X, int Y, int ClientWidth, int ClientHeight) {
+    const TGridCoord TopLeft = FTopLeft;
+    const bool Nested = FPaintingView;
+    const auto Restore = [&] {
+        FTopLeft = TopLeft;
+        FPaintingView = Nested;
+    };
+    // The view's scroll position is written directly: the grid does not scroll, so nothing
+    // hears of it.
+    FTopLeft = {std::min(FFixedCols, GetColCount() - 1), std::min(FFixedRows, GetRowCount() - 1)};
+    FPaintingView = true;
+    try {
+        PaintToAsSized(DC, X, Y, ClientWidth, ClientHeight);
+    } catch (...) {
+        Restore();
+        throw;
+    }
+    Restore();
 }
 
 // A dotted frame just inside the rectangle, inverting what is below.

@@ -80,6 +80,12 @@ public:
     // bottom-right one; a rectangle outside the grid raises EInvalidGridOperation.
     void SetSelection(const TGridRect& Value);
 
+    // Paints the grid, border included, at (X, Y) of DC as it would show in a client area of
+    // ClientWidth x ClientHeight without scroll bars, scrolled to its first scrollable column
+    // and row: a picture of more than the window shows. The scroll position, size, scroll bars
+    // and window stay as they are; nothing is invalidated and no event fires.
+    void PaintViewTo(TCanvas* DC, int X, int Y, int ClientWidth, int ClientHeight);
+
     // Repaint of parts of the grid.
     void InvalidateCell(int ACol, int ARow);
     void InvalidateCol(int ACol);
@@ -263,6 +269,7 @@ private:
     };
     TScrollBarState FShownBars[2];
     bool FScrollUpdatePosted = false;
+    bool FPaintingView = false;  // PaintViewTo is painting a view the window does not show
     static constexpr Cardinal kUpdateScrollBarsMessage = WM_USER + 0x0A51;
     void WantedScrollBars(TScrollBarState (&Want)[2]) const;
     struct TXorLine {

@@ -258,9 +258,14 @@ TEST(Bitmap, ResizeKeepsContentAndRefusesHugeSizes) {
     EXPECT_EQ(B.GetCanvas()->GetPixels(1, 1), clRed);
     EXPECT_EQ(B.GetCanvas()->GetPixels(9, 2), clWhite);
     EXPECT_EQ(B.GetCanvas()->GetClipRect(), Rect(0, 0, 10, 3));
-    EXPECT_THROW(B.SetSize(100000, 10), EOutOfResources);
+    EXPECT_THROW(B.SetSize(MaxMadeBitmapSide + 1, 10), EOutOfResources);
     EXPECT_THROW(B.SetSize(30000, 30000), EOutOfResources);
     EXPECT_EQ(B.GetWidth(), 10);
+    // A made bitmap may be taller than a decoded picture may be, and is drawn on all the way.
+    TBitmap Tall;
+    Tall.SetSize(4, 100000);
+    Tall.GetCanvas()->SetPixels(2, 99990, clBlue);
+    EXPECT_EQ(Tall.GetCanvas()->GetPixels(2, 99990), clBlue);
     TBitmap Copy;
     Copy.Assign(&B);
     EXPECT_EQ(Copy.GetCanvas()->GetPixels(1, 1), clRed);
