@@ -270,8 +270,10 @@ private:
 
     TCarrelonCol* Col;  // start column: leftmost absolute column of the cell
     std::unique_ptr<TCarrelonCellProperties> FProperties;
+    int Row;  // top row
+    // Last, after Row: the fields pack into 40 bytes, and the pointer a long text keeps in the
+    // value's payload lies on an 8-byte boundary, where a leak checker looks for pointers.
     TCarrelonCellValue FValue;
-    int Row;  // top row (declared last: the fields pack into 40 bytes)
 };
 
 }  // namespace carrelon
