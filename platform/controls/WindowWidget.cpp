@@ -149,14 +149,14 @@ bool LockWindowUpdate(HWND Handle) {
     if (Handle == nullptr) {
         TWindowWidget* Old = GLocked.data();
         GLocked = nullptr;
-        // What was held back is painted now.
+        // What was held back is painted from the event loop, as far as it is still invalid
+        // then: a window validated right after the unlock paints nothing of it.
         if (Old != nullptr) {
             // Window widgets carry no meta-object of their own: the children are told apart
             // from inner Qt widgets by their C++ type.
             for (QWidget* Child : Old->findChildren<QWidget*>())
-                if (auto* W = dynamic_cast<TWindowWidget*>(Child); W && W->HasPendingPaint())
-                    W->update();
-            if (Old->HasPendingPaint()) Old->update();
+                if (auto* W = dynamic_cast<TWindowWidget*>(Child)) W->FlushPendingLater();
+            Old->FlushPendingLater();
         }
         return true;
     }
@@ -501,10 +501,13 @@ void TWindowWidget::InvalidateClient(const QRegion& Region) {
     if (!FRedraw) return;
     const QRect C = ClientRectInWidget();
     FPending += Region.translated(C.topLeft()).intersected(C);
-    if (!FFlushPosted) {
-        FFlushPosted = true;
-        QCoreApplication::postEvent(this, new QEvent(FlushPaintEvent));
-    }
+    FlushPendingLater();
+}
+
+void TWindowWidget::FlushPendingLater() {
+    if (FPending.isEmpty() || FFlushPosted) return;
+    FFlushPosted = true;
+    QCoreApplication::postEvent(this, new QEvent(FlushPaintEvent));
 }
 
 void TWindowWidget::ValidateClient(const QRegion& Region) {

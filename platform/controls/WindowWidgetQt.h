@@ -57,6 +57,8 @@ public:
     void ValidateClient(const QRegion& Region);
     void UpdateNow();
     bool HasPendingPaint() const { return !FPending.isEmpty(); }
+    // Hands the pending region to Qt from the event loop (what is still pending then).
+    void FlushPendingLater();
     bool RedrawEnabled() const { return FRedraw; }
     void SetRedraw(bool Value);
 

@@ -596,8 +596,10 @@ void TCanvas::CopyRect(const TRect& Dest, const TCanvas* Source, const TRect& So
 }
 
 TRect TCanvas::GetClipRect() const {
-    if (D->Clip) return FromQRect(D->Clip->boundingRect());
-    return FromQRect(D->Target.Bounds);
+    QRect R = D->Clip ? D->Clip->boundingRect() : D->Target.Bounds;
+    // A lent painter's clip (the region a paint event repaints) bounds what can be drawn.
+    if (D->LenderClip) R &= D->LenderClip->boundingRect();
+    return FromQRect(R);
 }
 
 void TCanvas::ExcludeClipRect(const TRect& Rect) {

@@ -250,7 +250,8 @@ public:
     // Copies Source's SourceRect into Dest, scaling as needed.
     void CopyRect(const TRect& Dest, const TCanvas* Source, const TRect& SourceRect);
 
-    // The bounding box of the drawable area: the device, less clip exclusions.
+    // The bounding box of the drawable area: the device (within the region a paint event
+    // repaints), less clip exclusions.
     TRect GetClipRect() const;
     // Removes Rect from the drawable area (until the canvas is attached anew).
     void ExcludeClipRect(const TRect& Rect);
