@@ -2,13 +2,14 @@
 // fonts, colours, alignments, wrapped text, check boxes, a push button, borders, a picture and
 // numbers whose totals are formulas. Cells edit in place: type over a cell, or press F2 or click
 // the current cell to change it; Escape cancels, Tab or a click elsewhere keeps the edit, Enter
-// starts a new line; "=" starts a formula. With a display it opens a window; without one (or
-// with --offscreen) it renders the whole grid into demo-output/carrelon-demo.png and says where.
-// With --print it also prints the sheet and an order log below it into one PDF document, with
-// header, page footers and repeated heading rows, and draws a print preview of the first page
-// into a PNG. Every run saves the sheet's whole state as INI text into
-// demo-output/carrelon-demo.ini, loads that file into a second grid and says whether every cell
-// there shows the same text.
+// starts a new line; "=" starts a formula. With a display it opens a window, with an order log
+// below the sheet that sorts by a click on a heading, whose headings drag to rearrange the
+// columns and whose product column sizes within limits; without one (or with --offscreen) it
+// renders the whole grid into demo-output/carrelon-demo.png and says where. With --print it also
+// prints the sheet and an order log below it into one PDF document, with header, page footers and
+// repeated heading rows, and draws a print preview of the first page into a PNG. Every run saves
+// the sheet's whole state as INI text into demo-output/carrelon-demo.ini, loads that file into a
+// second grid and says whether every cell there shows the same text.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -213,6 +214,18 @@ void BuildOrderLog(TCarrelon& G) {
     G.EnableControls();
 }
 
+// The order log on screen: a click on a heading sorts by that column (again: the other way
+// round), headings drag to rearrange the columns, and the product column sizes only between
+// 80 and 220 pixels.
+void ShowOrderLogInteractively(TCarrelon& G) {
+    G.SetSortOnClick(true);
+    G.SetSortIndicator(true);
+    G.SetSortIndicatorColor(0x00804020);
+    G.SetOptions(G.GetOptions() + cloColMoving);
+    G.GetCols(2)->SetMinWidth(80);
+    G.GetCols(2)->SetMaxWidth(220);
+}
+
 // Every page's footer names its page; set as each page starts.
 void NumberPages(TCarrelon* Sender, int APage) {
     TStrings* Lines = Sender->GetPrintFooter()->GetLines();
@@ -346,13 +359,25 @@ int main(int argc, char** argv) {
 
     auto Form = std::make_unique<TForm>(nullptr);
     Form->SetCaption("Carrelon demo");
-    Form->SetBounds(100, 100, 900, 440);
+    Form->SetBounds(100, 100, 900, offscreen ? 440 : 720);
     auto* Grid = new TCarrelon(Form.get());
     Grid->SetParent(Form.get());
     Grid->SetBounds(0, 0, 900, 440);
-    Grid->SetAlign(alClient);
     std::unique_ptr<TBitmap> Chart = MakeChart();
     BuildSheet(*Grid, Chart.get());
+    Grid->OnButtonClicked = [](TCarrelon* Sender, int ACol, int ARow) {
+        static int Requests = 0;
+        Sender->GetCells(ACol, ARow)->SetText("Reorder (" + std::to_string(++Requests) + ")");
+    };
+    if (!offscreen) {
+        // On screen the order log sits below the sheet, to scroll, sort and rearrange.
+        Grid->SetHeight(360);
+        auto* Log = new TCarrelon(Form.get());
+        Log->SetParent(Form.get());
+        Log->SetBounds(0, 364, 900, 356);
+        BuildOrderLog(*Log);
+        ShowOrderLogInteractively(*Log);
+    }
     Form->Show();
 
     const std::filesystem::path dir = "demo-output";
