@@ -468,6 +468,24 @@ public:
     // when the editor stays open or the bitmap cannot be that large.
     bool SaveToBitmap(TBitmap* Bitmap);
 
+    // -- Word and Excel --
+    // The data area (without the spreadsheet headings) goes into a new document or workbook of
+    // the office application. Each returns False, doing nothing, when the editor stays open,
+    // and False when the application cannot be started (after a message box), when
+    // OnExportProgress stopped the export, or when an automation call failed; then nothing is
+    // left behind. A file is written whole beside its name and renamed over it, so an existing
+    // file is replaced only by a complete export.
+    // A new document left open for the user.
+    bool ExportToWord();
+    bool ExportToWordFile(const AnsiString& FileName);
+    // The text of the exported area as the word-processor export puts it into the document:
+    // cells separated by TAB, each row ended by CR LF, a merged range once at its top-left cell,
+    // line breaks inside cells as ExportTag and TABs inside cells as a private character that
+    // the export turns back into TABs.
+    AnsiString BuildExportText() const;
+    // The word processor's colour index of a colour (after ColorToRGB), 0 for one without.
+    static int ColorToWordColorIndex(TColor Color);
+
     // -- Repainting --
     // The update lock: while it is held nothing repaints; leaving the outermost level fits the
     // rows (when the options say so) and repaints once. Both return the depth after the call;
@@ -500,6 +518,11 @@ protected:
     // else the file.
     virtual bool DoSaveToIniFile(const AnsiString& FileName, TStrings* Strings);
     virtual bool DoLoadFromIniFile(const AnsiString& FileName, TStrings* Strings);
+
+    // ==== Word and Excel
+    // ========================================================================== The workers of the
+    // exports: Mode 0 leaves the result open for the user, 1 saves it as FileName and closes it.
+    virtual bool DoExportToWord(int Mode, const AnsiString& FileName);
 
     // ==== Overrides of the base grid ============================================================
     void Loaded() override;

@@ -159,6 +159,9 @@ private:
     friend class TCarrelonPrintRun;
     friend class TCarrelonIniWriter;
     friend class TCarrelonIniLoader;
+    friend class TCarrelonWordExport;
+    friend class TCarrelonExcelExport;
+    friend class TCarrelonExcelImport;
     friend class TCarrelonTestAccess;
 
     // Made and freed by the column store.

@@ -1,5 +1,6 @@
 // TCarrelon: the properties that only store or read a value.
 #include "grid/CarrelonPrivate.h"
+#include "platform/rtl/Strings.h"
 
 namespace carrelon {
 
@@ -132,7 +133,9 @@ AnsiString TCarrelon::GetExportTag() const {
     return d->FExportTag;
 }
 void TCarrelon::SetExportTag(const AnsiString& Value) {
-    d->FExportTag = Value;
+    // A blank placeholder would turn every saved or exported line break into nothing.
+    AnsiString Tag = Trim(Value);
+    if (!Tag.empty()) d->FExportTag = std::move(Tag);
 }
 
 // ---- base-grid state ----------------------------------------------------------------------

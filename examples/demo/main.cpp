@@ -9,7 +9,8 @@
 // prints the sheet and an order log below it into one PDF document, with header, page footers and
 // repeated heading rows, and draws a print preview of the first page into a PNG. Every run saves
 // the sheet's whole state as INI text into demo-output/carrelon-demo.ini, loads that file into a
-// second grid and says whether every cell there shows the same text.
+// second grid and says whether every cell there shows the same text, and exports the sheet as a
+// word-processor document, demo-output/carrelon-demo.docx.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -344,6 +345,18 @@ bool SaveIniDemo(TForm& Form, TCarrelon& Sheet, const std::filesystem::path& Dir
     return same;
 }
 
+// Exports the sheet into a document file and says where.
+bool ExportDemo(TCarrelon& Sheet, const std::filesystem::path& Dir) {
+    const std::filesystem::path docx = Dir / "carrelon-demo.docx";
+    if (!Sheet.ExportToWordFile(docx.string())) {
+        std::fprintf(stderr, "Carrelon demo: exporting %s failed\n", docx.c_str());
+        return false;
+    }
+    std::printf("Carrelon demo: exported the sheet as a document into %s\n",
+                std::filesystem::absolute(docx).c_str());
+    return true;
+}
+
 bool HasArg(int argc, char** argv, const char* Arg) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], Arg) == 0) return true;
@@ -383,6 +396,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path dir = "demo-output";
     std::filesystem::create_directories(dir);
     if (!SaveIniDemo(*Form, *Grid, dir)) return 1;
+    if (!ExportDemo(*Grid, dir)) return 1;
     if (print && !PrintDemo(*Form, *Grid, dir)) return 1;
     if (!offscreen) return Host.Run();
 

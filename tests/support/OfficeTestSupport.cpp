@@ -44,7 +44,7 @@ std::string Python() {
 
 }  // namespace
 
-void OleTest::SetUp() {
+void TOleTestState::Begin() {
     ResetOleServers();
     ClearOleInjections();
     SetOleCallLog(nullptr);
@@ -61,7 +61,7 @@ void OleTest::SetUp() {
     std::filesystem::create_directories(Dir);
 }
 
-void OleTest::TearDown() {
+void TOleTestState::End() {
     SetOleCallLog(nullptr);
     ClearOleInjections();
     ResetOleServers();

@@ -13,16 +13,21 @@
 
 namespace carrelon::test {
 
-// Every test starts with the platform's servers, no running instance, no injection, no log and
-// a show hook that only records.
-class OleTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
+// The automation state of one test: the platform's servers, no running instance, no injection,
+// no log and a show hook that saves what it is shown into a fresh folder.
+struct TOleTestState {
+    void Begin();
+    void End();
 
     std::filesystem::path Dir;      // a fresh folder removed afterwards
     std::vector<AnsiString> Shown;  // files the show hook saved
     std::vector<AnsiString> Log;
+};
+
+class OleTest : public ::testing::Test, protected TOleTestState {
+protected:
+    void SetUp() override { Begin(); }
+    void TearDown() override { End(); }
 };
 
 // Runs python3 with Script (program text) and Args; the output goes to Out. Returns the exit
