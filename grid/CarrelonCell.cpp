@@ -47,7 +47,7 @@ TCarrelonPrivate& TCarrelonCell::GridPrivate() const {
 }
 
 bool TCarrelonCell::InFixedRows() const {
-    return Row < GetGrid()->GetFixedRows();
+    return Row < GridPrivate().FOwnFixedRows;
 }
 
 // ---- record -------------------------------------------------------------------------------
@@ -248,14 +248,14 @@ bool TCarrelonCell::GetVisible() const {
 }
 
 bool TCarrelonCell::GetFixed() const {
-    TCarrelon* G = GetGrid();
-    return ReadFEndRow() < G->GetFixedRows() ||
-           GetEndColObject()->GetAbsoluteNumber() < GridPrivate().FAbsoluteFixedCols;
+    const TCarrelonPrivate& P = GridPrivate();
+    return ReadFEndRow() < P.FOwnFixedRows ||
+           GetEndColObject()->GetAbsoluteNumber() < P.FAbsoluteFixedCols;
 }
 
 bool TCarrelonCell::GetSelected() const {
-    TCarrelon* G = GetGrid();
-    return G->GetSelectedCells() != nullptr && G->GetSelectedCells()->Contains(this);
+    const TCarrelonSelection* S = GridPrivate().FSelectedCells.get();
+    return S != nullptr && S->Contains(this);
 }
 
 bool TCarrelonCell::IsEmpty() const {

@@ -42,18 +42,29 @@ TGridAxisLayout::TGridAxisLayout(const TGridAxis& Axis, int FixedCount, int Firs
     FGridBoundary = ToInt(std::min<std::int64_t>(FExtent, FFixedBoundary + ScrollOffset(N) - Base));
 }
 
+std::int64_t TGridAxisLayout::ScrollPosition(const TGridAxis& Axis, std::int64_t FixedBoundary,
+                                             int First, int Index, int ScrollLine) {
+    return FixedBoundary + Axis.Offset(Index, ScrollLine) - Axis.Offset(First, ScrollLine);
+}
+
 std::int64_t TGridAxisLayout::Position(const TGridAxis& Axis, int FixedCount, int First, int Index,
                                        int FixedLine, int ScrollLine) {
     const int N = Axis.Count();
     if (Index < FixedCount) return Axis.Offset(std::clamp(Index, 0, N), FixedLine);
-    const auto At = [&](int I) { return Axis.Offset(std::clamp(I, 0, N), ScrollLine); };
-    return Axis.Offset(std::clamp(FixedCount, 0, N), FixedLine) + At(Index) - At(First);
+    const std::int64_t FixedBoundary = Axis.Offset(std::clamp(FixedCount, 0, N), FixedLine);
+    return ScrollPosition(Axis, FixedBoundary, std::clamp(First, 0, N), std::clamp(Index, 0, N),
+                          ScrollLine);
 }
 
 int TGridAxisLayout::StartOf(int Index) const {
     if (Index < 0 || Index >= Count()) return -1;
-    if (Index >= FFixed && Index < FFirst) return -1;
-    const std::int64_t Pos = Position(*FAxis, FFixed, FFirst, Index, FFixedLine, FScrollLine);
+    std::int64_t Pos;
+    if (Index < FFixed)
+        Pos = FAxis->Offset(Index, FFixedLine);
+    else if (Index < FFirst)
+        return -1;
+    else
+        Pos = ScrollPosition(*FAxis, FFixedBoundary, FFirst, Index, FScrollLine);
     return Pos < FExtent ? static_cast<int>(Pos) : -1;
 }
 

@@ -58,6 +58,10 @@ public:
 
 private:
     std::int64_t ScrollOffset(int Index) const { return FAxis->Offset(Index, FScrollLine); }
+    // Position's part for the scrollable slots, from the end of the fixed ones (First and Index
+    // within 0..Count).
+    static std::int64_t ScrollPosition(const TGridAxis& Axis, std::int64_t FixedBoundary, int First,
+                                       int Index, int ScrollLine);
 
     const TGridAxis* FAxis;
     int FFixed, FFirst, FExtent, FFixedLine, FScrollLine;
