@@ -286,8 +286,9 @@ void TCarrelonCell::Invalidate() {
     if (First < 0) return;
     const int Last = GetEndCol();
     const int EndRow = ReadFEndRow();
-    const bool Highlight = G->GetSpreadsheetHeaders() &&
-                           G->GetSpreadsheetOptions().Contains(soExcelStyleHeadingHighlight);
+    const TCarrelonPrivate& P = GridPrivate();
+    const bool Highlight =
+        P.FSpreadsheetHeaders && P.FSpreadsheetOptions.Contains(soExcelStyleHeadingHighlight);
     for (int k = First; k <= Last; ++k)
         for (int r = Row; r <= EndRow; ++r) {
             G->InvalidateCell(k, r);
@@ -373,8 +374,7 @@ void TCarrelonCell::SetValue(const Variant& V) {
     TCarrelonPrivate::TEditRecalculation Recalc(GridPrivate(), this);
     if (HasFormula) WriteFFormula({});
     Remeasure();
-    TCarrelon* G = GetGrid();
-    if (G->GetSpreadsheetEnabled()) Recalc.Run();
+    if (GridPrivate().FSpreadsheetEnabled) Recalc.Run();
 }
 
 void TCarrelonCell::SetFormula(const AnsiString& F) {
@@ -382,8 +382,7 @@ void TCarrelonCell::SetFormula(const AnsiString& F) {
     if (T == ReadFFormula()) return;
     TCarrelonPrivate::TEditRecalculation Recalc(GridPrivate(), this);
     WriteFFormula(T);
-    TCarrelon* G = GetGrid();
-    if (G->GetSpreadsheetEnabled()) {
+    if (GridPrivate().FSpreadsheetEnabled) {
         if (!T.empty()) {
             GridPrivate().AnalyzeExpression(this);
         } else {
@@ -455,7 +454,7 @@ bool TCarrelonCell::StoreOwn(const TCellInheritedAttribute<Own, T>& A, T Value) 
 }
 
 bool TCarrelonCell::InHeadingRow() const {
-    return Row == 0 && InFixedRows() && GetGrid()->GetSpreadsheetHeaders();
+    return Row == 0 && InFixedRows() && GridPrivate().FSpreadsheetHeaders;
 }
 
 TColor TCarrelonCell::GetColor() const {
@@ -469,7 +468,7 @@ void TCarrelonCell::SetColor(TColor Value) {
 // The selected colours fall back to the grid's and are stored even when unchanged.
 TColor TCarrelonCell::GetSelectedColor() const {
     const TColor Own = ReadFSelectedColor();
-    return Own != clDefault ? Own : GetGrid()->GetSelectionColor();
+    return Own != clDefault ? Own : GridPrivate().FSelectionColor;
 }
 
 void TCarrelonCell::SetSelectedColor(TColor Value) {
@@ -479,7 +478,7 @@ void TCarrelonCell::SetSelectedColor(TColor Value) {
 
 TColor TCarrelonCell::GetSelectedFontColor() const {
     const TColor Own = ReadFSelectedFontColor();
-    return Own != clDefault ? Own : GetGrid()->GetSelectionFontColor();
+    return Own != clDefault ? Own : GridPrivate().FSelectionFontColor;
 }
 
 void TCarrelonCell::SetSelectedFontColor(TColor Value) {

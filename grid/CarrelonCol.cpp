@@ -50,7 +50,7 @@ TCarrelonCell* TCarrelonCol::GetCells(int i) const {
 }
 
 AnsiString TCarrelonCol::GetA1Name() const {
-    const int H = FGrid->GetSpreadsheetHeaders() ? 1 : 0;
+    const int H = GridPrivate().FSpreadsheetHeaders ? 1 : 0;
     const int Abs = GetAbsoluteNumber();
     if (H == 1 && Abs == 0) return {};
     return CarrelonColumnLetters(static_cast<long long>(Abs) - H + 1);
@@ -118,8 +118,8 @@ void TCarrelonCol::WriteFWidth(int W) {
 TColor TCarrelonCol::GetGridLineColor() const {
     if (FGridLineColor != clDefault) return FGridLineColor;
     const int v = GetCol();
-    return v >= 0 && v < FGrid->GetFixedCols() ? FGrid->GetFixedGridLineColor()
-                                               : FGrid->GetGridLineColor();
+    const TCarrelonPrivate& P = GridPrivate();
+    return v >= 0 && v < FGrid->GetFixedCols() ? P.FFixedGridLineColor : P.FGridLineColor;
 }
 
 void TCarrelonCol::SetGridLineColor(TColor C) {
@@ -154,9 +154,9 @@ TColor TCarrelonCol::GetFixedColor() const {
 // ---- twin setters -------------------------------------------------------------------------
 
 void TCarrelonCol::TwinRows(bool Fixed, int& First, int& Last) const {
-    const int FR = std::min(FGrid->GetFixedRows(), CellCount());
+    const int FR = std::min(GridPrivate().FOwnFixedRows, CellCount());
     if (Fixed) {
-        First = FGrid->GetSpreadsheetHeaders() ? 1 : 0;
+        First = GridPrivate().FSpreadsheetHeaders ? 1 : 0;
         Last = FR - 1;
     } else {
         First = FR;
@@ -338,8 +338,8 @@ void TCarrelonCol::DoSetFont(bool Fixed, const TFont* F) {
     Attributes& A = FAttr[Fixed];
     A.FontSet = true;
     const bool Locked = GridPrivate().TryDisableControls();
-    int First = Fixed ? 0 : std::min(FGrid->GetFixedRows(), CellCount());
-    int Last = Fixed ? std::min(FGrid->GetFixedRows(), CellCount()) - 1 : CellCount() - 1;
+    int First = Fixed ? 0 : std::min(GridPrivate().FOwnFixedRows, CellCount());
+    int Last = Fixed ? std::min(GridPrivate().FOwnFixedRows, CellCount()) - 1 : CellCount() - 1;
     for (int r = First; r <= Last; ++r) {
         TCarrelonCell* c = FCells[r];
         if (c != nullptr && c->ReadFFont() != nullptr) {
@@ -364,8 +364,8 @@ void TCarrelonCol::DoFontChanged(bool Fixed) {
     TFont* Shadow = A.FontShadow.get();
     const bool ColorSame = Shadow == nullptr || Shadow->GetColor() == Font->GetColor();
     const bool Locked = FVisible && ColorSame && GridPrivate().TryDisableControls();
-    int First = Fixed ? 0 : std::min(FGrid->GetFixedRows(), CellCount());
-    int Last = Fixed ? std::min(FGrid->GetFixedRows(), CellCount()) - 1 : CellCount() - 1;
+    int First = Fixed ? 0 : std::min(GridPrivate().FOwnFixedRows, CellCount());
+    int Last = Fixed ? std::min(GridPrivate().FOwnFixedRows, CellCount()) - 1 : CellCount() - 1;
     if (Shadow != nullptr) {
         for (int r = First; r <= Last; ++r) {
             TCarrelonCell* c = FCells[r];
@@ -395,7 +395,7 @@ void TCarrelonCol::Invalidate() {
         TCarrelonCell* c = FCells[r];
         if (c != nullptr && c->GetStartCol() != c->GetEndCol()) c->Invalidate();
     };
-    const int FR = std::min(FGrid->GetFixedRows(), CellCount());
+    const int FR = std::min(GridPrivate().FOwnFixedRows, CellCount());
     for (int r = 0; r < FR; ++r)
         RepaintMerged(r);
     const int Top = FGrid->GetTopRow();

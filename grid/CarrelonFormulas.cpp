@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "grid/Carrelon.h"
 #include "grid/CarrelonPrivate.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Locale.h"
@@ -159,10 +158,10 @@ std::uint32_t TCarrelonFormulas::SeedOf(const TCarrelonCell* Cell) const {
 }
 
 int TCarrelonFormulas::GetHeadingOffset() {
-    return FGrid.GetSpreadsheetHeaders() ? 1 : 0;
+    return TCarrelonPrivate::Of(FGrid).FSpreadsheetHeaders ? 1 : 0;
 }
 int TCarrelonFormulas::GetAbsoluteColCount() {
-    return FGrid.GetAbsoluteColCount();
+    return static_cast<int>(TCarrelonPrivate::Of(FGrid).FAbsoluteCols.size());
 }
 int TCarrelonFormulas::GetRowCount() {
     return FGrid.GetRowCount();

@@ -74,7 +74,7 @@ int TCarrelonCell::NeedOfText(const AnsiString& Text) const {
     int h = P.MeasureCellText(this, Text);
     if (h < 0) return defaultHeight;  // every column of the cell is hidden or 0 wide
     const TGraphic* Graphic = GetGraphic();
-    if (Graphic && !G->GetOptions().Contains(cloStretchImages)) {
+    if (Graphic && !P.FCarrelonOptions.Contains(cloStretchImages)) {
         const TTextLayout text = GetTextLayout();
         const TTextLayout graphic = GetGraphicLayout();
         const bool opposite =
