@@ -218,7 +218,7 @@ void TTrackBar::WMGetDlgCode(TMessage& Message) {
 
 // ---- TCSpinEdit -----------------------------------------------------------------------------
 
-TCSpinEdit::TCSpinEdit(TComponent* AOwner) : TWidgetControl(AOwner) {
+TCSpinEdit::TCSpinEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
     FWidth = 121;
     FHeight = 22;
 }
@@ -239,8 +239,7 @@ void TCSpinEdit::CreateInnerWidget(TWindowWidget& Window) {
         GuardedCall(this, [&] {
             if (FSyncing) return;
             FValue = V;
-            Changed();
-            if (OnChange) OnChange(this);
+            Change();
         });
     });
     Window.SetInner(S);
@@ -265,8 +264,7 @@ void TCSpinEdit::SetValue(int Value) {
     if (Value == FValue) return;
     FValue = Value;
     ApplyToWidget();
-    Changed();
-    if (OnChange) OnChange(this);
+    Change();
 }
 
 void TCSpinEdit::SetMinValue(int Value) {

@@ -2,6 +2,7 @@
 // calendar, a track bar and a spin edit (class name "TCSpinEdit"), thin classes over Qt widgets.
 #pragma once
 
+#include "platform/controls/StdCtrls.h"
 #include "platform/controls/WidgetControl.h"
 #include "platform/rtl/DateTime.h"
 
@@ -87,8 +88,9 @@ private:
     bool FSyncing = false;
 };
 
-// A spin edit: Value within MinValue..MaxValue (both 0: no limits); Text is the value's text.
-class TCSpinEdit : public TWidgetControl {
+// A spin edit: an edit whose text is a number, Value within MinValue..MaxValue (both 0: no
+// limits), stepped by the arrows; Text is the value's text.
+class TCSpinEdit : public TCustomEdit {
 public:
     explicit TCSpinEdit(TComponent* AOwner);
     ~TCSpinEdit() override;
@@ -104,8 +106,6 @@ public:
     AnsiString GetText() const override;
     // Text that is not a number leaves the value as it is.
     void SetText(const AnsiString& Value) override;
-
-    TNotifyEvent OnChange;
 
 protected:
     void CreateInnerWidget(TWindowWidget& Window) override;

@@ -41,7 +41,7 @@ TCustomForm* GetParentForm(const TControl* Control) {
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FColor(clWindow) {
     FFont = std::make_unique<TFont>();
     FFont->OnChange = [this](TObject* Sender) { FontChanged(Sender); };
-    FWindowProc = [this](TMessage& M) { WndProc(M); };
+    SetWindowProc(nullptr);
     FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
 }
 
@@ -55,15 +55,18 @@ TControl::~TControl() {
 }
 
 void TControl::SetWindowProc(TWndMethod Value) {
-    if (Value)
-        FWindowProc = std::move(Value);
-    else
-        FWindowProc = [this](TMessage& M) { WndProc(M); };
+    if (!Value) Value = [this](TMessage& M) { WndProc(M); };
+    FWindowProc = std::make_shared<const TWndMethod>(std::move(Value));
+}
+
+void TControl::CallWindowProc(TMessage& Message) {
+    const std::shared_ptr<const TWndMethod> Running = FWindowProc;
+    (*Running)(Message);
 }
 
 std::intptr_t TControl::Perform(Cardinal Msg, std::intptr_t WParam, std::intptr_t LParam) {
     TMessage M{Msg, WParam, LParam, 0};
-    FWindowProc(M);
+    CallWindowProc(M);
     return M.Result;
 }
 

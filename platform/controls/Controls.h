@@ -169,8 +169,12 @@ public:
     // Sends a message through WindowProc now and returns its Result.
     std::intptr_t Perform(Cardinal Msg, std::intptr_t WParam, std::intptr_t LParam);
     // The replaceable window procedure; applications save it, install their own and chain.
-    const TWndMethod& GetWindowProc() const { return FWindowProc; }
+    // A procedure replaced while it runs (its message closed what installed it) stays alive
+    // until it returns.
+    TWndMethod GetWindowProc() const { return *FWindowProc; }
     void SetWindowProc(TWndMethod Value);
+    // Hands Message to the window procedure installed now.
+    void CallWindowProc(TMessage& Message);
     // Routes a message to its handler; unhandled messages reach DefaultHandler.
     virtual void Dispatch(TMessage& Message);
     virtual void DefaultHandler(TMessage& Message);
@@ -372,7 +376,7 @@ private:
     void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
     void DoMouseUp(TMessage& Message, TMouseButton Button);
     void ShowPopupMenu(TPoint ClientPos);
-    TWndMethod FWindowProc;
+    std::shared_ptr<const TWndMethod> FWindowProc;
     // Wheel turns not yet amounting to a whole notch.
     int FWheelAccumulator = 0;
 };

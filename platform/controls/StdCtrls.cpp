@@ -1,12 +1,15 @@
 #include "platform/controls/StdCtrls.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/controls/TextPositionsQt.h"
 #include "platform/controls/WidgetControlQt.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
@@ -24,6 +27,13 @@ int UnitsBefore(const QString& S, int CodePoints) {
     for (int i = 0; i < CodePoints && Units < S.size(); ++i)
         Units += S.at(Units).isHighSurrogate() && Units + 1 < S.size() ? 2 : 1;
     return Units;
+}
+
+// The line an edit types into: the widget itself, or the line inside a spin box.
+QLineEdit* LineOf(QWidget* W) {
+    if (auto* E = qobject_cast<QLineEdit*>(W)) return E;
+    if (qobject_cast<QAbstractSpinBox*>(W) != nullptr) return W->findChild<QLineEdit*>();
+    return nullptr;
 }
 
 }  // namespace
@@ -56,7 +66,7 @@ void TCustomEdit::CreateInnerWidget(TWindowWidget& Window) {
 }
 
 void TCustomEdit::ApplyToWidget() {
-    auto* E = InnerWidget<QLineEdit>();
+    auto* E = LineOf(InnerWidget<QWidget>());
     if (E == nullptr) return;
     const QSignalBlocker Block(E);
     E->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
@@ -66,16 +76,16 @@ void TCustomEdit::ApplyToWidget() {
 }
 
 void TCustomEdit::SaveFromWidget() {
-    if (auto* E = InnerWidget<QLineEdit>()) FSavedText = E->text().toStdString();
+    if (auto* E = LineOf(InnerWidget<QWidget>())) FSavedText = E->text().toStdString();
 }
 
 AnsiString TCustomEdit::GetText() const {
-    if (auto* E = InnerWidget<QLineEdit>()) return E->text().toStdString();
+    if (auto* E = LineOf(InnerWidget<QWidget>())) return E->text().toStdString();
     return FSavedText;
 }
 
 void TCustomEdit::SetText(const AnsiString& Value) {
-    auto* E = InnerWidget<QLineEdit>();
+    auto* E = LineOf(InnerWidget<QWidget>());
     if (E == nullptr) {
         if (FSavedText == Value) return;
         FSavedText = Value;
@@ -89,7 +99,7 @@ void TCustomEdit::SetText(const AnsiString& Value) {
 }
 
 int TCustomEdit::GetSelStart() const {
-    auto* E = InnerWidget<QLineEdit>();
+    auto* E = LineOf(InnerWidget<QWidget>());
     if (E == nullptr) return 0;
     const int Units = E->hasSelectedText() ? E->selectionStart() : E->cursorPosition();
     return CodePointsBefore(E->text(), Units);
@@ -97,19 +107,19 @@ int TCustomEdit::GetSelStart() const {
 
 void TCustomEdit::SetSelStart(int Value) {
     HandleNeeded();
-    if (auto* E = InnerWidget<QLineEdit>())
+    if (auto* E = LineOf(InnerWidget<QWidget>()))
         E->setCursorPosition(UnitsBefore(E->text(), std::max(0, Value)));
 }
 
 int TCustomEdit::GetSelLength() const {
-    auto* E = InnerWidget<QLineEdit>();
+    auto* E = LineOf(InnerWidget<QWidget>());
     if (E == nullptr || !E->hasSelectedText()) return 0;
     return static_cast<int>(E->selectedText().toUcs4().size());
 }
 
 void TCustomEdit::SetSelLength(int Value) {
     HandleNeeded();
-    auto* E = InnerWidget<QLineEdit>();
+    auto* E = LineOf(InnerWidget<QWidget>());
     if (E == nullptr) return;
     const int Start = GetSelStart();
     const int StartUnits = UnitsBefore(E->text(), Start);
@@ -118,27 +128,28 @@ void TCustomEdit::SetSelLength(int Value) {
 }
 
 AnsiString TCustomEdit::GetSelText() const {
-    auto* E = InnerWidget<QLineEdit>();
+    auto* E = LineOf(InnerWidget<QWidget>());
     return E != nullptr ? E->selectedText().toStdString() : AnsiString();
 }
 
 void TCustomEdit::SelectAll() {
     HandleNeeded();
-    if (auto* E = InnerWidget<QLineEdit>()) E->selectAll();
+    if (auto* E = LineOf(InnerWidget<QWidget>())) E->selectAll();
 }
 
 void TCustomEdit::ClearSelection() {
-    if (auto* E = InnerWidget<QLineEdit>(); E != nullptr && !FReadOnly) E->del();
+    if (auto* E = LineOf(InnerWidget<QWidget>()); E != nullptr && !FReadOnly) E->del();
 }
 
 void TCustomEdit::SetMaxLength(int Value) {
     FMaxLength = std::max(0, Value);
-    if (auto* E = InnerWidget<QLineEdit>()) E->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+    if (auto* E = LineOf(InnerWidget<QWidget>()))
+        E->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
 }
 
 void TCustomEdit::SetReadOnly(bool Value) {
     FReadOnly = Value;
-    if (auto* E = InnerWidget<QLineEdit>()) E->setReadOnly(Value);
+    if (auto* E = LineOf(InnerWidget<QWidget>())) E->setReadOnly(Value);
 }
 
 void TCustomEdit::WMGetDlgCode(TMessage& Message) {
@@ -146,7 +157,7 @@ void TCustomEdit::WMGetDlgCode(TMessage& Message) {
 }
 
 void TCustomEdit::DefaultHandler(TMessage& Message) {
-    auto* E = InnerWidget<QLineEdit>();
+    auto* E = LineOf(InnerWidget<QWidget>());
     if (E != nullptr) {
         switch (Message.Msg) {
             case WM_CUT:
@@ -175,6 +186,108 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
 void TCustomEdit::Change() {
     Changed();
     if (OnChange) OnChange(this);
+}
+
+// ---- TCustomMemo ----------------------------------------------------------------------------
+
+TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner) {
+    FWidth = 185;
+    FHeight = 89;
+    SetWindowStyle((GetWindowStyle() & ~ES_AUTOHSCROLL) | ES_MULTILINE | ES_WANTRETURN);
+}
+
+void TCustomMemo::CreateInnerWidget(TWindowWidget& Window) {
+    auto* E = new QPlainTextEdit();
+    E->setFrameStyle(QFrame::NoFrame);
+    E->setContextMenuPolicy(Qt::NoContextMenu);
+    QObject::connect(E, &QPlainTextEdit::textChanged, [this] {
+        GuardedCall(this, [&] {
+            FModified = !FSettingText;
+            Change();
+        });
+    });
+    Window.SetInner(E);
+}
+
+void TCustomMemo::ApplyToWidget() {
+    auto* E = InnerWidget<QPlainTextEdit>();
+    if (E == nullptr) return;
+    const QSignalBlocker Block(E);
+    E->setReadOnly(FReadOnly);
+    E->setPlainText(textpos::ToDocumentText(FSavedText));
+    ApplyFontAndColor();
+}
+
+void TCustomMemo::SaveFromWidget() {
+    FSavedText = GetText();
+}
+
+AnsiString TCustomMemo::GetText() const {
+    auto* E = InnerWidget<QPlainTextEdit>();
+    if (E == nullptr) return FSavedText;
+    return textpos::FromU32(textpos::WithCrLf(textpos::RawText(E->document())));
+}
+
+void TCustomMemo::SetText(const AnsiString& Value) {
+    auto* E = InnerWidget<QPlainTextEdit>();
+    if (E == nullptr) {
+        TCustomEdit::SetText(Value);
+        return;
+    }
+    if (GetText() == Value) return;
+    FSettingText = true;
+    E->setPlainText(textpos::ToDocumentText(Value));
+    FSettingText = false;
+}
+
+int TCustomMemo::GetSelStart() const {
+    auto* E = InnerWidget<QPlainTextEdit>();
+    if (E == nullptr) return 0;
+    return textpos::QtToOurs(textpos::RawText(E->document()), E->textCursor().selectionStart());
+}
+
+void TCustomMemo::SetSelStart(int Value) {
+    HandleNeeded();
+    auto* E = InnerWidget<QPlainTextEdit>();
+    if (E == nullptr) return;
+    const std::u32string Raw = textpos::RawText(E->document());
+    QTextCursor C = E->textCursor();
+    C.setPosition(textpos::OursToQt(Raw, std::clamp(Value, 0, textpos::OurLength(Raw))));
+    E->setTextCursor(C);
+}
+
+int TCustomMemo::GetSelLength() const {
+    auto* E = InnerWidget<QPlainTextEdit>();
+    if (E == nullptr) return 0;
+    const QTextCursor C = E->textCursor();
+    const std::u32string Raw = textpos::RawText(E->document());
+    return textpos::QtToOurs(Raw, C.selectionEnd()) - textpos::QtToOurs(Raw, C.selectionStart());
+}
+
+void TCustomMemo::SetSelLength(int Value) {
+    HandleNeeded();
+    auto* E = InnerWidget<QPlainTextEdit>();
+    if (E == nullptr) return;
+    const std::u32string Raw = textpos::RawText(E->document());
+    QTextCursor C = E->textCursor();
+    const int Start = textpos::QtToOurs(Raw, C.selectionStart());
+    const int End = std::clamp(Start + std::max(0, Value), 0, textpos::OurLength(Raw));
+    C.setPosition(C.selectionStart());
+    C.setPosition(textpos::OursToQt(Raw, End), QTextCursor::KeepAnchor);
+    E->setTextCursor(C);
+}
+
+AnsiString TCustomMemo::GetSelText() const {
+    auto* E = InnerWidget<QPlainTextEdit>();
+    if (E == nullptr) return "";
+    std::u32string Sel;
+    for (char32_t Ch : E->textCursor().selectedText().toUcs4())
+        Sel.push_back(Ch);
+    return textpos::FromU32(textpos::WithCrLf(Sel));
+}
+
+void TCustomMemo::WMGetDlgCode(TMessage& Message) {
+    Message.Result = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | DLGC_WANTALLKEYS;
 }
 
 // ---- TCustomMaskEdit ------------------------------------------------------------------------

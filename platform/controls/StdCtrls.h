@@ -10,7 +10,7 @@
 
 namespace carrelon {
 
-// A single-line edit.
+// An edit: single-line, or multi-line (ES_MULTILINE in its window style, see TCustomMemo).
 class TCustomEdit : public TWidgetControl {
 public:
     explicit TCustomEdit(TComponent* AOwner);
@@ -20,11 +20,11 @@ public:
     AnsiString GetText() const override;
     void SetText(const AnsiString& Value) override;
     // Positions in code points.
-    int GetSelStart() const;
-    void SetSelStart(int Value);
-    int GetSelLength() const;
-    void SetSelLength(int Value);
-    AnsiString GetSelText() const;
+    virtual int GetSelStart() const;
+    virtual void SetSelStart(int Value);
+    virtual int GetSelLength() const;
+    virtual void SetSelLength(int Value);
+    virtual AnsiString GetSelText() const;
     void SelectAll();
     void ClearSelection();
     // 0: no limit.
@@ -56,6 +56,33 @@ class TEdit : public TCustomEdit {
 public:
     explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
     AnsiString ClassName() const override { return "TEdit"; }
+};
+
+// A multi-line edit: lines end in CR LF in its Text, and positions count a line break as two
+// characters. It keeps Enter and the arrows for itself.
+class TCustomMemo : public TCustomEdit {
+public:
+    explicit TCustomMemo(TComponent* AOwner);
+    AnsiString ClassName() const override { return "TCustomMemo"; }
+    AnsiString GetText() const override;
+    void SetText(const AnsiString& Value) override;
+    int GetSelStart() const override;
+    void SetSelStart(int Value) override;
+    int GetSelLength() const override;
+    void SetSelLength(int Value) override;
+    AnsiString GetSelText() const override;
+
+protected:
+    void CreateInnerWidget(TWindowWidget& Window) override;
+    void ApplyToWidget() override;
+    void SaveFromWidget() override;
+    void WMGetDlgCode(TMessage& Message) override;
+};
+
+class TMemo : public TCustomMemo {
+public:
+    explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
+    AnsiString ClassName() const override { return "TMemo"; }
 };
 
 // An edit with an input mask ("00/00/0000"; 0 a digit, 9 an optional digit, L a letter, A a

@@ -189,7 +189,7 @@ void TWinControl::Broadcast(TMessage& Message) {
     const std::vector<TControl*> Children = FControls;
     for (TControl* C : Children) {
         if (std::find(FControls.begin(), FControls.end(), C) == FControls.end()) continue;
-        C->GetWindowProc()(Message);
+        C->CallWindowProc(Message);
         if (Message.Result != 0) return;
     }
 }

@@ -175,6 +175,22 @@ TEST_F(OneProbe, WindowProcCanBeHookedChainedAndRestored) {
     EXPECT_EQ(Log, std::vector<std::string>{"P KeyPress 9"});
 }
 
+TEST_F(OneProbe, AHookRemovedDuringItsOwnMessageRunsToItsEnd) {
+    // The hook's state lives in the procedure object; removing the hook while it runs must not
+    // free that state under it (the sanitizer build sees a use after free otherwise).
+    auto Trail = std::make_shared<std::vector<std::string>>();
+    TWndMethod Saved = P->GetWindowProc();
+    P->SetWindowProc([this, Trail, Saved, Name = std::string(64, 'h')](TMessage& M) {
+        if (M.Msg == WM_CHAR) P->SetWindowProc(Saved);
+        Saved(M);
+        Trail->push_back(Name.substr(0, 4));
+    });
+    P->Perform(WM_CHAR, 'a', 0);
+    P->Perform(WM_CHAR, 'b', 0);
+    EXPECT_EQ(*Trail, std::vector<std::string>{"hhhh"}) << "the second message meets no hook";
+    EXPECT_EQ(Log, (std::vector<std::string>{"P KeyPress 97", "P KeyPress 98"}));
+}
+
 TEST_F(OneProbe, RealInputPassesThroughTheHookToo) {
     int Hooked = 0;
     TWndMethod Saved = P->GetWindowProc();

@@ -49,6 +49,52 @@ TEST(StdCtrls, EditTextSelectionAndMaxLength) {
     EXPECT_EQ(E->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB, 0);
 }
 
+TEST(StdCtrls, MemoKeepsLinesWithCrLfAndCountsABreakAsTwo) {
+    TTestForm Form;
+    auto* M = Form.Add<TMemo>(0, 0, 200, 80);
+    EXPECT_NE(dynamic_cast<TCustomEdit*>(M), nullptr);
+    EXPECT_NE(GetWindowLongA(M->GetHandle(), GWL_STYLE) & ES_MULTILINE, 0);
+    const auto Code = M->Perform(WM_GETDLGCODE, 0, 0);
+    EXPECT_NE(Code & DLGC_WANTARROWS, 0);
+    EXPECT_NE(Code & DLGC_WANTALLKEYS, 0);
+    M->SetText("ab\r\ncd");
+    EXPECT_EQ(M->GetText(), "ab\r\ncd");
+    M->SetSelStart(4);
+    M->SetSelLength(2);
+    EXPECT_EQ(M->GetSelText(), "cd");
+    EXPECT_EQ(M->GetSelStart(), 4);
+    M->SetSelStart(1);
+    M->SetSelLength(3);
+    EXPECT_EQ(M->GetSelText(), "b\r\n");
+    // Enter and the arrows stay in the memo: a new line, the caret moves up a line.
+    M->SetFocus();
+    M->SetSelStart(6);
+    PressKey(M, VK_RETURN);
+    TypeText(M, "e");
+    EXPECT_EQ(M->GetText(), "ab\r\ncd\r\ne");
+    PressKey(M, VK_UP);
+    EXPECT_TRUE(M->Focused());
+    EXPECT_EQ(M->GetSelStart(), 5);
+}
+
+TEST(ComCtrls, SpinEditIsAnEditOverItsNumber) {
+    TTestForm Form;
+    auto* S = Form.Add<TCSpinEdit>(0, 0, 100, 22);
+    auto* E = dynamic_cast<TCustomEdit*>(S);
+    ASSERT_NE(E, nullptr);
+    E->SetText("");
+    E->SetText("42");
+    EXPECT_EQ(S->GetValue(), 42);
+    EXPECT_EQ(E->GetText(), "42");
+    EXPECT_EQ(GetWindowLongA(S->GetHandle(), GWL_STYLE) & ES_MULTILINE, 0);
+    S->SetFocus();
+    E->SelectAll();
+    EXPECT_EQ(E->GetSelLength(), 2);
+    TypeText(S, "17");
+    EXPECT_EQ(S->GetValue(), 17);
+    EXPECT_EQ(E->GetSelStart(), 2);
+}
+
 TEST(StdCtrls, TabInAnEditMovesToTheNextControlThroughTheDialogKey) {
     TTestForm Form;
     auto* A = Form.Add<TEdit>(0, 0, 100, 21);
