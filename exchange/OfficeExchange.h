@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "grid/CarrelonPrivate.h"
+#include "grid/ScopeExit.h"
 #include "platform/automation/Ole.h"
 
 namespace carrelon {
@@ -56,6 +57,25 @@ private:
     int FEnd;
     bool FStop = false;
 };
+
+// A step of the clean-up after a failure: a further failure there changes nothing of the
+// result, so it is swallowed.
+template <class F>
+void Quietly(F&& Step) {
+    try {
+        Step();
+    } catch (...) {
+    }
+}
+
+// The exchange operations run only once the cell editor has closed, and reopen it afterwards
+// where the options keep it shown; false when the editor stays open.
+template <class F>
+bool WithEditorClosed(TCarrelonPrivate& P, F&& Work) {
+    if (P.CheckEditorMode()) return false;
+    TScopeExit Reopen([&P] { P.CheckAlwaysShowEditor(); });
+    return Work();
+}
 
 // LOGPIXELSX of the grid's canvas.
 int GridPixelsPerInch(TCarrelon* Grid);

@@ -218,16 +218,9 @@ bool TCarrelonWordExport::Run() {
     try {
         Export();
     } catch (...) {
-        // The document is discarded and the user's settings put back; a further failure
-        // changes nothing of the result.
-        try {
-            RestoreOptions();
-        } catch (...) {
-        }
-        try {
-            Discard();
-        } catch (...) {
-        }
+        // The document is discarded and the user's settings put back.
+        Quietly([this] { RestoreOptions(); });
+        Quietly([this] { Discard(); });
         return false;
     }
     return !FProgress->Stopped();
@@ -498,15 +491,11 @@ AnsiString TCarrelon::BuildExportText() const {
 }
 
 bool TCarrelon::ExportToWord() {
-    if (d->CheckEditorMode()) return false;
-    TScopeExit Reopen([this] { d->CheckAlwaysShowEditor(); });
-    return DoExportToWord(0, {});
+    return WithEditorClosed(*d, [this] { return DoExportToWord(0, {}); });
 }
 
 bool TCarrelon::ExportToWordFile(const AnsiString& FileName) {
-    if (d->CheckEditorMode()) return false;
-    TScopeExit Reopen([this] { d->CheckAlwaysShowEditor(); });
-    return DoExportToWord(1, FileName);
+    return WithEditorClosed(*d, [&] { return DoExportToWord(1, FileName); });
 }
 
 bool TCarrelon::DoExportToWord(int Mode, const AnsiString& FileName) {

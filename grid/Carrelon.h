@@ -478,6 +478,9 @@ public:
     // A new document left open for the user.
     bool ExportToWord();
     bool ExportToWordFile(const AnsiString& FileName);
+    // A new workbook left open for the user, in a running instance when there is one.
+    bool ExportToExcel();
+    bool ExportToExcelFile(const AnsiString& FileName);
     // The text of the exported area as the word-processor export puts it into the document:
     // cells separated by TAB, each row ended by CR LF, a merged range once at its top-left cell,
     // line breaks inside cells as ExportTag and TABs inside cells as a private character that
@@ -523,6 +526,7 @@ protected:
     // ========================================================================== The workers of the
     // exports: Mode 0 leaves the result open for the user, 1 saves it as FileName and closes it.
     virtual bool DoExportToWord(int Mode, const AnsiString& FileName);
+    virtual bool DoExportToExcel(int Mode, const AnsiString& FileName);
 
     // ==== Overrides of the base grid ============================================================
     void Loaded() override;

@@ -10,7 +10,7 @@
 // repeated heading rows, and draws a print preview of the first page into a PNG. Every run saves
 // the sheet's whole state as INI text into demo-output/carrelon-demo.ini, loads that file into a
 // second grid and says whether every cell there shows the same text, and exports the sheet as a
-// word-processor document, demo-output/carrelon-demo.docx.
+// word-processor document and as a workbook, demo-output/carrelon-demo.docx and .xlsx.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -345,7 +345,7 @@ bool SaveIniDemo(TForm& Form, TCarrelon& Sheet, const std::filesystem::path& Dir
     return same;
 }
 
-// Exports the sheet into a document file and says where.
+// Exports the sheet into a document and a workbook and says where.
 bool ExportDemo(TCarrelon& Sheet, const std::filesystem::path& Dir) {
     const std::filesystem::path docx = Dir / "carrelon-demo.docx";
     if (!Sheet.ExportToWordFile(docx.string())) {
@@ -354,6 +354,13 @@ bool ExportDemo(TCarrelon& Sheet, const std::filesystem::path& Dir) {
     }
     std::printf("Carrelon demo: exported the sheet as a document into %s\n",
                 std::filesystem::absolute(docx).c_str());
+    const std::filesystem::path xlsx = Dir / "carrelon-demo.xlsx";
+    if (!Sheet.ExportToExcelFile(xlsx.string())) {
+        std::fprintf(stderr, "Carrelon demo: exporting %s failed\n", xlsx.c_str());
+        return false;
+    }
+    std::printf("Carrelon demo: exported the sheet as a workbook into %s\n",
+                std::filesystem::absolute(xlsx).c_str());
     return true;
 }
 

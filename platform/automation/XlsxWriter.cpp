@@ -198,9 +198,11 @@ private:
         const Variant& v = c.Value;
         if (c.Formula != 0) {
             const AnsiString formula = "=" + S.Formulas[c.Formula - 1];
-            if (v.IsString()) {
+            if (v.IsString() || v.IsEmpty()) {
+                // Without a result (a formula set but never computed here) the cached result is
+                // left empty, so that the reading application computes it on load.
                 Check(worksheet_write_formula_str(ws, r, k, formula.c_str(), f,
-                                                  v.AsString().c_str()));
+                                                  v.IsEmpty() ? "" : v.AsString().c_str()));
             } else {
                 double cached = 0;
                 if (v.IsNumeric() || v.Type() == varDate) cached = Serial(c, v.AsDouble());
