@@ -262,11 +262,25 @@ bool TCarrelonPrivate::MergeCrossesRow(int R) const {
     return false;
 }
 
-bool TCarrelonPrivate::MergeCrossesCol(int K) const {
-    const std::vector<TCarrelonCell*>& Slots = FCols[K]->CellList();
-    for (TCarrelonCell* Cell : Slots)
-        if (Cell != nullptr && Cell->GetStartCol() < K) return true;
-    return false;
+int TCarrelonPrivate::FixedColumnBoundary(int N, int Wanted, bool Raising) const {
+    // With hidden columns between visible columns N - 1 and N, the boundary may fall before,
+    // among or after them: the wanted place is kept where it lies among them.
+    const int Abs = static_cast<int>(FAbsoluteCols.size());
+    const int Low = N == 0 ? 0 : FCols[N - 1]->GetAbsoluteNumber() + 1;
+    const int High = N < static_cast<int>(FCols.size()) ? FCols[N]->GetAbsoluteNumber() : Abs;
+    int A = std::clamp(Wanted, Low, High);
+    // A merge is never cut by the boundary: it moves on (raising) or back (lowering) until no
+    // merge reaches over it.
+    while (A > 0 && A < Abs && TCarrelonColumnStore::MergeReachesInto(FAbsoluteCols[A]))
+        A += Raising ? 1 : -1;
+    return A;
+}
+
+int TCarrelonPrivate::VisibleColumnsBefore(int A) const {
+    return static_cast<int>(
+        std::partition_point(FCols.begin(), FCols.end(),
+                             [A](const TCarrelonCol* C) { return C->GetAbsoluteNumber() < A; }) -
+        FCols.begin());
 }
 
 void TCarrelon::SetFixedRows(int N) {
@@ -340,23 +354,17 @@ void TCarrelon::SetFixedCols(int N) {
         if (d->CheckEditorMode()) return;
         ++d->FUpdateCount;
     }
-    if (N > Old) {
-        if (!Load) {
-            while (N < GetColCount() && d->MergeCrossesCol(N))
-                ++N;
-            if (N >= GetColCount()) {  // every column would be fixed: abandoned
-                if (--d->FUpdateCount == 0) d->CheckAlwaysShowEditor();
-                return;
-            }
+    int A = d->FAbsoluteFixedCols + (N - Old);
+    if (!Load) {
+        A = d->FixedColumnBoundary(N, A, N > Old);
+        N = d->VisibleColumnsBefore(A);
+        if (N >= GetColCount()) {  // every column would be fixed: abandoned
+            if (--d->FUpdateCount == 0) d->CheckAlwaysShowEditor();
+            return;
         }
-        d->FAbsoluteFixedCols += N - Old;
-    } else {
-        if (!Load)
-            while (N > 0 && d->MergeCrossesCol(N))
-                --N;
-        d->FAbsoluteFixedCols -= Old - N;
-        if (N == 0) d->ClearSpreadsheetHeadersAtZero();
     }
+    d->FAbsoluteFixedCols = A;
+    if (N == 0) d->ClearSpreadsheetHeadersAtZero();
     const int OldLeft = FTopLeft.X;
     FFixedCols = N;
     FTopLeft.X = (Load || OldLeft == Old) ? N : std::max(OldLeft, N);

@@ -140,6 +140,10 @@ bool TCarrelonPrivate::CheckModelInvariants(std::string* Why) const {
             return Fail("hidden column " + std::to_string(i) + " is out of order or listed twice");
         Last = C->FAbsoluteIndex;
     }
+    if (FAbsoluteFixedCols < 0 || FAbsoluteFixedCols > static_cast<int>(FAbsoluteCols.size()) ||
+        VisibleColumnsBefore(FAbsoluteFixedCols) != q->GetFixedCols())
+        return Fail("FixedCols " + std::to_string(q->GetFixedCols()) +
+                    " do not match the absolute fixed count " + std::to_string(FAbsoluteFixedCols));
     if (FOwnFixedRows < 0 || FOwnFixedRows > Rows)
         return Fail("FixedRows " + std::to_string(FOwnFixedRows) + " outside 0..RowCount");
     const int BaseFixed = q->TCustomGrid::GetFixedRows();

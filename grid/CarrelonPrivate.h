@@ -108,10 +108,13 @@ public:
     void ClearSpreadsheetHeadersAtZero();
     // True when Cols x Rows slots stay within the cell budget.
     bool WithinBudget(long long Cols, long long Rows) const { return Cols * Rows <= FCellBudget; }
-    // True when a vertical merge reaches over the boundary above row R, or a horizontal one
-    // over the boundary left of visible column K.
+    // True when a vertical merge reaches over the boundary above row R.
     bool MergeCrossesRow(int R) const;
-    bool MergeCrossesCol(int K) const;
+    // The absolute column before which the fixed columns end when N visible columns are to be
+    // fixed, starting from Wanted and moved on (Raising) or back until no merge reaches over it.
+    int FixedColumnBoundary(int N, int Wanted, bool Raising) const;
+    // The visible columns whose absolute number is below A.
+    int VisibleColumnsBefore(int A) const;
     // Checks the model's invariants; on failure returns false and, when Why is given, says
     // what is wrong.
     bool CheckModelInvariants(std::string* Why = nullptr) const;

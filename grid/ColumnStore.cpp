@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_set>
 
 #include "grid/Carrelon.h"
 
@@ -101,6 +102,12 @@ void TCarrelonColumnStore::TruncateRows(std::size_t Columns, int Rows) {
     }
 }
 
+bool TCarrelonColumnStore::MergeReachesInto(const TCarrelonCol* Col) {
+    for (const TCarrelonCell* X : Col->CellList())
+        if (X != nullptr && X->Col != Col) return true;
+    return false;
+}
+
 // ---- shape --------------------------------------------------------------------------------
 
 bool TCarrelonColumnStore::Grow(int AddCols, int Rows) {
@@ -131,10 +138,14 @@ bool TCarrelonColumnStore::Grow(int AddCols, int Rows) {
     FRows = std::max(Rows, OldRows);
     if (Made.empty()) return true;
     // New columns follow the last visible one in absolute order, before any hidden columns
-    // that came after it.
+    // that came after it; a merge reaching from it into those hidden columns is stepped over,
+    // since new columns never join a merge.
     std::size_t At = FAbsoluteCols.size();
-    if (!FHiddenCols.empty())
+    if (!FHiddenCols.empty()) {
         At = FCols.empty() ? 0 : static_cast<std::size_t>(FCols.back()->GetAbsoluteNumber()) + 1;
+        while (At < FAbsoluteCols.size() && MergeReachesInto(FAbsoluteCols[At]))
+            ++At;
+    }
     FCols.insert(FCols.end(), Made.begin(), Made.end());
     FAbsoluteCols.insert(FAbsoluteCols.begin() + static_cast<std::ptrdiff_t>(At), Made.begin(),
                          Made.end());
@@ -149,10 +160,40 @@ void TCarrelonColumnStore::ShrinkCols(int First) {
     std::vector<char> Removed(FAbsoluteCols.size(), 0);
     for (int i = First; i < Old; ++i)
         Removed[FCols[i]->FAbsoluteIndex] = 1;
-    // Last first, while every column still sits in the lists: a merged cell is handed on to a
-    // neighbour that is still alive.
-    for (int i = Old - 1; i >= First; --i)
-        FreeColumn(FCols[i]);
+    // Hidden columns stay, so what is left of a merge need not border on the removed columns:
+    // it keeps its first and last surviving columns, which stand side by side once the removed
+    // ones are gone. A cell with no surviving column is freed, once, while its columns still
+    // exist.
+    std::unordered_set<TCarrelonCell*> Handled;
+    std::vector<TCarrelonCell*> Doomed;
+    for (int i = First; i < Old; ++i) {
+        const std::vector<TCarrelonCell*>& Slots = FCols[i]->CellList();
+        for (std::size_t r = 0; r < Slots.size(); ++r) {
+            TCarrelonCell* X = Slots[r];
+            if (X == nullptr || (r > 0 && Slots[r - 1] == X)) continue;
+            const int A0 = X->Col->FAbsoluteIndex;
+            const int A1 = X->GetEndColObject()->FAbsoluteIndex;
+            if (A0 != A1 && !Handled.insert(X).second) continue;
+            int S = A0;
+            while (S <= A1 && Removed[S])
+                ++S;
+            if (S > A1) {
+                Doomed.push_back(X);
+                continue;
+            }
+            int E = A1;
+            while (Removed[E])
+                --E;
+            X->Col = FAbsoluteCols[S];
+            X->WriteFEndCol(FAbsoluteCols[E]);
+        }
+    }
+    for (TCarrelonCell* X : Doomed)
+        FreeCell(X);
+    for (int i = First; i < Old; ++i) {
+        FCols[i]->CellList().clear();
+        delete FCols[i];
+    }
     FCols.resize(First);
     std::size_t Kept = 0;
     for (std::size_t a = 0; a < FAbsoluteCols.size(); ++a)

@@ -119,6 +119,9 @@ public:
     // (A1, R1) and frees the other cells there, each once. Every cell of the rectangle must lie
     // wholly inside it; the merge operations check that before.
     TCarrelonCell* CoverRectangle(int A0, int R0, int A1, int R1);
+    // True when a cell that starts in an earlier column stands in Col: a merge reaches over
+    // the boundary left of it.
+    static bool MergeReachesInto(const TCarrelonCol* Col);
 
 private:
     void RebuildIndexes() const;
