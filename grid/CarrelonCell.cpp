@@ -491,8 +491,12 @@ int TCarrelonCell::GetMaxLength() const {
 }
 
 void TCarrelonCell::SetMaxLength(int Value) {
-    if (Value < 0 || Value > TCellOwnLength::Max) return;
-    StoreOwn(kMaxLength, Value);
+    if (Value < 0 || Value > TCellOwnLength::Max + 1) return;
+    // 65535 is the stored form's inherit marker: the cell takes its column's limit again.
+    if (Value == TCellOwnLength::Max + 1)
+        WriteEntry(kMaxLength.Field, TCellOwnLength());
+    else
+        StoreOwn(kMaxLength, Value);
 }
 
 bool TCarrelonCell::GetReadOnly() const {

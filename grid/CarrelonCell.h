@@ -74,7 +74,7 @@ public:
     void SetSelectedColor(TColor Value);
     TColor GetSelectedFontColor() const;
     void SetSelectedFontColor(TColor Value);
-    // Own values are 0..65534.
+    // Own values are 0..65534; 65535 drops the own value, so the column's applies again.
     int GetMaxLength() const;
     void SetMaxLength(int Value);
     bool GetReadOnly() const;

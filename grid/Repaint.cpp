@@ -28,6 +28,8 @@ int TCarrelon::EnableControls() {
         Perform(WM_SETREDRAW, 1, 0);
     }
     if (GetVisible() && HandleAllocated()) {
+        // Whatever was marked during the lock is dropped: the whole window repaints once.
+        ValidateRect(GetHandle(), nullptr);
         d->FSkipErase = true;
         Invalidate();
         d->CheckAlwaysShowEditor();

@@ -73,7 +73,8 @@ void TCarrelon::SetDefaultColWidth(int Value) {
 void TCarrelon::SetGridLineWidth(int Value) {
     if (Value < 0 || Value > 255) return;
     if (d->Loading()) {
-        TCustomGrid::SetGridLineWidth(Value);
+        // The stored value only: the geometry is computed once the stream is read.
+        WriteGridLineWidth(Value);
         return;
     }
     if (Value == GetGridLineWidth()) return;
@@ -93,16 +94,21 @@ void TCarrelon::SetGridLineWidth(int Value) {
 void TCarrelon::SetWordWrap(bool Value) {
     d->FWordWrap = Value;
     if (d->Designing()) return;
-    // The column setters make every cell of their rows inherit again. One lock around them
-    // all, so the rows are refitted once at the end.
-    const bool Locked = !d->Loading() && d->TryDisableControls();
+    d->MeasuresChanged();
     for (TCarrelonCol* Column : d->FAbsoluteCols) {
-        Column->SetWordWrap(Value);
-        Column->SetFixedWordWrap(Value);
+        Column->FAttr[0].WordWrap = Value;
+        Column->FAttr[1].WordWrap = Value;
     }
-    if (Locked)
+    // Loading restores the cells' own settings as they were saved.
+    if (d->Loading() || d->FIniLoading) return;
+    // Every cell inherits again, the heading row's too (the column setters keep those).
+    for (TCarrelonCol* Column : d->FAbsoluteCols)
+        for (TCarrelonCell* Cell : Column->CellList())
+            if (Cell != nullptr) Cell->WriteFWordWrap({});
+    // One lock around it all, so the rows are refitted once at the end.
+    if (d->TryDisableControls())
         EnableControls();
-    else if (!d->Loading())
+    else
         Invalidate();
 }
 

@@ -5,6 +5,7 @@
 // content and override the virtual hooks.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/controls/Controls.h"
@@ -179,6 +180,8 @@ protected:
     // per-slot array every slot follows).
     void WriteDefaultColWidth(int Value);
     void WriteDefaultRowHeight(int Value);
+    // Stores the line width alone, as a stream being read does: nothing is measured or repainted.
+    void WriteGridLineWidth(int Value) { FGridLineWidth = std::clamp(Value, 0, 255); }
 
     // The extents left for the cells: the client area.
     int GridClientWidth() const;

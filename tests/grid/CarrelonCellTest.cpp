@@ -123,8 +123,12 @@ TEST_F(CarrelonCellTest, OwnValuesWinOverTheColumnUntilTheColumnIsAssigned) {
 
     Cell->SetMaxLength(65534);
     EXPECT_EQ(Cell->GetMaxLength(), 65534);
-    Cell->SetMaxLength(65535);  // beyond the own range: refused
+    Cell->SetMaxLength(65536);  // beyond the stored form: refused
     EXPECT_EQ(Cell->GetMaxLength(), 65534);
+    Cell->SetMaxLength(65535);  // the inherit marker: back to the column's limit
+    EXPECT_EQ(Cell->GetMaxLength(), 5);
+    Cell->SetMaxLength(3);
+    EXPECT_EQ(Cell->GetMaxLength(), 3);
     Cell->SetColor(clDefault);
     EXPECT_EQ(Cell->GetColor(), clRed);
 
