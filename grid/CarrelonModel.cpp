@@ -160,31 +160,38 @@ bool TCarrelonPrivate::CheckModelInvariants(std::string* Why) const {
                         std::to_string(Slots.size()) + " slots, RowCount " + std::to_string(Rows));
         for (int r = 0; r < Rows; ++r) {
             const TCarrelonCell* X = Slots[r];
-            const std::string Where =
-                " at absolute column " + std::to_string(a) + ", row " + std::to_string(r);
-            if (X == nullptr) return Fail("empty slot" + Where);
-            if (!Seen.count(X->Col)) return Fail("cell with an unknown start column" + Where);
+            // Made only on failure: the check runs after every step of long sequences.
+            auto At = [a, r](const char* What) {
+                return std::string(What) + " at absolute column " + std::to_string(a) + ", row " +
+                       std::to_string(r);
+            };
+            if (X == nullptr) return Fail(At("empty slot"));
+            // A cell of this column alone needs no lookup.
+            const TCarrelonCol* Here = FAbsoluteCols[a];
+            if (X->Col != Here && !Seen.count(X->Col))
+                return Fail(At("cell with an unknown start column"));
+            const TCarrelonCol* End = X->GetEndColObject();
+            if (End != Here && End != X->Col && !Seen.count(End))
+                return Fail(At("cell with an unknown end column"));
             const int A0 = X->Col->FAbsoluteIndex;
-            const int A1 = X->GetEndColObject()->FAbsoluteIndex;
-            if (!Seen.count(X->GetEndColObject()))
-                return Fail("cell with an unknown end column" + Where);
+            const int A1 = End->FAbsoluteIndex;
             const int R1 = X->ReadFEndRow();
             if (a < A0 || a > A1 || r < X->Row || r > R1)
-                return Fail("cell outside its rectangle" + Where);
+                return Fail(At("cell outside its rectangle"));
             // The slot before in each direction either holds the same cell (inside) or not
             // (at the edge): together this makes every rectangle exactly filled.
-            if (r > X->Row && Slots[r - 1] != X) return Fail("merged cell broken" + Where);
+            if (r > X->Row && Slots[r - 1] != X) return Fail(At("merged cell broken"));
             if (a > A0 && FAbsoluteCols[a - 1]->CellList()[r] != X)
-                return Fail("merged cell broken" + Where);
+                return Fail(At("merged cell broken"));
             if (r == R1 && r + 1 < Rows && Slots[r + 1] == X)
-                return Fail("cell reaches below its end row" + Where);
+                return Fail(At("cell reaches below its end row"));
             if (a == A1 && a + 1 < Abs && FAbsoluteCols[a + 1]->CellList()[r] == X)
-                return Fail("cell reaches past its end column" + Where);
+                return Fail(At("cell reaches past its end column"));
             // A range never crosses the boundary between fixed and scrollable rows.
             if (X->Row < FOwnFixedRows && R1 >= FOwnFixedRows)
-                return Fail("merged cell crosses the fixed rows" + Where);
+                return Fail(At("merged cell crosses the fixed rows"));
             if (A0 < FAbsoluteFixedCols && A1 >= FAbsoluteFixedCols)
-                return Fail("merged cell crosses the fixed columns" + Where);
+                return Fail(At("merged cell crosses the fixed columns"));
         }
     }
     if (FSelectedCells) {

@@ -1,5 +1,7 @@
 // The formula side of the grid: spreadsheet mode and headings, evaluation of one cell into its
 // value, recalculation passes, and the rewriting of references for structural edits.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -365,8 +367,13 @@ bool TCarrelonPrivate::RecalculatePasses(TCarrelonCell* ExceptCell,
 TCarrelonCell* TCarrelon::CellByName(const AnsiString& Name) const {
     int col = 0, row = 0;
     ParseCellName(Name, col, row);
-    const int h = d->FSpreadsheetHeaders ? 1 : 0;
-    return GetCells(col + h - 1, row + h - 1);
+    // Names may reach the ends of the int range: shifted without overflow, and kept out of the
+    // grid rather than wrapped into it.
+    const long long h = d->FSpreadsheetHeaders ? 1 : 0;
+    auto Index = [h](int n) {
+        return static_cast<int>(std::clamp<long long>(n + h - 1, INT_MIN, INT_MAX));
+    };
+    return GetCells(Index(col), Index(row));
 }
 
 AnsiString TCarrelonPrivate::SpreadsheetHeadingText(int ACol, int ARow) const {

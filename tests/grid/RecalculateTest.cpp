@@ -227,6 +227,12 @@ TEST_F(Recalculation, CellByNameRaisesOnBadNames) {
     EXPECT_EQ(Grid->CellByName("B3"), C(1, 2));
     EXPECT_THROW(Grid->CellByName("B"), EConvertError);
     EXPECT_THROW(Grid->CellByName("Z99"), Exception);
+    // Names at the ends of the int range, shifted by the headings or not, are out of the grid.
+    for (bool Headings : {false, true}) {
+        Grid->SetSpreadsheetHeaders(Headings);
+        for (const char* Name : {"A2147483647", "AAAAAAAAAAAAAAAAAAAAAAAA1", "B-2147483648"})
+            EXPECT_THROW(Grid->CellByName(Name), EListError) << Name << " headings " << Headings;
+    }
 }
 
 TEST_F(Recalculation, ExpressionEvaluatesForACellAndKeepsItsErrorText) {
