@@ -14,7 +14,10 @@
 //   and exchange operations in printing/ and exchange/).
 // - Internal state and internal routines: never here. They belong to TCarrelonPrivate in
 //   grid/CarrelonPrivate.h (the rules are at its top); member bodies reach them through d->.
-// - An override of a base-grid virtual method or message handler: the protected block below.
+// - An override of a base-grid virtual method or message handler, a virtual the control adds
+//   for descendants (CellChanged) and the workers behind a family of operations that the
+//   design names (DoPrint, DoSaveToIniFile, DoExportToWord, ...): the protected block below,
+//   in the block of their responsibility. Nothing else is protected.
 #pragma once
 
 #include <memory>
@@ -522,9 +525,9 @@ protected:
     virtual bool DoSaveToIniFile(const AnsiString& FileName, TStrings* Strings);
     virtual bool DoLoadFromIniFile(const AnsiString& FileName, TStrings* Strings);
 
-    // ==== Word and Excel
-    // ========================================================================== The workers of the
-    // exports: Mode 0 leaves the result open for the user, 1 saves it as FileName and closes it.
+    // ==== Word and Excel ========================================================================
+    // The workers of the exports: Mode 0 leaves the result open for the user, 1 saves it as
+    // FileName and closes it.
     virtual bool DoExportToWord(int Mode, const AnsiString& FileName);
     virtual bool DoExportToExcel(int Mode, const AnsiString& FileName);
 

@@ -107,8 +107,7 @@ void TCarrelonPrivate::DestroyModel() {
     FSelectedCells.reset();
     FUncheckedImage.reset();
     FCheckedImage.reset();
-    while (!FPrintOuterBorders.empty())
-        FPrintOuterBorders.pop_back();
+    FPrintOuterBorders.clear();
     FModel = false;
 }
 

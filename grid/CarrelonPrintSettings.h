@@ -1,5 +1,5 @@
 // Print settings the grid owns and the paginator and INI persistence read: margins, header and
-// footer, and the queue record of a cell's outer border.
+// footer.
 #pragma once
 
 #include <memory>
@@ -51,17 +51,6 @@ private:
     std::unique_ptr<TStringList> FLines;
     std::unique_ptr<TFont> FFont;
     double FDistance = 0;
-};
-
-// A cell's outer border queued by the page renderer until the page's cells are drawn.
-class TCarrelonPrintOuterBorder : public TObject {
-public:
-    TCarrelonPrintOuterBorder(const TRect& ACellRect, const TRect& ABorderRect, TColor AColor)
-        : CellRect(ACellRect), BorderRect(ABorderRect), Color(AColor) {}
-    AnsiString ClassName() const override { return "TCarrelonPrintOuterBorder"; }
-    TRect CellRect;
-    TRect BorderRect;
-    TColor Color;
 };
 
 }  // namespace carrelon

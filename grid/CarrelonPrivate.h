@@ -60,6 +60,13 @@ private:
     std::size_t FIndex;
 };
 
+// A cell's outer border queued by the page renderer until the page's cells are drawn.
+struct TCarrelonPrintOuterBorder {
+    TRect CellRect;
+    TRect BorderRect;
+    TColor Color;
+};
+
 class TCarrelonPrivate {
 public:
     explicit TCarrelonPrivate(TCarrelon* AGrid);
@@ -640,7 +647,7 @@ public:
     std::unique_ptr<TCarrelonPrintHeaderFooter> FPrintHeader;
     std::unique_ptr<TCarrelonPrintHeaderFooter> FPrintFooter;
     // Outer borders queued by the page renderer until the page's cells are drawn.
-    std::vector<std::unique_ptr<TCarrelonPrintOuterBorder>> FPrintOuterBorders;
+    std::vector<TCarrelonPrintOuterBorder> FPrintOuterBorders;
 };
 
 }  // namespace carrelon

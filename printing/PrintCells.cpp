@@ -255,8 +255,9 @@ void TCarrelonPrintRun::PrintCellLines(const TCarrelonCell* Cell, int ACol, int 
         if (W > 0) {
             const int OX = RoundHalfUp(static_cast<long double>(W) * ScaleX);
             const int OY = RoundHalfUp(static_cast<long double>(W) * ScaleY);
-            d.FPrintOuterBorders.push_back(std::make_unique<TCarrelonPrintOuterBorder>(
-                B, TRect{B.Left - OX, B.Top - OY, B.Right + OX, B.Bottom + OY}, Outer->GetColor()));
+            d.FPrintOuterBorders.push_back(
+                {B, TRect{B.Left - OX, B.Top - OY, B.Right + OX, B.Bottom + OY},
+                 Outer->GetColor()});
         }
     }
 }

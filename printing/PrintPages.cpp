@@ -135,7 +135,7 @@ void TCarrelonPrintRun::StartContinuedPrintPage() {
 
 void TCarrelonPrintRun::DrawOuterBorders() {
     for (const auto& B : d.FPrintOuterBorders)
-        FillFrameBand(B->CellRect, B->BorderRect, B->Color);
+        FillFrameBand(B.CellRect, B.BorderRect, B.Color);
 }
 
 void TCarrelonPrintRun::FinishPrintPage() {
