@@ -20,6 +20,7 @@
 
 #include "grid/Carrelon.h"
 #include "platform/controls/AppHost.h"
+#include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
 #include "platform/devices/Printer.h"
 #include "platform/graphics/Image.h"
@@ -134,6 +135,8 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
         Stock->SetCheckBox(true);
         Stock->SetCheckBoxChecked(p.InStock);
         G.GetCells(8, r)->SetText(p.Note);
+        G.GetCells(1, r)->SetHint(std::string(p.Name) + " - " + p.Region + " region" +
+                                  (p.InStock ? "" : ", out of stock"));
         if (i % 2 == 1)
             for (int c = 1; c < 9; ++c)
                 G.GetCells(c, r)->SetColor(0x00F0E8E0);
@@ -364,6 +367,34 @@ bool ExportDemo(TCarrelon& Sheet, const std::filesystem::path& Dir) {
     return true;
 }
 
+// Ctrl+F and Ctrl+H open the standard find and replace dialogs over the grid. (Ctrl+C, Ctrl+X
+// and Ctrl+V copy, cut and paste cells, also with other programs as tab-separated text, and Del
+// clears them: the grid's own keys.)
+void WireFindAndReplace(TForm& Form, TCarrelon& Grid) {
+    auto* Find = new TFindDialog(&Form);
+    auto* Replace = new TReplaceDialog(&Form);
+    auto NotFound = [](const AnsiString& Text) {
+        MessageDlg("Cannot find \"" + Text + "\"", mtInformation, TMsgDlgButtons{mbOK}, 0);
+    };
+    Find->OnFind = [&Grid, Find, NotFound](TObject*) {
+        if (!Grid.Find(Find->GetFindText(), Find->GetOptions())) NotFound(Find->GetFindText());
+    };
+    Replace->OnFind = [&Grid, Replace, NotFound](TObject*) {
+        if (!Grid.Find(Replace->GetFindText(), Replace->GetOptions()))
+            NotFound(Replace->GetFindText());
+    };
+    Replace->OnReplace = [&Grid, Replace, NotFound](TObject*) {
+        if (!Grid.FindAndReplace(Replace->GetFindText(), Replace->GetReplaceText(),
+                                 Replace->GetOptions()))
+            NotFound(Replace->GetFindText());
+    };
+    Grid.OnKeyDown = [Find, Replace](TObject*, Word& Key, TShiftState Shift) {
+        if (Shift != TShiftState{ssCtrl}) return;
+        if (Key == 'F') Find->Execute();
+        if (Key == 'H') Replace->Execute();
+    };
+}
+
 bool HasArg(int argc, char** argv, const char* Arg) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], Arg) == 0) return true;
@@ -385,6 +416,8 @@ int main(int argc, char** argv) {
     Grid->SetBounds(0, 0, 900, 440);
     std::unique_ptr<TBitmap> Chart = MakeChart();
     BuildSheet(*Grid, Chart.get());
+    Grid->SetShowHint(true);
+    WireFindAndReplace(*Form, *Grid);
     Grid->OnButtonClicked = [](TCarrelon* Sender, int ACol, int ARow) {
         static int Requests = 0;
         Sender->GetCells(ACol, ARow)->SetText("Reorder (" + std::to_string(++Requests) + ")");
