@@ -51,6 +51,42 @@ QString NormaliseBreaks(const QString& Text, const QString& Break) {
     return Out;
 }
 
+// Text another program put on the clipboard, with CR LF breaks. In tab-separated text a field
+// that starts with a double quote runs to its closing quote, and a break inside it is a line
+// break within that cell (as spreadsheets write one): it stays LF, so that the row breaks alone
+// become CR LF. When a quote is left open the text is taken as plain text.
+QString ForeignText(const QString& Text) {
+    if (!Text.contains(u'\t')) return NormaliseBreaks(Text, QStringLiteral("\r\n"));
+    QString Out;
+    Out.reserve(Text.size() + Text.size() / 16);
+    bool Quoted = false;
+    bool FieldStart = true;
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        const QChar C = Text[i];
+        const bool Break = C == u'\r' || C == u'\n';
+        if (Break && C == u'\r' && i + 1 < Text.size() && Text[i + 1] == u'\n') ++i;
+        if (Quoted) {
+            if (C == u'"') {
+                if (i + 1 < Text.size() && Text[i + 1] == u'"') {
+                    Out += C;
+                    ++i;
+                } else {
+                    Quoted = false;
+                }
+            }
+            Out += Break ? QChar(u'\n') : C;
+            continue;
+        }
+        if (FieldStart && C == u'"') Quoted = true;
+        FieldStart = Break || C == u'\t';
+        if (Break)
+            Out += QStringLiteral("\r\n");
+        else
+            Out += C;
+    }
+    return Quoted ? NormaliseBreaks(Text, QStringLiteral("\r\n")) : Out;
+}
+
 }  // namespace
 
 struct TClipboardPrivate {
@@ -140,7 +176,7 @@ AnsiString TClipboard::GetAsText() const {
         if (static_cast<std::size_t>(Exact.size()) <= MaxClipboardBytes)
             return AnsiString(Exact.constData(), static_cast<std::size_t>(Exact.size()));
     }
-    return NormaliseBreaks(M->text(), QStringLiteral("\r\n")).toStdString();
+    return ForeignText(M->text()).toStdString();
 }
 
 void TClipboard::SetAsText(const AnsiString& Value) {

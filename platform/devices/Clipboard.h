@@ -43,7 +43,9 @@ public:
 
     // Text with CR LF line breaks; the system clipboard holds it with LF breaks. Text set here
     // reads back exactly as set (a lone LF inside a copied cell stays LF, apart from the CR LF
-    // between rows); text from other programs reads with every break as CR LF.
+    // between rows); text from other programs reads with every break as CR LF, except a break
+    // inside a double-quoted field of tab-separated text, which stays LF (a line break within a
+    // spreadsheet's cell).
     AnsiString GetAsText() const;
     void SetAsText(const AnsiString& Value);
 

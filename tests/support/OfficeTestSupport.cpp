@@ -95,13 +95,15 @@ bool HaveLibreOffice() {
 }
 
 std::string ConvertWithLibreOffice(const std::string& File, const std::string& Format,
-                                   const std::string& OutDir) {
+                                   const std::string& OutDir, const std::string& InFilter) {
     if (!HaveLibreOffice()) return {};
     std::string out;
     std::ostringstream cmd;
     cmd << "timeout 120 soffice -env:UserInstallation=" << Quote("file://" + OutDir + "/lo-profile")
-        << " --headless --convert-to " << Quote(Format) << " --outdir " << Quote(OutDir) << ' '
-        << Quote(File) << " 2>&1";
+        << " --headless";
+    if (!InFilter.empty()) cmd << " --infilter=" << Quote(InFilter);
+    cmd << " --convert-to " << Quote(Format) << " --outdir " << Quote(OutDir) << ' ' << Quote(File)
+        << " 2>&1";
     if (Run(cmd.str(), out) != 0) return {};
     std::filesystem::path p(File);
     const std::string ext = Format.substr(0, Format.find(':'));

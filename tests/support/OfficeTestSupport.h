@@ -37,8 +37,9 @@ int RunPython(const std::string& Script, const std::vector<std::string>& Args, s
 
 // Converts File with LibreOffice headless into Format ("pdf", "xlsx", "csv") in OutDir; the
 // converted file's path, or "" when LibreOffice is missing or failed.
+// InFilter, when given, names the import filter with its options (text files).
 std::string ConvertWithLibreOffice(const std::string& File, const std::string& Format,
-                                   const std::string& OutDir);
+                                   const std::string& OutDir, const std::string& InFilter = {});
 bool HaveLibreOffice();
 
 #define CARRELON_PYTHON_OR_SKIP(rc) \

@@ -33,6 +33,26 @@ TEST(Clipboard, TextKeepsCrLfInsideAndLfOutside) {
     EXPECT_EQ(Clipboard()->GetAsText(), "p\r\nq");
 }
 
+TEST(Clipboard, ForeignTabTextKeepsLineBreaksInsideQuotedFields) {
+    const struct {
+        QString System;
+        AnsiString Read;
+    } Cases[] = {
+        {"a\t\"two\nlines\"\nb\tc\n", "a\t\"two\nlines\"\r\nb\tc\r\n"},
+        {"\"x\r\ny\"\tz", "\"x\ny\"\tz"},
+        {"\"say \"\"hi\"\"\nnow\"\tq\nr", "\"say \"\"hi\"\"\nnow\"\tq\r\nr"},
+        // A quote inside a field opens nothing; an open quote makes it plain text.
+        {"5\" pipe\tx\ny", "5\" pipe\tx\r\ny"},
+        {"\"open\tx\ny", "\"open\tx\r\ny"},
+        // Without a TAB every break is a row break.
+        {"\"a\nb\"", "\"a\r\nb\""},
+    };
+    for (const auto& C : Cases) {
+        QGuiApplication::clipboard()->setText(C.System);
+        EXPECT_EQ(Clipboard()->GetAsText(), C.Read) << C.System.toStdString();
+    }
+}
+
 TEST(Clipboard, FormatsSetBetweenOpenAndCloseAreOfferedTogether) {
     TClipboard* C = Clipboard();
     const std::vector<Byte> Component = {'T', 'P', 'F', '0', 0, 1, 2, 0xFF};
