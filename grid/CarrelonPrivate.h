@@ -333,6 +333,8 @@ public:
     // its graphic (not an icon), several as one list. No editor gate; false when nothing was
     // copied.
     bool CopyCells(const std::vector<TCarrelonCell*>& Cells);
+    // The TAB / CR LF text of the cells: the block over their top-left slots.
+    AnsiString ClipboardTextOf(const std::vector<TCarrelonCell*>& Cells);
     // Replaces every listed cell by empty ones (one per slot it covered), fires OnCellCut for
     // its visible slots and leaves the current cell alone in the list.
     void CutListedCells();

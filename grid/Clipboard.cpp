@@ -1,6 +1,7 @@
 // Copying cells to the clipboard, cutting them and clearing the selected cells.
 #include <algorithm>
 #include <climits>
+#include <deque>
 
 #include "grid/CarrelonPrivate.h"
 #include "grid/ClipboardText.h"
@@ -77,6 +78,45 @@ bool TCarrelonCell::CopyToClipboard() {
     return true;
 }
 
+AnsiString TCarrelonPrivate::ClipboardTextOf(const std::vector<TCarrelonCell*>& Cells) {
+    int MinCol = INT_MAX, MinRow = INT_MAX, MaxCol = -1, MaxRow = -1;
+    std::vector<TClipboardTextField> Fields;
+    Fields.reserve(Cells.size());
+    // Texts that are not a string value as it stands (numbers, dates, quoted fields).
+    std::deque<AnsiString> Made;
+    // Cells of one column come together: the visible index of the last column is kept.
+    const TCarrelonCol* LastColumn = nullptr;
+    int LastIndex = -1;
+    for (TCarrelonCell* Cell : Cells) {
+        int Col;
+        if (Cell->IsMerged()) {
+            Col = Cell->GetStartCol();
+        } else {
+            if (Cell->Col != LastColumn) {
+                LastColumn = Cell->Col;
+                LastIndex = LastColumn->GetCol();
+            }
+            Col = LastIndex;
+        }
+        if (Col < 0) continue;
+        MinCol = std::min(MinCol, Col);
+        MinRow = std::min(MinRow, Cell->Row);
+        MaxCol = std::max(MaxCol, Col);
+        MaxRow = std::max(MaxRow, Cell->Row);
+        std::string_view Text;
+        if (Cell->FValue.IsString()) {
+            Text = Cell->FValue.StringView();
+            if (std::find(Text.begin(), Text.end(), '\r') != Text.end())
+                Text = Made.emplace_back(ClipboardField(AnsiString(Text)));
+        } else if (!Cell->FValue.IsUnassigned()) {
+            Text = Made.emplace_back(ClipboardField(Cell->GetText()));
+        }
+        Fields.push_back({Col, Cell->Row, Text});
+    }
+    if (Fields.empty()) return {};
+    return ClipboardBlockText(Fields, MinCol, MinRow, MaxCol, MaxRow);
+}
+
 bool TCarrelonPrivate::CopyCells(const std::vector<TCarrelonCell*>& Cells) {
     if (Cells.empty()) return false;
     if (Cells.size() == 1) return Cells.front()->CopyToClipboard();
@@ -87,9 +127,7 @@ bool TCarrelonPrivate::CopyCells(const std::vector<TCarrelonCell*>& Cells) {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    int MinCol = INT_MAX, MinRow = INT_MAX, MaxCol = -1, MaxRow = -1;
-    std::vector<TClipboardTextField> Fields;
-    Fields.reserve(Cells.size());
+    int MinCol = INT_MAX, MinRow = INT_MAX;
     for (TCarrelonCell* Cell : Cells) {
         // A cell whose columns are all hidden has no slot in the copied block.
         if (Cell->GetStartCol() < 0) continue;
@@ -97,15 +135,11 @@ bool TCarrelonPrivate::CopyCells(const std::vector<TCarrelonCell*>& Cells) {
         FillClipboardCell(*S, Cell);
         MinCol = std::min(MinCol, S->GetCol());
         MinRow = std::min(MinRow, S->GetRow());
-        MaxCol = std::max(MaxCol, S->GetCol());
-        MaxRow = std::max(MaxRow, S->GetRow());
-        Fields.push_back({S->GetCol(), S->GetRow(), ClipboardField(Cell->GetText())});
     }
-    if (Fields.empty()) return false;
+    if (List->GetCellCount() == 0) return false;
     List->SetMinCol(MinCol);
     List->SetMinRow(MinRow);
-    OfferOnClipboard(List.get(), ClipboardBlockText(Fields, MinCol, MinRow, MaxCol, MaxRow),
-                     nullptr);
+    OfferOnClipboard(List.get(), ClipboardTextOf(Cells), nullptr);
     return true;
 }
 

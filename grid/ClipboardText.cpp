@@ -21,21 +21,28 @@ AnsiString ClipboardField(const AnsiString& Text) {
 
 AnsiString ClipboardBlockText(std::vector<TClipboardTextField>& Fields, int MinCol, int MinRow,
                               int MaxCol, int MaxRow) {
-    // Fields in row order, columns ascending within a row: two counting passes (by column,
-    // then stably by row), so a large copy stays linear.
-    auto CountingSort = [&](auto Key, int Lo, int Hi) {
-        std::vector<std::size_t> Start(static_cast<std::size_t>(Hi - Lo) + 2, 0);
+    // Fields in row order (a counting sort, stable, so a large copy stays linear), columns
+    // ascending within a row: a list made column by column already is.
+    std::vector<std::size_t> Start(static_cast<std::size_t>(MaxRow - MinRow) + 2, 0);
+    for (const TClipboardTextField& F : Fields)
+        ++Start[static_cast<std::size_t>(F.Row - MinRow) + 1];
+    for (std::size_t i = 1; i < Start.size(); ++i)
+        Start[i] += Start[i - 1];
+    std::vector<TClipboardTextField> Sorted(Fields.size());
+    {
+        std::vector<std::size_t> Next(Start.begin(), Start.end() - 1);
         for (const TClipboardTextField& F : Fields)
-            ++Start[static_cast<std::size_t>(Key(F) - Lo) + 1];
-        for (std::size_t i = 1; i < Start.size(); ++i)
-            Start[i] += Start[i - 1];
-        std::vector<TClipboardTextField> Sorted(Fields.size());
-        for (TClipboardTextField& F : Fields)
-            Sorted[Start[static_cast<std::size_t>(Key(F) - Lo)]++] = std::move(F);
-        Fields.swap(Sorted);
+            Sorted[Next[static_cast<std::size_t>(F.Row - MinRow)]++] = F;
+    }
+    Fields.swap(Sorted);
+    auto ByCol = [](const TClipboardTextField& A, const TClipboardTextField& B) {
+        return A.Col < B.Col;
     };
-    CountingSort([](const TClipboardTextField& F) { return F.Col; }, MinCol, MaxCol);
-    CountingSort([](const TClipboardTextField& F) { return F.Row; }, MinRow, MaxRow);
+    for (std::size_t r = 0; r + 1 < Start.size(); ++r) {
+        const auto First = Fields.begin() + static_cast<std::ptrdiff_t>(Start[r]);
+        const auto Last = Fields.begin() + static_cast<std::ptrdiff_t>(Start[r + 1]);
+        if (!std::is_sorted(First, Last, ByCol)) std::sort(First, Last, ByCol);
+    }
 
     std::size_t Size = 0;
     for (const TClipboardTextField& F : Fields)

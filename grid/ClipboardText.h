@@ -14,11 +14,11 @@ namespace carrelon {
 // A cell's display text as one clipboard field.
 AnsiString ClipboardField(const AnsiString& Text);
 
-// A field placed at a slot of the copied block.
+// A field placed at a slot of the copied block; the text it views outlives the block's making.
 struct TClipboardTextField {
     int Col = 0;
     int Row = 0;
-    AnsiString Field;
+    std::string_view Field;
 };
 
 // The TAB / CR LF block over the slots MinCol..MaxCol x MinRow..MaxRow: each field at its slot,

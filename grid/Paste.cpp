@@ -4,6 +4,7 @@
 // before any cell changes, and the growth a paste needs is checked against the largest count and
 // the cell budget first, so a paste that cannot be done changes nothing. Handlers may change the
 // grid while a paste runs: every target is fetched again after they ran and skipped when gone.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -326,6 +327,15 @@ bool TCarrelonPrivate::PasteCellList(TCarrelonClipboardCells& L) {
         if (!Restored) FSpreadsheetEnabled = Spreadsheet;
     });
     FSpreadsheetEnabled = false;
+    // The cells' setters re-measure nothing while the pasted cells are placed: each row that
+    // received a cell is fitted once at the end.
+    ++FUpdateCount;
+    bool Locked = true;
+    TScopeExit Unlock([&] {
+        if (Locked) --FUpdateCount;
+    });
+    std::vector<int> Rows;
+    Rows.reserve(static_cast<std::size_t>(L.GetCellCount()));
     const bool AddCols = FCarrelonOptions.Contains(cloAddColsOnPaste);
     const bool AddRows = FCarrelonOptions.Contains(cloAddRowsOnPaste);
     bool Result = true;
@@ -363,10 +373,19 @@ bool TCarrelonPrivate::PasteCellList(TCarrelonClipboardCells& L) {
             continue;
         }
         ApplyClipboardCell(*S, q->GetCells(K, R), false);
+        Rows.push_back(R);
     }
+    --FUpdateCount;
+    Locked = false;
     FSpreadsheetEnabled = Spreadsheet;
     Restored = true;
     if (Spreadsheet) q->Recalculate(nullptr);
+    if (FUpdateCount == 0) {
+        std::sort(Rows.begin(), Rows.end());
+        Rows.erase(std::unique(Rows.begin(), Rows.end()), Rows.end());
+        for (int R : Rows)
+            if (R < q->GetRowCount()) ResizeRow(R);
+    }
     return Result;
 }
 

@@ -490,31 +490,45 @@ Variant TReader::ReadVariant() {
 
 void TReader::DefineProperty(const AnsiString& Name, const TReaderProc& ReadData,
                              const TWriterProc&, bool) {
-    if (FPropHandled || Name != FPropName || !ReadData) return;
-    FPropHandled = true;
-    const int Before = FValuesRead;
-    ReadData(*this);
-    // A reader routine must take exactly its one value, or the stream falls out of step.
-    if (FValuesRead != Before + 1) Invalid("Invalid property value" + Context(FPropName));
+    // The first declaration of a name with a reader wins.
+    if (ReadData) FDeclared.try_emplace(Name, TDeclaredProperty{ReadData, {}});
 }
 
 void TReader::DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
                                    const TStreamProc&, bool) {
-    if (FPropHandled || Name != FPropName || !ReadData) return;
-    FPropHandled = true;
-    if (ReadTag() != vaBinary) Invalid("Invalid property value" + Context(FPropName));
-    const std::size_t Length = ReadLength(MaxBinaryLength);
-    TMemoryStream Data;
-    Data.SetSize(static_cast<Int64>(Length));
-    ReadRaw(Data.Memory(), Length);
-    Data.SetPosition(0);
-    ReadData(Data);
+    if (ReadData) FDeclared.try_emplace(Name, TDeclaredProperty{{}, ReadData});
+}
+
+// Every property a component declares, asked once per component rather than once per property
+// read, so that reading stays linear in the properties.
+void TReader::CollectDeclarations(TComponent* Instance) {
+    FDeclared.clear();
+    try {
+        Instance->DefineProperties(*this);
+    } catch (const std::exception& E) {
+        Invalid("Error reading " + Instance->ClassName() + ": " + E.what());
+    }
 }
 
 void TReader::ReadProperty(TComponent* Instance) {
-    FPropHandled = false;
+    const auto It = FDeclared.find(FPropName);
+    if (It == FDeclared.end()) Invalid("Property " + FPropName + " does not exist");
+    const TDeclaredProperty& P = It->second;
     try {
-        Instance->DefineProperties(*this);
+        if (P.Read) {
+            const int Before = FValuesRead;
+            P.Read(*this);
+            // A reader routine must take exactly its one value, or the stream falls out of step.
+            if (FValuesRead != Before + 1) Invalid("Invalid property value" + Context(FPropName));
+            return;
+        }
+        if (ReadTag() != vaBinary) Invalid("Invalid property value" + Context(FPropName));
+        const std::size_t Length = ReadLength(MaxBinaryLength);
+        TMemoryStream Data;
+        Data.SetSize(static_cast<Int64>(Length));
+        ReadRaw(Data.Memory(), Length);
+        Data.SetPosition(0);
+        P.Binary(Data);
     } catch (const EReadError&) {
         throw;
     } catch (const EClassNotFound&) {
@@ -523,7 +537,6 @@ void TReader::ReadProperty(TComponent* Instance) {
         // A setter refusing a value read from the stream is a malformed stream.
         Invalid("Error reading " + Instance->ClassName() + "." + FPropName + ": " + E.what());
     }
-    if (!FPropHandled) Invalid("Property " + FPropName + " does not exist");
 }
 
 TComponent* TReader::ReadComponent(TComponent* Parent, int Depth) {
@@ -551,6 +564,7 @@ TComponent* TReader::ReadComponent(TComponent* Parent, int Depth) {
     } catch (const std::exception& E) {
         Invalid(AnsiString("Error reading component: ") + E.what());
     }
+    CollectDeclarations(Instance);
     for (;;) {
         FPropName = ReadText(255);
         if (FPropName.empty()) break;

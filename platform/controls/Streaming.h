@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/controls/Component.h"
@@ -169,7 +170,13 @@ private:
 
     TStream& FStream;
     AnsiString FPropName;  // the property being read
-    bool FPropHandled = false;
+    // The properties the component being read declares, by name.
+    struct TDeclaredProperty {
+        TReaderProc Read;
+        TStreamProc Binary;
+    };
+    void CollectDeclarations(TComponent* Instance);
+    std::unordered_map<AnsiString, TDeclaredProperty> FDeclared;
     int FValuesRead = 0;
     std::vector<TComponent*> FLoaded;
 };
