@@ -181,6 +181,42 @@ TEST_F(PasteTest, ReplacedAttachedObjectIsFreedWhenTheGridOwnsThem) {
     EXPECT_EQ(C(2, 2)->GetObject(), nullptr);
 }
 
+TEST_F(PasteTest, FormattedMergedAndFormulaCellsGoToAnotherGrid) {
+    Grid->SetSpreadsheetEnabled(true);
+    C(1, 1)->SetValue(Variant(4.0));
+    C(2, 1)->SetFormula("B2*2");
+    TFont Bold;
+    Bold.SetStyle(TFontStyles{fsBold});
+    Bold.SetColor(clBlue);
+    C(1, 2)->SetText("merged");
+    C(1, 2)->SetFont(&Bold);
+    C(1, 2)->SetTextAlignment(taCenter);
+    ASSERT_TRUE(Grid->MergeHoriz(1, 2, 2, " "));
+    ASSERT_TRUE(Grid->SetSelection(1, 1, 2, 2));
+    ASSERT_TRUE(Grid->GetSelectedCells()->CopyToClipboard());
+    EXPECT_EQ(Clipboard()->GetAsText(), "4\t8\r\nmerged\t");
+
+    auto* Other = new TCarrelon(Form.get());
+    Other->SetParent(Form.get());
+    Other->SetColCount(6);
+    Other->SetRowCount(6);
+    Other->SetSpreadsheetEnabled(true);
+    ASSERT_TRUE(Other->FocusCell(3, 3));
+    EXPECT_TRUE(Other->PasteFromClipboard());
+    // The formula reads the cell at the same offset in the grid it lands in.
+    EXPECT_EQ(Other->GetCells(4, 3)->GetFormula(), "D4*2");
+    EXPECT_EQ(Other->GetCells(4, 3)->GetText(), "8");
+    TCarrelonCell* M = Other->GetCells(3, 4);
+    EXPECT_EQ(M->GetText(), "merged");
+    EXPECT_EQ(M->GetTextAlignment(), taCenter);
+    EXPECT_EQ(M->CalcFont()->GetColor(), clBlue);
+    EXPECT_TRUE(M->CalcFont()->GetStyle().Contains(fsBold));
+    // A merge is a layout of the source grid: the cell lands alone.
+    EXPECT_EQ(M->GetEndCol(), 3);
+    std::string Why;
+    EXPECT_TRUE(Access::CheckModelInvariants(Other, &Why)) << Why;
+}
+
 // ---- text ---------------------------------------------------------------------------------
 
 TEST_F(PasteTest, TextShapesFillABlockARowAColumnOrEverySelectedCell) {
