@@ -11,6 +11,7 @@
 #include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/ControlsTestSupport.h"
 #include "tests/support/GridFixture.h"
+#include "tests/support/SettingScopes.h"
 
 namespace carrelon::test {
 namespace {
@@ -205,6 +206,32 @@ TEST_F(HintTest, OwnHintGridsHintSuppressedAndFreedCell) {
     EXPECT_EQ(Grid->Perform(CM_HINTSHOW, 0, reinterpret_cast<std::intptr_t>(&Info)), 0);
     EXPECT_EQ(Info.HintStr, "grid hint");
     EXPECT_TRUE(Asked.empty());
+}
+
+TEST(HintPointerTest, ThePointerOverACellShowsItsOwnHintAndElsewhereTheGrids) {
+    THintPauseScope Pauses(10, 5);
+    TTestForm Form;
+    auto* Grid = Form.Add<TTestGrid>(0, 0, 380, 280);
+    Grid->SetShowHint(true);
+    Grid->SetHint("grid hint");
+    Grid->GetCells(2, 2)->SetHint("own hint");
+    ProcessPendingEvents();
+    // Moving onto a cell forgets the last hint; the pause runs from the next move.
+    auto Hover = [&](int K, int R) {
+        const TRect Box = Grid->CellRect(K, R);
+        MouseMove(Grid, Box.Left + 3, Box.Top + 3);
+        MouseMove(Grid, Box.Left + 4, Box.Top + 3);
+        TestClock().Advance(10);
+        return Application()->HintShowing() ? Application()->CurrentHint().HintStr : "(none)";
+    };
+    EXPECT_EQ(Hover(2, 2), "own hint");
+    EXPECT_EQ(Hover(3, 1), "grid hint");
+    EXPECT_EQ(Hover(2, 2), "own hint");
+    Grid->OnShowHint = [](TCarrelon*, int, int, AnsiString&, bool& CanShow, THintInfo&) {
+        CanShow = false;
+    };
+    EXPECT_EQ(Hover(3, 3), "(none)");
+    Application()->CancelHint();
 }
 
 }  // namespace
