@@ -500,6 +500,8 @@ public:
     int EnableControls();
     void Invalidate() override;
     void Update() override;
+    // An open application-supplied edit control follows the grid.
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     // True while the grid or its open editor holds the keyboard focus.
     bool Focused() const override;
     // Leaves the focus where it is when the grid or its editor already holds it.

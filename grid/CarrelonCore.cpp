@@ -91,6 +91,7 @@ void TCarrelonPrivate::RefillSelectedCells() {
 TCarrelon::~TCarrelon() {
     Destroying();
     d->ReleaseCloseQueryHook();
+    d->ReleaseEditControl();
     // The editor goes while the grid's state it reports to still exists.
     delete d->FInplaceEditor;
     d->FInplaceEditor = nullptr;

@@ -27,6 +27,7 @@
 #include "formulas/ReferenceRewrite.h"
 #include "grid/Carrelon.h"
 #include "grid/ColumnStore.h"
+#include "platform/controls/Controls.h"
 #include "platform/rtl/DateTime.h"
 
 namespace carrelon {
@@ -228,6 +229,14 @@ public:
     void CloseInplaceEditor();
     // Stores an edited text in the current cell: a formula in spreadsheet mode, else the text.
     void CommitEdit(TCarrelonCell* Cell, const AnsiString& Text);
+    // The end of every close once the editor is hidden: the commit and the row's fit (left to
+    // the mouse release with DeferRowFit), or the rows' heights of the opening back; then
+    // OnCellExit.
+    void EndEdit(TCarrelonCell* Cell, const AnsiString& Text, bool Commit, int Col, int Row,
+                 bool DeferRowFit);
+    // The first index t in (From, Last] whose start lies at least Lift beyond From's: making it
+    // the first scrollable index moves the content by Lift or more.
+    static int FirstIndexLifting(const TGridAxis& Axis, int From, int Last, std::int64_t Lift);
     // The editor's rectangle over the current cell. When the cell's bottom lies below the
     // client area, TopRow moves down once, straight to the first row that lets it fit (never
     // past the cell's top row); what still does not fit is cut at the client's bottom.
@@ -256,12 +265,43 @@ public:
     // After the base grid's own navigation moved the current cell: the selected list follows
     // the new selection rectangle. True when the current cell moved.
     bool RelistAfterBaseMove(TGridCoord Before);
-    // Application-supplied edit controls (grid/EditControl.cpp): open one for the current
-    // cell with the working text (false when it cannot be used), close the open one (false
-    // when it stays open), give it a font colour.
-    bool ShowEditControl(const AnsiString& Text);
+    // Application-supplied edit controls (grid/EditControl*.cpp). Opening: prepares, fills,
+    // places, shows and hooks FEditControl over the editor rectangle R with the working text;
+    // a control that could not take the focus there is refused and no editor opens.
+    void ShowEditControl(const AnsiString& Text, const TRect& R);
+    // Closing: validates, reads back and commits; false when the control stays open.
     bool CloseEditControl();
     void SetEditControlFontColor(TColor Value);
+    // The control's text into it by its class, after OnGetEditControlText; and its text out by
+    // its class (OnGetEditControlResult not included).
+    void SetEditControlText(AnsiString& Value);
+    AnsiString EditControlText() const;
+    // The window procedure installed on the control while it edits, and its steps.
+    void EditControlWndProc(TMessage& Message);
+    void EditControlKeyDown(TMessage& Message);
+    void EditControlChildKey(TMessage& Message);
+    void EditControlExit(TMessage& Message);
+    // The key is the grid's: answered 1 and posted to the grid's window as WM_KEYDOWN.
+    void PostKeyToGrid(TMessage& Message, std::intptr_t KeyData);
+    void HookEditControl();
+    void UnhookEditControl();
+    // The offset of the grid's client area inside its window (its border).
+    int EditControlBorder() const;
+    // Keeps the open control on its cell after the grid moved or resized (AdjustEditControl),
+    // and after a scroll.
+    void AdjustEditControl();
+    void PlaceEditControlAfterScroll();
+    // The open control is being freed: the edit is cancelled and the control forgotten.
+    void EditControlFreed();
+    // The grid goes while a control is hooked: unhooked, its own state restored, hidden.
+    void ReleaseEditControl();
+    // The control's own window procedure while the hook is installed.
+    TWndMethod FSavedEditControlWndProc;
+    // The working text the control was filled with, and its text out right after the filling:
+    // a close that reads the same text out again commits the working text (a control that
+    // cannot hold the cell's text would otherwise rewrite it).
+    AnsiString FEditControlFilledText;
+    AnsiString FEditControlFilledResult;
     // Set while the editor (or an application-supplied control) is open.
     bool FEditorShowing = false;
     TWinControl* FEditControl = nullptr;  // not owned

@@ -117,8 +117,8 @@ void TCarrelonPrivate::OpenEditor() {
     const TRect R = EditorRect();
 
     if (FEditControl != nullptr) {
-        if (ShowEditControl(Text)) return;
-        FEditControl = nullptr;
+        ShowEditControl(Text, R);
+        return;
     }
 
     TCarrelonInplaceEditor* E = FInplaceEditor;
@@ -184,9 +184,17 @@ void TCarrelonPrivate::CloseInplaceEditor() {
     TCarrelonCell* Cell = q->GetCells(Col, Row);
     FEditorShowing = false;
     HideEditor();
+    EndEdit(Cell, Text, Commit, Col, Row, false);
+}
+
+void TCarrelonPrivate::EndEdit(TCarrelonCell* Cell, const AnsiString& Text, bool Commit, int Col,
+                               int Row, bool DeferRowFit) {
     if (Commit) {
         CommitEdit(Cell, Text);
-        ResizeRow(q->GetRow());
+        if (!DeferRowFit)
+            ResizeRow(q->GetRow());
+        else if (q->GetRow() >= 0)
+            FPendingResizeCell = q->GetCells(q->GetCol(), q->GetRow());
     } else {
         // What the edit grew goes back, on every row of a merged cell.
         const int Rows = q->GetRowCount();

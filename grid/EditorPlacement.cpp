@@ -18,12 +18,8 @@ TRect TCarrelonPrivate::EditorRect() {
     if (R.Bottom > ClientHeight && q->GetRow() >= FOwnFixedRows) {
         const int Top = q->GetTopRow();
         if (Top >= 0 && Top < Cell->Row) {
-            // Moving the top row from Top to t lifts the cell by Offset(t) - Offset(Top): the
-            // first t that lifts it enough, found at once instead of row by row.
-            const TGridAxis& Rows = q->RowAxis();
-            const std::int64_t Need = Rows.Offset(Top) + (R.Bottom - ClientHeight);
-            const int t = std::clamp(Rows.LastStartAtMost(Need - 1) + 1, Top + 1, Cell->Row);
-            q->SetTopRow(t);
+            // The first top row that lifts the cell enough, found at once instead of row by row.
+            q->SetTopRow(FirstIndexLifting(q->RowAxis(), Top, Cell->Row, R.Bottom - ClientHeight));
             R = CalcCellRect(Cell);
         }
         // A cell taller than the view, or a top row that would not move: cut at the bottom.
@@ -33,6 +29,13 @@ TRect TCarrelonPrivate::EditorRect() {
     R.Right = std::max(R.Right, R.Left);
     R.Bottom = std::max(R.Bottom, R.Top);
     return R;
+}
+
+int TCarrelonPrivate::FirstIndexLifting(const TGridAxis& Axis, int From, int Last,
+                                        std::int64_t Lift) {
+    if (Last <= From) return Last;
+    const std::int64_t Need = Axis.Offset(From) + Lift;
+    return std::clamp(Axis.LastStartAtMost(Need - 1) + 1, From + 1, Last);
 }
 
 void TCarrelonPrivate::InvalidateEditor() {
@@ -65,7 +68,11 @@ void TCarrelonPrivate::PlaceEditorAfterScroll() {
     const int Row = q->GetRow();
     // A current cell in the fixed corner does not scroll.
     if (Col < q->GetFixedCols() && Row < FOwnFixedRows) return;
-    if (FEditControl != nullptr || FInplaceEditor == nullptr) return;
+    if (FEditControl != nullptr) {
+        PlaceEditControlAfterScroll();
+        return;
+    }
+    if (FInplaceEditor == nullptr) return;
     HWND Editor = FInplaceEditor->GetHandle();
     const TRect R = q->CellRect(Col, Row);
     if (R.IsEmpty()) {

@@ -107,6 +107,8 @@ void TCarrelonPrivate::ReleaseCloseQueryHook() {
 
 void TCarrelon::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomGrid::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent != nullptr && AComponent == d->FEditControl)
+        d->EditControlFreed();
     if (Operation == opRemove && AComponent == d->FCloseQueryForm) {
         d->FCloseQueryForm = nullptr;
         d->FSavedCloseQuery = nullptr;

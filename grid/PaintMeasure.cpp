@@ -5,6 +5,7 @@
 
 #include "grid/CarrelonInplaceEditor.h"
 #include "grid/CarrelonPrivate.h"
+#include "platform/controls/StdCtrls.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Locale.h"
@@ -51,7 +52,14 @@ int TCarrelonCell::CalcHeight(int EditorHeight) const {
         if (EditorHeight != -1) {
             h = EditorHeight;
         } else if (P.FEditControl) {
-            h = P.FEditControl->GetHeight();
+            // An edit's text is measured; a spin edit and other controls give their height.
+            const auto* Edit = dynamic_cast<const TCustomEdit*>(P.FEditControl);
+            if (Edit == nullptr || Edit->ClassName() == "TCSpinEdit") {
+                h = P.FEditControl->GetHeight();
+            } else {
+                h = P.MeasureCellText(this, Edit->GetText());
+                if (h < 0) return defaultHeight;
+            }
         } else {
             h = P.MeasureCellText(this, P.EditorCurrentText());
             if (h < 0) return defaultHeight;

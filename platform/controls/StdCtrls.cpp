@@ -493,6 +493,15 @@ void TCustomCombo::Change() {
 
 // ---- TCustomListBox -------------------------------------------------------------------------
 
+namespace {
+// The chosen item: the current one when it is selected. A list taking the focus makes its first
+// item current without choosing it.
+int SelectedRow(const QListWidget* L) {
+    const QListWidgetItem* Item = L->currentItem();
+    return Item != nullptr && Item->isSelected() ? L->currentRow() : -1;
+}
+}  // namespace
+
 TCustomListBox::TCustomListBox(TComponent* AOwner)
     : TWidgetControl(AOwner), FItems(std::make_unique<TStringList>()) {
     FWidth = 121;
@@ -531,7 +540,7 @@ void TCustomListBox::ApplyToWidget() {
 }
 
 void TCustomListBox::SaveFromWidget() {
-    if (auto* L = InnerWidget<QListWidget>()) FItemIndex = L->currentRow();
+    if (auto* L = InnerWidget<QListWidget>()) FItemIndex = SelectedRow(L);
 }
 
 void TCustomListBox::ItemsChanged() {
@@ -541,7 +550,7 @@ void TCustomListBox::ItemsChanged() {
 }
 
 int TCustomListBox::GetItemIndex() const {
-    if (auto* L = InnerWidget<QListWidget>()) return L->currentRow();
+    if (auto* L = InnerWidget<QListWidget>()) return SelectedRow(L);
     return FItemIndex;
 }
 
