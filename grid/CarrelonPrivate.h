@@ -239,8 +239,10 @@ public:
     static int FirstIndexLifting(const TGridAxis& Axis, int From, int Last, std::int64_t Lift);
     // The editor's rectangle over the current cell. When the cell's bottom lies below the
     // client area, TopRow moves down once, straight to the first row that lets it fit (never
-    // past the cell's top row); what still does not fit is cut at the client's bottom.
-    TRect EditorRect();
+    // past the cell's top row); what still does not fit is cut at the client's bottom. With
+    // ScrollTo, TopRow is left to the caller: *ScrollTo is the top row to take (TopRow when
+    // none), and the rectangle is where the cell will be then.
+    TRect EditorRect(int* ScrollTo = nullptr);
     // Not read-only, not a check box, not a button.
     static bool CellTakesEditor(const TCarrelonCell* Cell);
     void HideEditor();
@@ -267,8 +269,9 @@ public:
     bool RelistAfterBaseMove(TGridCoord Before);
     // Application-supplied edit controls (grid/EditControl*.cpp). Opening: prepares, fills,
     // places, shows and hooks FEditControl over the editor rectangle R with the working text;
-    // a control that could not take the focus there is refused and no editor opens.
-    void ShowEditControl(const AnsiString& Text, const TRect& R);
+    // the view scrolls once, to TopRow ScrollTo or further when the control needs it. A control
+    // that could not take the focus there is refused and no editor opens.
+    void ShowEditControl(const AnsiString& Text, const TRect& R, int ScrollTo);
     // Closing: validates, reads back and commits; false when the control stays open.
     bool CloseEditControl();
     void SetEditControlFontColor(TColor Value);

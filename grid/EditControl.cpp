@@ -40,7 +40,7 @@ int TCarrelonPrivate::EditControlBorder() const {
 
 // ---- opening ------------------------------------------------------------------------------
 
-void TCarrelonPrivate::ShowEditControl(const AnsiString& Text, const TRect& R) {
+void TCarrelonPrivate::ShowEditControl(const AnsiString& Text, const TRect& R, int ScrollTo) {
     TWinControl* C = FEditControl;
     TWinControl* Parent = q->GetParent();
     // A control that could not take the focus would be left shown and unhooked half-way:
@@ -80,18 +80,20 @@ void TCarrelonPrivate::ShowEditControl(const AnsiString& Text, const TRect& R) {
     C->SetBounds(q->GetLeft() + b + X, q->GetTop() + b + Y, R.Width(), R.Height());
     bool Scrolled = false;
     // A control that keeps a natural height taller than the row: the row grows, and the view
-    // scrolls (once, straight to the first top row that lets it fit) when it reaches below.
+    // scrolls further (straight to the first top row that lets it fit) when it reaches below.
+    int Top = ScrollTo;
     if (C->GetHeight() > R.Height()) {
         if (FEditControlOptions.Contains(ecoAutoIncreaseRowHeight))
             q->SetRowHeights(Row, C->GetHeight() + q->GetGridLineWidth());
-        const int Top = q->GetTopRow();
         const int Lift = C->GetHeight() + Y - q->GetClientHeight();
-        if (Cell->Row >= FOwnFixedRows && Top < Cell->Row && Lift > 0) {
-            q->SetTopRow(FirstIndexLifting(q->RowAxis(), Top, Cell->Row, Lift));
-            if (q->GetTopRow() != Top) {
-                Scrolled = true;
-                Y = GetY(Cell->Row);
-            }
+        if (Cell->Row >= FOwnFixedRows && Top < Cell->Row && Lift > 0)
+            Top = FirstIndexLifting(q->RowAxis(), Top, Cell->Row, Lift);
+    }
+    if (const int Before = q->GetTopRow(); Top != Before) {
+        q->SetTopRow(Top);
+        if (q->GetTopRow() != Before) {
+            Scrolled = true;
+            Y = GetY(Cell->Row);
         }
     }
     if (R.Width() < C->GetWidth()) {

@@ -114,12 +114,14 @@ void TCarrelonPrivate::OpenEditor() {
     if (Cell->Row < q->GetTopRow() && Cell->Row >= FOwnFixedRows) q->SetTopRow(Cell->Row);
     const int StartCol = Cell->GetStartCol();
     if (StartCol < q->GetLeftCol() && StartCol >= q->GetFixedCols()) q->SetLeftCol(StartCol);
-    const TRect R = EditorRect();
-
     if (FEditControl != nullptr) {
-        ShowEditControl(Text, R);
+        // The control may need more room than the cell: the view scrolls once, for both.
+        int ScrollTo = 0;
+        const TRect R = EditorRect(&ScrollTo);
+        ShowEditControl(Text, R, ScrollTo);
         return;
     }
+    const TRect R = EditorRect();
 
     TCarrelonInplaceEditor* E = FInplaceEditor;
     FLastEditorSelText.clear();

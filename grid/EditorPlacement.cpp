@@ -11,16 +11,26 @@
 
 namespace carrelon {
 
-TRect TCarrelonPrivate::EditorRect() {
+TRect TCarrelonPrivate::EditorRect(int* ScrollTo) {
     const TCarrelonCell* Cell = q->GetCells(q->GetCol(), q->GetRow());
     TRect R = CalcCellRect(Cell);
     const int ClientHeight = q->GetClientHeight();
+    if (ScrollTo != nullptr) *ScrollTo = q->GetTopRow();
     if (R.Bottom > ClientHeight && q->GetRow() >= FOwnFixedRows) {
         const int Top = q->GetTopRow();
         if (Top >= 0 && Top < Cell->Row) {
             // The first top row that lifts the cell enough, found at once instead of row by row.
-            q->SetTopRow(FirstIndexLifting(q->RowAxis(), Top, Cell->Row, R.Bottom - ClientHeight));
-            R = CalcCellRect(Cell);
+            const TGridAxis& Rows = q->RowAxis();
+            const int t = FirstIndexLifting(Rows, Top, Cell->Row, R.Bottom - ClientHeight);
+            if (ScrollTo != nullptr) {
+                const auto Lift = static_cast<int>(Rows.Offset(t) - Rows.Offset(Top));
+                R.Top -= Lift;
+                R.Bottom -= Lift;
+                *ScrollTo = t;
+            } else {
+                q->SetTopRow(t);
+                R = CalcCellRect(Cell);
+            }
         }
         // A cell taller than the view, or a top row that would not move: cut at the bottom.
         R.Bottom = std::min(R.Bottom, ClientHeight);

@@ -347,29 +347,33 @@ TEST_F(EditControlTest, EditFontColourReachesTheOpenControlWhateverItsOptions) {
 }
 
 TEST_F(EditControlTest, ATallControlGrowsTheRowAndScrollsOnce) {
-    for (const bool Grow : {true, false}) {
-        Grid->SetEditControlOptions(Grow ? TCarrelonEditControlOptions{ecoAutoIncreaseRowHeight}
-                                         : TCarrelonEditControlOptions{});
-        Grid->SetTopRow(1);
-        auto* Edit = Offer<TEdit>();
-        Edit->SetConstraints(AtLeast(0, 60));
-        int Scrolls = 0;
-        Grid->OnTopLeftChanged = [&](TObject*) { ++Scrolls; };
-        const int Row = 12;
-        Open(2, Row);
-        ASSERT_TRUE(Open());
-        EXPECT_EQ(Grid->GetRowHeights(Row), Grow ? 60 + Grid->GetGridLineWidth() : 18);
-        EXPECT_EQ(Scrolls, 1) << "grow " << Grow;
-        const int Bottom = Edit->GetTop() + Edit->GetHeight() - Grid->GetTop() - Border();
-        EXPECT_LE(Bottom, Grid->GetClientHeight()) << "grow " << Grow;
-        EXPECT_GT(Bottom + Grid->GetRowHeights(Grid->GetTopRow()), Grid->GetClientHeight())
-            << "scrolled one row too far, grow " << Grow;
-        EXPECT_EQ(Edit->GetTop(), OnParent(Grid->CellRect(2, Row)).Top);
-        // The growth goes back with the edit when nothing changed.
-        Grid->OnTopLeftChanged = nullptr;
-        Grid->SetEditorMode(false);
-        EXPECT_EQ(Grid->GetRowHeights(Row), 18);
-        delete Edit;
+    // Row 12 fits as a plain row; row 30 lies far below the view.
+    for (const int Row : {12, 30}) {
+        for (const bool Grow : {true, false}) {
+            const std::string Name = "row " + std::to_string(Row) + (Grow ? ", grown" : "");
+            Grid->SetEditControlOptions(Grow ? TCarrelonEditControlOptions{ecoAutoIncreaseRowHeight}
+                                             : TCarrelonEditControlOptions{});
+            auto* Edit = Offer<TEdit>();
+            Edit->SetConstraints(AtLeast(0, 60));
+            Place(2, Row);
+            Grid->SetTopRow(1);
+            int Scrolls = 0;
+            Grid->OnTopLeftChanged = [&](TObject*) { ++Scrolls; };
+            Grid->SetEditorMode(true);
+            ASSERT_TRUE(Open()) << Name;
+            EXPECT_EQ(Grid->GetRowHeights(Row), Grow ? 60 + Grid->GetGridLineWidth() : 18) << Name;
+            EXPECT_EQ(Scrolls, 1) << Name;
+            const int Bottom = Edit->GetTop() + Edit->GetHeight() - Grid->GetTop() - Border();
+            EXPECT_LE(Bottom, Grid->GetClientHeight()) << Name;
+            EXPECT_GT(Bottom + Grid->GetRowHeights(Grid->GetTopRow()), Grid->GetClientHeight())
+                << "scrolled one row too far, " << Name;
+            EXPECT_EQ(Edit->GetTop(), OnParent(Grid->CellRect(2, Row)).Top) << Name;
+            // The growth goes back with the edit when nothing changed.
+            Grid->OnTopLeftChanged = nullptr;
+            Grid->SetEditorMode(false);
+            EXPECT_EQ(Grid->GetRowHeights(Row), 18) << Name;
+            delete Edit;
+        }
     }
 }
 
