@@ -31,6 +31,16 @@ static void BM_FloatToStr(benchmark::State& State) {
 }
 BENCHMARK(BM_FloatToStr);
 
+// Values with a short decimal form, as grids mostly hold.
+static void BM_FloatToStrShort(benchmark::State& State) {
+    int i = 0;
+    for (auto _ : State) {
+        benchmark::DoNotOptimize(FloatToStr(i * 0.5 + 3));
+        ++i;
+    }
+}
+BENCHMARK(BM_FloatToStrShort);
+
 static void BM_FormatFloat(benchmark::State& State) {
     double v = 1234.5678;
     for (auto _ : State) {

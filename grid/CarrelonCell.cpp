@@ -218,6 +218,7 @@ bool TCarrelonCell::IsMerged() const {
 }
 
 int TCarrelonCell::GetStartCol() const {
+    if (!FProperties) return Col->GetCol();  // not merged
     TCarrelonCol* End = GetEndColObject();
     if (End == Col) return Col->GetCol();
     TCarrelon* G = GetGrid();

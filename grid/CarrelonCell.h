@@ -24,7 +24,7 @@ class TFont;
 class TGraphic;
 class TPicture;
 
-struct TAsciiWidths;
+struct TFontMeasures;
 class TCarrelonCell : public TObject {
 public:
     AnsiString ClassName() const override { return "TCarrelonCell"; }
@@ -185,9 +185,9 @@ private:
     // The height the cell would need holding Text (the editor aside).
     int NeedOfText(const AnsiString& Text) const;
     // The need of a cell without own attributes, from its column's needs for an empty text
-    // and for one line, when its text is surely one line: printable ASCII whose width bound
-    // (by Widths) stays within Room, in 1/64 pixel; -1 when it must be measured.
-    int QuickNeed(int Empty, int Line, const TAsciiWidths& Widths, std::int64_t Room) const;
+    // and for one line, when its text is surely one line in the column's font (Measures) and
+    // text width; -1 when it must be measured.
+    int QuickNeed(int Empty, int Line, const TFontMeasures& Measures, int Width, bool Wrap) const;
     // Drops an own font that was only read, never changed; true when the font stays.
     bool FontUsed();
 

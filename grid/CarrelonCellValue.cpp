@@ -1,5 +1,7 @@
 #include "grid/CarrelonCellValue.h"
 
+#include "platform/rtl/Conversions.h"
+
 namespace carrelon {
 
 TCarrelonCellValue::TCarrelonCellValue(const Variant& V) : TCarrelonCellValue() {
@@ -99,6 +101,18 @@ Variant TCarrelonCellValue::Get() const {
             return *Payload<Variant*>();
         default:
             return Unassigned;
+    }
+}
+
+AnsiString TCarrelonCellValue::NumberText() const {
+    switch (Kind()) {
+        case kInteger:
+        case kInt64:
+            return IntToStr(Payload<Int64>());
+        case kDouble:
+            return FloatToStr(Payload<double>());
+        default:
+            return {};
     }
 }
 

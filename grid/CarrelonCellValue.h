@@ -33,6 +33,8 @@ public:
     bool IsNumber() const { return Kind() == kInteger || Kind() == kDouble || Kind() == kInt64; }
     // True for the kinds whose display text can fail to form (dates out of range, rare types).
     bool TextMayFail() const { return Kind() == kDate || Kind() == kHeapVariant; }
+    // The text of a number (IsNumber) as its variant gives it; empty for other kinds.
+    AnsiString NumberText() const;
     // The text of a string value without building a variant; empty for other kinds.
     AnsiString StringValue() const;
     // The text of a string value in place; empty for other kinds.

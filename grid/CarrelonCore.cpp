@@ -243,7 +243,10 @@ bool TCarrelonPrivate::GrowModel(int Cols, int Rows) {
             Grown = false;
         }
     }
-    if (Grown) return true;
+    if (Grown) {
+        RememberNewRows(OldRows, Rows - 1);
+        return true;
+    }
     if (q->GetColCount() != OldCols) UpdateInheritedColCount(OldCols);
     if (q->GetRowCount() != OldRows) UpdateInheritedRowCount(OldRows);
     ShowOutOfMemory();

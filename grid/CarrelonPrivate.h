@@ -515,19 +515,45 @@ public:
     void RowContentChanged(int ARow) {
         if (ARow >= 0 && ARow < static_cast<int>(FRowNeeds.size())) FRowNeeds[ARow].Count = 0;
     }
+    // The tallest need among a row's cells as they are counted.
+    struct TTallest {
+        int Need = 0, Count = 0, MaxCol = -1;
+        void Add(int Height, int Col) {
+            if (Height > Need) {
+                Need = Height;
+                Count = 1;
+                MaxCol = Col;
+            } else if (Height == Need) {
+                ++Count;
+            }
+        }
+        TRowNeed Known(std::uint32_t Epoch) const {
+            return {Need, Count, Count == 1 ? MaxCol : -1, Epoch};
+        }
+    };
     TRowNeed* KnownRowNeed(int ARow);
-    void RememberRowNeed(int ARow, int Need, int Count, int MaxCol);
+    void RememberRowNeed(int ARow, const TTallest& Tallest);
+    // The need of a cell lying within its row; a button clears Remember.
+    int NeedWithinRow(TCarrelonCell* Cell, int EditorHeight, bool& Remember);
     bool ApplyRowNeed(int ARow, int NewHeight, bool Increase, bool Decrease);
+    // The need of a row none of whose cells reaches into another row, remembered; -1 for
+    // other rows and while the editor is open.
+    int SingleRowNeed(int ARow);
+    // Rows First..Last were just made, each cell empty: their needs are remembered as the
+    // first one's, so that the first edit of each measures only its own cell.
+    void RememberNewRows(int First, int Last);
     std::vector<TRowNeed> FRowNeeds;
-    // What a cell without own attributes needs in a column outside the fixed parts, by the
+    // What a cell without own attributes needs in a column below the fixed rows, by the
     // column's absolute number: for an empty text and for one line, with what tells a text of
-    // one line (the font's widths and the room in 1/64 pixel; no widths when only measuring
-    // tells). Valid while Epoch equals FMeasureEpoch.
+    // one line (the font's measures, the text width and wrapping; no measures when only
+    // measuring tells). Valid while Epoch equals FMeasureEpoch.
     struct TColumnNeed {
         std::uint32_t Epoch = 0;
         int Empty = 0, Line = 0;
-        const TAsciiWidths* Widths = nullptr;
-        std::int64_t Room = 0;
+        const TFontMeasures* Measures = nullptr;
+        int Width = 0;
+        bool Wrap = false;
+        bool Button = false;  // the column's cells show buttons
     };
     std::vector<TColumnNeed> FColumnNeeds;
     // The cell's need from its column's, without measuring; -1 when it must be measured.

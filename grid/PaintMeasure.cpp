@@ -96,28 +96,20 @@ int TCarrelonCell::NeedOfText(const AnsiString& Text) const {
     return std::max(h, defaultHeight);
 }
 
-int TCarrelonCell::QuickNeed(int Empty, int Line, const TAsciiWidths& Widths,
-                             std::int64_t Room) const {
+int TCarrelonCell::QuickNeed(int Empty, int Line, const TFontMeasures& Measures, int Width,
+                             bool Wrap) const {
     if (FValue.IsUnassigned()) return Empty;
-    AnsiString Number;
-    std::string_view T;
     if (FValue.IsString()) {
-        T = FValue.StringView();
+        const std::string_view T = FValue.StringView();
         if (T.empty()) return Empty;
-    } else if (FValue.IsNumber()) {
-        Number = GetText();
-        T = Number;
-    } else {
-        return -1;
+        return SurelyOneLine(Measures, T, Width, Wrap) ? Line : -1;
     }
-    // The bound MeasureTextHeight takes for one line: advances, and the most each pair adds.
-    std::int64_t Width = static_cast<std::int64_t>(T.size() - 1) * Widths.PairExtra;
-    for (char c : T) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 128 || Widths.Advance[u] < 0) return -1;
-        Width += Widths.Advance[u];
+    if (FValue.IsNumber()) {
+        // Unwrapped, a number is one line whatever its digits (as CalcHeight has it).
+        if (!Wrap && DecimalSeparator > ' ' && DecimalSeparator < '\x7f') return Line;
+        return SurelyOneLine(Measures, FValue.NumberText(), Width, Wrap) ? Line : -1;
     }
-    return Width + 32 < Room ? Line : -1;
+    return -1;
 }
 
 }  // namespace carrelon

@@ -2,7 +2,6 @@
 // vertical merge chains to it, and cells spanning several rows get their shortfall on their
 // end row, smallest shortfall first.
 #include <algorithm>
-#include <limits>
 #include <set>
 #include <utility>
 #include <vector>
@@ -61,31 +60,17 @@ bool TCarrelonPrivate::FitRowRange(int First, int Last, bool Increase, bool Decr
     // measures only that cell.
     bool Remember = First == Last && EditorHeight == -1 && !FEditorShowing;
     KnownRowNeed(-1);  // column needs follow the grid's settings
-    int Count = 0, MaxCol = -1;
+    TTallest Tallest;
     for (int r = First; r <= Last; ++r) {
-        int& Need = S.Need[static_cast<std::size_t>(r - First)];
+        Tallest = {};
         for (int c = 0; c < Cols; ++c) {
             TCarrelonCell* Cell = q->GetCells(c, r);
             if (Cell->Row != r || Cell->GetEndRow() != r || Cell->GetStartCol() != c) continue;
-            int h;
-            if (Cell->GetButton()) {
-                // A button's need is the row's height: it moves with the row.
-                h = q->GetRowHeights(r);
-                Remember = false;
-            } else {
-                h = EditorHeight == -1 && !FEditorShowing ? QuickCellNeed(Cell) : -1;
-                if (h < 0) h = Cell->CalcHeight(EditorHeight);
-            }
-            if (h > Need) {
-                Need = h;
-                Count = 1;
-                MaxCol = c;
-            } else if (h == Need) {
-                ++Count;
-            }
+            Tallest.Add(NeedWithinRow(Cell, EditorHeight, Remember), c);
         }
+        S.Need[static_cast<std::size_t>(r - First)] = Tallest.Need;
     }
-    if (Remember) RememberRowNeed(First, S.Need[0], Count, Count == 1 ? MaxCol : -1);
+    if (Remember) RememberRowNeed(First, Tallest);
 
     // Cells spanning several rows, columns left to right and cells top to bottom.
     for (int c = 0; c < Cols; ++c) {
@@ -177,15 +162,66 @@ TCarrelonPrivate::TRowNeed* TCarrelonPrivate::KnownRowNeed(int ARow) {
     return K.Epoch == FMeasureEpoch && K.Count > 0 ? &K : nullptr;
 }
 
-void TCarrelonPrivate::RememberRowNeed(int ARow, int Need, int Count, int MaxCol) {
+void TCarrelonPrivate::RememberRowNeed(int ARow, const TTallest& Tallest) {
     KnownRowNeed(-1);  // brings the epoch up to date with the grid's settings
     if (ARow >= static_cast<int>(FRowNeeds.size()))
         FRowNeeds.resize(static_cast<std::size_t>(std::max(ARow + 1, q->GetRowCount())));
-    FRowNeeds[static_cast<std::size_t>(ARow)] = {Need, Count, MaxCol, FMeasureEpoch};
+    FRowNeeds[static_cast<std::size_t>(ARow)] = Tallest.Known(FMeasureEpoch);
+}
+
+int TCarrelonPrivate::NeedWithinRow(TCarrelonCell* Cell, int EditorHeight, bool& Remember) {
+    if (Cell->GetButton()) {
+        // A button's need is the row's height: it moves with the row.
+        Remember = false;
+        return q->GetRowHeights(Cell->Row);
+    }
+    const int h = EditorHeight == -1 && !FEditorShowing ? QuickCellNeed(Cell) : -1;
+    return h >= 0 ? h : Cell->CalcHeight(EditorHeight);
+}
+
+int TCarrelonPrivate::SingleRowNeed(int ARow) {
+    if (FEditorShowing) return -1;
+    KnownRowNeed(-1);  // column needs follow the grid's settings
+    const int Cols = q->GetColCount();
+    TTallest Tallest;
+    bool Remember = true;
+    for (int c = 0; c < Cols; ++c) {
+        TCarrelonCell* Cell = q->GetCells(c, ARow);
+        int h = QuickCellNeed(Cell);
+        if (h < 0) {
+            if (Cell->Row != ARow || Cell->GetEndRow() != ARow) return -1;  // a vertical merge
+            if (Cell->GetStartCol() != c) continue;
+            h = NeedWithinRow(Cell, -1, Remember);
+        }
+        Tallest.Add(h, c);
+    }
+    if (Remember) RememberRowNeed(ARow, Tallest);
+    return Tallest.Need;
+}
+
+void TCarrelonPrivate::RememberNewRows(int First, int Last) {
+    First = std::max(First, q->GetFixedRows());
+    if (First > Last || FEditorShowing) return;
+    KnownRowNeed(-1);  // column needs follow the grid's settings
+    TTallest Tallest;
+    for (int c = 0; c < q->GetColCount(); ++c) {
+        const int h = QuickCellNeed(q->GetCells(c, First));
+        if (h < 0) return;  // a button column: the first fit of each row tells
+        Tallest.Add(h, c);
+    }
+    if (static_cast<int>(FRowNeeds.size()) <= Last)
+        FRowNeeds.resize(static_cast<std::size_t>(std::max(Last + 1, q->GetRowCount())));
+    std::fill(FRowNeeds.begin() + First, FRowNeeds.begin() + Last + 1,
+              Tallest.Known(FMeasureEpoch));
 }
 
 bool TCarrelonPrivate::DoResizeRow(int ARow, bool Increase, bool Decrease, int EditorHeight) {
     if (ARow < 0 || ARow >= q->GetRowCount()) return false;
+    if (EditorHeight == -1) {
+        // Most rows hold no cell reaching into other rows: fitted on their own, no scratch.
+        const int Need = SingleRowNeed(ARow);
+        if (Need >= 0) return ApplyRowNeed(ARow, Need, Increase, Decrease);
+    }
     const auto [First, Last] = RowFitRange(ARow);
     TRowFitScratch S;
     return FitRowRange(First, Last, Increase, Decrease, EditorHeight, S);
@@ -196,6 +232,12 @@ bool TCarrelonPrivate::FitAllRows(bool Increase, bool Decrease) {
     TRowFitScratch S;
     bool Changed = false;
     for (int r = 0; r < q->GetRowCount();) {
+        const int Need = SingleRowNeed(r);
+        if (Need >= 0) {
+            if (ApplyRowNeed(r, Need, Increase, Decrease)) Changed = true;
+            ++r;
+            continue;
+        }
         const auto [First, Last] = RowFitRange(r);
         if (FitRowRange(First, Last, Increase, Decrease, -1, S)) Changed = true;
         r = std::max(Last, r) + 1;
@@ -213,14 +255,15 @@ bool TCarrelonPrivate::ResizeRowForCell(TCarrelonCell* Cell) {
     const bool Dec = FCarrelonOptions.Contains(cloAutoDecreaseRowHeights);
     if (!Inc && !Dec) return false;
     const int r = Cell->Row;
-    TRowNeed* Known =
-        FEditorShowing || Cell->GetEndRow() != r || Cell->GetButton() ? nullptr : KnownRowNeed(r);
+    if (FEditorShowing) return DoResizeRow(r, Inc, Dec, -1);
+    TRowNeed* Known = KnownRowNeed(r);  // first: it brings the column needs up to date
+    int h = QuickCellNeed(Cell);
+    if (h < 0 && (Cell->GetEndRow() != r || Cell->GetButton())) Known = nullptr;
     if (Known == nullptr) return DoResizeRow(r, Inc, Dec, -1);
     // The known count is a lower bound: a cell that stops being among the tallest takes one
     // off; the row is measured again only when the tallest cell may have become lower.
     const int Col = Cell->GetStartCol();
     if (Col >= 0) {  // a cell whose columns are all hidden takes no part
-        int h = QuickCellNeed(Cell);
         if (h < 0) h = Cell->CalcHeight(-1);
         TRowNeed& K = *Known;
         if (h > K.Need) {
@@ -239,27 +282,28 @@ bool TCarrelonPrivate::ResizeRowForCell(TCarrelonCell* Cell) {
 int TCarrelonPrivate::QuickCellNeed(const TCarrelonCell* Cell) {
     if (Cell->HasProperties()) return -1;
     const int Abs = Cell->Col->GetAbsoluteNumber();
-    if (Abs < FAbsoluteFixedCols || Cell->Row < q->GetFixedRows()) return -1;
+    // A fixed column's cells below the fixed rows are alike too: the column's scrollable
+    // attributes with the fixed line widths.
+    if (Cell->Row < q->GetFixedRows()) return -1;
     if (Abs >= static_cast<int>(FColumnNeeds.size()))
         FColumnNeeds.resize(static_cast<std::size_t>(Abs) + 1);
     TColumnNeed& N = FColumnNeeds[static_cast<std::size_t>(Abs)];
     if (N.Epoch != FMeasureEpoch) {
         // Every cell without own attributes in the column's scrollable rows measures alike.
         N.Epoch = FMeasureEpoch;
+        N.Button = Cell->Col->GetButton();
         N.Empty = Cell->NeedOfText({});
         N.Line = Cell->NeedOfText("0");
-        int Width = 0;
         unsigned Flags = 0;
-        N.Widths = nullptr;
-        if (TextBox(Cell, Width, Flags)) {
-            N.Widths = AsciiWidthsOf(q->GetCanvas()->GetHandle(), *Cell->CalcFont(), Flags);
-            // Without wrapping every line of text is one line.
-            N.Room = Flags & DT_WORDBREAK ? (std::int64_t{Width} + 1) * 64
-                                          : std::numeric_limits<std::int64_t>::max() / 2;
+        N.Measures = nullptr;
+        if (TextBox(Cell, N.Width, Flags)) {
+            N.Measures = FontMeasuresOf(q->GetCanvas()->GetHandle(), *Cell->CalcFont(), Flags);
+            N.Wrap = (Flags & DT_WORDBREAK) != 0;
         }
     }
-    if (N.Widths == nullptr) return Cell->ValueIsUnassigned() ? N.Empty : -1;
-    return Cell->QuickNeed(N.Empty, N.Line, *N.Widths, N.Room);
+    if (N.Button) return -1;  // a button's need is its row's height
+    if (N.Measures == nullptr) return Cell->ValueIsUnassigned() ? N.Empty : -1;
+    return Cell->QuickNeed(N.Empty, N.Line, *N.Measures, N.Width, N.Wrap);
 }
 
 bool TCarrelonPrivate::ResizeRow(int ARow) {

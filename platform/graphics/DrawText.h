@@ -1,9 +1,7 @@
 // DrawTextA: formatted text in a rectangle, laid out the same way for measuring and drawing.
 #pragma once
 
-#include <array>
-#include <cstdint>
-
+#include <string_view>
 #include <vector>
 
 #include "platform/graphics/Graphics.h"
@@ -91,15 +89,13 @@ namespace carrelon {
 // DT_NOPREFIX and DT_NOCLIP; other flags always take the full layout.
 int MeasureTextHeight(HDC DC, const TFont& Font, const AnsiString& Text, int Width,
                       unsigned Format);
-// What MeasureTextHeight knows of a font's printable ASCII: each character's advance in 1/64
-// pixel (-1 for others and for characters the font lacks) and the most a pair of them adds.
-// A text of such characters without line breaks is one line when its advances, plus PairExtra
-// for each pair, plus 32 stay below (Width + 1) x 64. Null when MeasureTextHeight would lay
-// the text out with this device and Format.
-struct TAsciiWidths {
-    std::array<std::int64_t, 128> Advance{};
-    std::int64_t PairExtra = 0;
-};
-const TAsciiWidths* AsciiWidthsOf(HDC DC, const TFont& Font, unsigned Format);
+// What MeasureTextHeight knows of one font on one device, made once and kept.
+struct TFontMeasures;
+// The measures MeasureTextHeight uses for Font on DC with Format; null when it would lay every
+// text out there.
+const TFontMeasures* FontMeasuresOf(HDC DC, const TFont& Font, unsigned Format);
+// True when MeasureTextHeight with these measures surely gives one line for Text: printable
+// ASCII, and when Wrap, a safe bound of its width stays within Width pixels.
+bool SurelyOneLine(const TFontMeasures& Measures, std::string_view Text, int Width, bool Wrap);
 
 }  // namespace carrelon

@@ -27,6 +27,8 @@ constexpr unsigned FastFlags =
 constexpr char16_t FirstPrintable = 0x20, EndPrintable = 0x7F;
 constexpr int Printables = EndPrintable - FirstPrintable;
 
+}  // namespace
+
 // What measuring needs of one font on one device, made once.
 struct TFontMeasures {
     int LineHeight = 0;
@@ -40,11 +42,12 @@ struct TFontMeasures {
     std::array<std::array<std::int32_t, Printables>, Printables> Pair{};
     // The most a pair adds; never below 0.
     std::int64_t PairExtra = 0;
+    // A plain character's advance with the most a pair starting with it adds (where pairs are
+    // exact); -1 for other characters.
+    std::array<std::int64_t, 128> AdvanceAndPair{};
     // True when advances and pairs give exactly the laid-out width of text of plain characters
     // (checked on sample texts).
     bool PairsExact = false;
-    // The advances and the pair bound as callers see them, made on first request.
-    mutable std::unique_ptr<TAsciiWidths> Widths;
 
     bool Printable(unsigned char c) const {
         return c >= FirstPrintable && c < EndPrintable && Advance[c] >= 0;
@@ -53,6 +56,8 @@ struct TFontMeasures {
         return Pair[a - FirstPrintable][b - FirstPrintable];
     }
 };
+
+namespace {
 
 std::int64_t In64ths(qreal Pixels) {
     return static_cast<std::int64_t>(std::llround(Pixels * 64));
@@ -128,6 +133,14 @@ std::unique_ptr<TFontMeasures> MakeMeasures(const QFont& Font, QPaintDevice* Dev
         Exact = Metrics.horizontalAdvance(T) == Rounded(Model);
     }
     M->PairsExact = Exact;
+    M->AdvanceAndPair.fill(-1);
+    if (Exact)
+        for (char16_t a : Plain) {
+            std::int64_t Most = 0;
+            for (char16_t b = FirstPrintable; b < EndPrintable; ++b)
+                if (M->Advance[b] >= 0) Most = std::max(Most, M->PairOf(a, b));
+            M->AdvanceAndPair[a] = M->Advance[a] + Most;
+        }
     return M;
 }
 
@@ -173,16 +186,15 @@ const TFontMeasures& MeasuresOf(HDC DC, const TFont& Font) {
 // The number of lines wrapping gives the paragraph [B, E) of printable ASCII, measuring its
 // pieces from the font's advances and pairs; 0 when the paragraph is not such text or the
 // font's pairs cannot give exact widths.
-std::size_t WrappedLines(const TFontMeasures& M, const char* B, const char* E, int Width,
-                         bool EditControl) {
-    const std::size_t N = static_cast<std::size_t>(E - B);
-    // A bound of every piece's width: the advances, and what each pair may add (exactly what
-    // it adds where the pairs are known to be exact).
+// A bound of the width of every piece of [B, E) in 1/64 pixel: the advances, and what each pair
+// may add (exactly what it adds where the pairs are known to be exact); -1 when the text holds
+// other than printable ASCII. Plain tells whether pairs give the exact width of the text.
+std::int64_t WidthBound(const TFontMeasures& M, const char* B, const char* E, bool& Plain) {
     std::int64_t Bound = 0;
-    bool Plain = M.PairsExact;
+    Plain = M.PairsExact;
     for (const char* p = B; p != E; ++p) {
         const auto c = static_cast<unsigned char>(*p);
-        if (!M.Printable(c)) return 0;
+        if (!M.Printable(c)) return -1;
         Plain = Plain && M.Plain[c];
         Bound += M.Advance[c];
         if (p + 1 != E)
@@ -190,8 +202,21 @@ std::size_t WrappedLines(const TFontMeasures& M, const char* B, const char* E, i
                          ? std::max<std::int64_t>(0, M.PairOf(c, static_cast<unsigned char>(p[1])))
                          : M.PairExtra;
     }
-    // No piece is wider than the bound, so none rounds to more than the width.
-    if (Bound + 32 < (std::int64_t{Width} + 1) * 64) return 1;
+    return Bound;
+}
+
+// No piece wider than Bound rounds to more than Width pixels.
+bool FitsWidth(std::int64_t Bound, int Width) {
+    return Bound + 32 < (std::int64_t{Width} + 1) * 64;
+}
+
+std::size_t WrappedLines(const TFontMeasures& M, const char* B, const char* E, int Width,
+                         bool EditControl) {
+    const std::size_t N = static_cast<std::size_t>(E - B);
+    bool Plain = false;
+    const std::int64_t Bound = WidthBound(M, B, E, Plain);
+    if (Bound < 0) return 0;
+    if (FitsWidth(Bound, Width)) return 1;
     if (!Plain) return 0;
     thread_local std::u16string Text;
     thread_local std::vector<std::int64_t> Advances, Pairs;
@@ -215,20 +240,34 @@ std::size_t WrappedLines(const TFontMeasures& M, const char* B, const char* E, i
 
 }  // namespace
 
-const TAsciiWidths* AsciiWidthsOf(HDC DC, const TFont& Font, unsigned Format) {
+const TFontMeasures* FontMeasuresOf(HDC DC, const TFont& Font, unsigned Format) {
     if (DC == nullptr) return nullptr;
     Format |= DT_CALCRECT;
     if ((Format & ~FastFlags) != 0 || !(Format & DT_NOPREFIX) ||
         DC->GetFont()->GetPixelsPerInch() != Font.GetPixelsPerInch())
         return nullptr;
-    const TFontMeasures& M = MeasuresOf(DC, Font);
-    if (!M.Widths) {
-        M.Widths = std::make_unique<TAsciiWidths>();
-        M.Widths->PairExtra = M.PairExtra;
-        for (char16_t c = 0; c < 128; ++c)
-            M.Widths->Advance[c] = M.Printable(static_cast<unsigned char>(c)) ? M.Advance[c] : -1;
+    return &MeasuresOf(DC, Font);
+}
+
+bool SurelyOneLine(const TFontMeasures& Measures, std::string_view Text, int Width, bool Wrap) {
+    if (Text.empty()) return false;  // no line at all
+    // Quick bounds first: each plain character with the most its pairs add, or the advances
+    // with the most any pair adds; the closer bound only when they do not fit.
+    std::int64_t Sum = 0, Plain = 0;
+    bool AllPlain = true;
+    for (const char ch : Text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 128 || Measures.Advance[c] < 0) return false;  // not printable ASCII
+        Sum += Measures.Advance[c];
+        Plain += Measures.AdvanceAndPair[c];
+        AllPlain = AllPlain && Measures.AdvanceAndPair[c] >= 0;
     }
-    return M.Widths.get();
+    if (!Wrap) return true;
+    if (AllPlain && FitsWidth(Plain, Width)) return true;
+    if (FitsWidth(Sum + static_cast<std::int64_t>(Text.size() - 1) * Measures.PairExtra, Width))
+        return true;
+    bool Exact = false;
+    return FitsWidth(WidthBound(Measures, Text.data(), Text.data() + Text.size(), Exact), Width);
 }
 
 int MeasureTextHeight(HDC DC, const TFont& Font, const AnsiString& Text, int Width,

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "platform/rtl/Conversions.h"
@@ -478,42 +479,123 @@ AnsiString FormatNumber(const AnsiString& Format, const TFloatRec& Exact,
     return text;
 }
 
-// The decimal form of a normal double whose shortest round-trip form has at most Precision
-// (<= 15) significant digits: that form. Rounding the exact value to Precision digits gives it,
-// as every rounding boundary lies at least 5e-16 of the value away while the shortest form lies
-// within half a unit in the last place (2^-53 of the value). False for other values.
-bool ShortDigits(Extended Value, int Precision, TFloatRec& R) {
+// The text FloatToStr gives for a normal double whose shortest round-trip form has at most 15
+// significant digits, written straight from that form. Rounding the exact value to 15 digits
+// gives the same digits, as every rounding boundary lies at least 5e-16 of the value away while
+// the shortest form lies within half a unit in the last place (2^-53 of the value). False for
+// other values.
+bool ShortGeneralText(Extended Value, char Separator, AnsiString& Out) {
     const double d = static_cast<double>(Value);
     if (static_cast<Extended>(d) != Value || !std::isnormal(d)) return false;
     char buf[40];
     const auto res =
         std::to_chars(buf, buf + sizeof buf, std::fabs(d), std::chars_format::scientific);
     if (res.ec != std::errc()) return false;
+    // buf holds "D[.DDD]e[+-]XX".
+    char digits[20];
+    int count = 0;
     const char* p = buf;
-    R = TFloatRec{};
-    R.Negative = d < 0;
-    R.Digits.push_back(*p++);
+    digits[count++] = *p++;
     if (*p == '.')
-        for (++p; p < res.ptr && *p != 'e'; ++p)
-            R.Digits.push_back(*p);
+        for (++p; p < res.ptr && *p != 'e'; ++p) {
+            if (count == 15) return false;
+            digits[count++] = *p;
+        }
     if (p >= res.ptr) return false;
     ++p;  // 'e'
     if (p < res.ptr && *p == '+') ++p;
     int exponent = 0;
     if (std::from_chars(p, res.ptr, exponent).ec != std::errc()) return false;
-    R.Exponent = exponent + 1;
-    while (R.Digits.size() > 1 && R.Digits.back() == '0')
-        R.Digits.pop_back();
-    return static_cast<int>(R.Digits.size()) <= Precision;
+    ++exponent;  // digits are 0.DDD x 10^exponent
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+
+    char text[48];
+    int n = 0;
+    if (d < 0) text[n++] = '-';
+    if (exponent > 15 || exponent < -3) {
+        text[n++] = digits[0];
+        if (count > 1) {
+            text[n++] = Separator;
+            for (int i = 1; i < count; ++i)
+                text[n++] = digits[i];
+        }
+        text[n++] = 'E';
+        int e = exponent - 1;
+        if (e < 0) {
+            text[n++] = '-';
+            e = -e;
+        }
+        const auto er = std::to_chars(text + n, text + sizeof text, e);
+        n = static_cast<int>(er.ptr - text);
+    } else {
+        if (exponent <= 0) {
+            text[n++] = '0';
+        } else {
+            for (int i = 0; i < exponent; ++i)
+                text[n++] = i < count ? digits[i] : '0';
+        }
+        if (count > exponent) {
+            text[n++] = Separator;
+            for (int i = exponent; i < 0; ++i)
+                text[n++] = '0';
+            for (int i = std::max(exponent, 0); i < count; ++i)
+                text[n++] = digits[i];
+        }
+    }
+    Out.assign(text, static_cast<std::size_t>(n));
+    return true;
+}
+
+// The text FloatToStr gives for a double that is the nearest to n / 10^k for an integer n of at
+// most 15 digits and k <= 4 (whole numbers, amounts, halves...): that decimal, as no other one
+// of at most 15 significant digits rounds to the same double. False for other values.
+bool FewDecimalsText(Extended Value, char Separator, AnsiString& Out) {
+    static constexpr double kScale[] = {1, 10, 100, 1000, 10000};
+    const double d = static_cast<double>(Value);
+    if (static_cast<Extended>(d) != Value) return false;
+    const double a = std::fabs(d);
+    if (!(a >= 1e-4 && a < 1e14)) return false;
+    for (int k = 0; k < 5; ++k) {
+        const double y = a * kScale[k];
+        if (y >= 1e15) return false;
+        const double whole = std::floor(y);
+        if (whole != y) continue;
+        const auto n = static_cast<std::uint64_t>(whole);
+        if (static_cast<double>(n) / kScale[k] != a) continue;
+        // Digits from the last: k decimals (trailing zeros dropped), then the whole part.
+        char text[40];
+        int p = static_cast<int>(sizeof text);
+        std::uint64_t m = n;
+        bool fraction = false;
+        for (int i = 0; i < k; ++i) {
+            const auto digit = static_cast<char>('0' + m % 10);
+            m /= 10;
+            if (fraction || digit != '0') {
+                text[--p] = digit;
+                fraction = true;
+            }
+        }
+        if (fraction) text[--p] = Separator;
+        do {
+            text[--p] = static_cast<char>('0' + m % 10);
+            m /= 10;
+        } while (m != 0);
+        if (d < 0) text[--p] = '-';
+        Out.assign(text + p, sizeof text - static_cast<std::size_t>(p));
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 AnsiString FloatToStr(Extended Value, const TFormatSettings& Settings) {
     // Most values a grid shows have a short form: it spares the exact expansion.
-    TFloatRec r;
-    if (!ShortDigits(Value, 15, r)) r = ExactDigits(Value);
-    return GeneralText(r, 15, 0, Settings);
+    AnsiString Text;
+    if (FewDecimalsText(Value, Settings.DecimalSeparator, Text)) return Text;
+    if (ShortGeneralText(Value, Settings.DecimalSeparator, Text)) return Text;
+    return GeneralText(ExactDigits(Value), 15, 0, Settings);
 }
 
 AnsiString FloatToStrF(Extended Value, TFloatFormat Format, int Precision, int Digits,

@@ -71,3 +71,41 @@ TEST(TextHeight, OneLineOfAnyLengthIsOneLineHighWithoutWrapping) {
     EXPECT_EQ(MeasureTextHeight(&C, F, "a\r\n\r\nb\r\n", 10, DT_NOPREFIX), 3 * Line);
     EXPECT_EQ(MeasureTextHeight(&C, F, "", 10, DT_NOPREFIX | DT_WORDBREAK), 0);
 }
+
+// A text said to be surely one line is one line when laid out, in every font and at every width
+// close to its own; a text with a line break or a character outside printable ASCII never is.
+TEST(TextHeight, SurelyOneLineHoldsAtTheEdgeOfTheWidth) {
+    TCanvas C;
+    std::mt19937 Rng(77);
+    const unsigned Format = DT_NOPREFIX | DT_NOCLIP | DT_WORDBREAK | DT_EDITCONTROL;
+    int Claims = 0;
+    for (const char* Name : {"MS Sans Serif", "Arial", "Times New Roman", "Courier New"})
+        for (const int Size : {8, 11, 19}) {
+            TFont F;
+            F.SetName(Name);
+            F.SetSize(Size);
+            const TFontMeasures* M = FontMeasuresOf(&C, F, Format);
+            ASSERT_NE(M, nullptr);
+            const int Line = LaidOutHeight(C, F, "A", 1000, Format);
+            for (int i = 0; i < 300; ++i) {
+                AnsiString Text;
+                const int N = std::uniform_int_distribution<int>(1, 14)(Rng);
+                for (int k = 0; k < N; ++k)
+                    Text += static_cast<char>(std::uniform_int_distribution<int>(0x21, 0x7E)(Rng));
+                TRect R = Rect(0, 0, 0, 0);
+                C.GetFont()->Assign(&F);
+                DrawTextA(&C, Text, R, DT_NOPREFIX | DT_SINGLELINE | DT_CALCRECT);
+                for (int Width = R.Right - 3; Width <= R.Right + 3; ++Width) {
+                    if (!SurelyOneLine(*M, Text, Width, true)) continue;
+                    ++Claims;
+                    ASSERT_EQ(LaidOutHeight(C, F, Text, Width, Format), Line)
+                        << Name << " " << Size << " width " << Width << " [" << Text << "]";
+                }
+            }
+            EXPECT_TRUE(SurelyOneLine(*M, "any width", 1, false));
+            EXPECT_FALSE(SurelyOneLine(*M, "two\r\nlines", 1000, true));
+            EXPECT_FALSE(SurelyOneLine(*M, "\xC3\xA9t\xC3\xA9", 1000, true));
+            EXPECT_FALSE(SurelyOneLine(*M, "tab\there", 1000, false));
+        }
+    EXPECT_GT(Claims, 1000);  // the edge was reached often
+}

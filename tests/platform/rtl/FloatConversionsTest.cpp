@@ -327,6 +327,12 @@ TEST(FloatToStr, QuickConversionGivesTheTextOfTheExactOne) {
         Check(static_cast<double>(static_cast<std::int64_t>(Rng() % 4000000) - 2000000) * 0.25);
         Check(static_cast<double>(Rng() % 100000) / 100 - 500);
         Check(static_cast<double>(Rng() % 10000) * 0.1 * 3);
+        // Whole numbers and amounts with a few decimals, up to 15 digits and past them.
+        static constexpr double kPowers[] = {1, 10, 100, 1000, 10000, 100000};
+        const std::uint64_t Digits = Rng() % 17;
+        const auto Whole =
+            static_cast<double>(Rng() % static_cast<std::uint64_t>(std::pow(10.0, Digits) + 1));
+        Check((Rng() % 2 ? -Whole : Whole) / kPowers[Rng() % 6]);
     }
     for (int e = -324; e <= 308; ++e) {
         const double P = std::pow(10.0, e);
