@@ -3,6 +3,8 @@
 // handlers and read-only targets, and hostile component streams that must change nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <string>
@@ -374,6 +376,42 @@ TEST_F(PasteTest, HostileComponentStreamsChangeNothing) {
          [](PasteTest&) {
              TComponent Other(nullptr);
              Clipboard()->SetComponent(&Other);
+         }},
+        {"negative coordinates",
+         [](PasteTest& T) {
+             T.OfferCells([](TCarrelonClipboardCells& L) {
+                 L.AddCell()->SetValue(Variant("first"));
+                 L.AddCell()->SetCol(-3);
+             });
+         }},
+        {"coordinates past the largest count",
+         [](PasteTest& T) {
+             T.OfferCells([](TCarrelonClipboardCells& L) {
+                 L.AddCell()->SetValue(Variant("first"));
+                 L.AddCell()->SetRow(INT_MAX);
+             });
+         }},
+        {"picture claiming more pixels than may be decoded",
+         [](PasteTest& T) {
+             TBitmap Small;
+             Small.SetSize(4, 4);
+             T.OfferCells([&](TCarrelonClipboardCells& L) {
+                 L.AddCell()->SetValue(Variant("first"));
+                 L.AddCell()->SetGraphic(&Small);
+             });
+             // The bitmap's header in the stream says 30000 x 30000 pixels.
+             std::vector<Byte> B = Clipboard()->GetAsBytes(CF_COMPONENT);
+             const Byte Signature[] = {'B', 'M'};
+             auto At = std::search(B.begin(), B.end(), std::begin(Signature), std::end(Signature));
+             ASSERT_NE(At, B.end());
+             for (std::size_t Field : {std::size_t{18}, std::size_t{22}}) {
+                 const std::size_t i = static_cast<std::size_t>(At - B.begin()) + Field;
+                 ASSERT_LT(i + 3, B.size());
+                 B[i] = 0x30;
+                 B[i + 1] = 0x75;
+                 B[i + 2] = B[i + 3] = 0;
+             }
+             Clipboard()->SetAsBytes(CF_COMPONENT, B);
          }},
         {"huge child count against the budget",
          [](PasteTest& T) {
