@@ -108,6 +108,16 @@ struct TClipboardPrivate {
                    : nullptr;
     }
 
+    // The bytes of a format other than text; empty when absent or too large.
+    QByteArray Bytes(Word Format) const {
+        const QMimeData* M = Current();
+        const QString Mime = MimeOf(Format);
+        if (M == nullptr || Mime.isEmpty() || !M->hasFormat(Mime)) return {};
+        QByteArray Data = M->data(Mime);
+        if (static_cast<std::size_t>(Data.size()) > MaxClipboardBytes) return {};
+        return Data;
+    }
+
     // The batch to add a format to; the first addition after Open empties the clipboard.
     QMimeData& Adding() {
         if (!Emptied) {
@@ -192,23 +202,23 @@ std::vector<Byte> TClipboard::GetAsBytes(Word Format) const {
         const AnsiString Text = GetAsText();
         return std::vector<Byte>(Text.begin(), Text.end());
     }
-    const QMimeData* M = D->Current();
-    const QString Mime = MimeOf(Format);
-    if (M == nullptr || Mime.isEmpty() || !M->hasFormat(Mime)) return {};
-    const QByteArray Data = M->data(Mime);
-    if (static_cast<std::size_t>(Data.size()) > MaxClipboardBytes) return {};
-    return FromQByteArray(Data);
+    return FromQByteArray(D->Bytes(Format));
 }
 
 void TClipboard::SetAsBytes(Word Format, const std::vector<Byte>& Data) {
+    SetAsBytes(Format, Data.data(), Data.size());
+}
+
+void TClipboard::SetAsBytes(Word Format, const Byte* Data, std::size_t Size) {
     if (Format == CF_TEXT) {
-        SetAsText(AnsiString(Data.begin(), Data.end()));
+        SetAsText(AnsiString(reinterpret_cast<const char*>(Data), Size));
         return;
     }
     const QString Mime = MimeOf(Format);
-    if (Mime.isEmpty() || Data.size() > MaxClipboardBytes) return;
+    if (Mime.isEmpty() || Size > MaxClipboardBytes) return;
     Open();
-    D->Adding().setData(Mime, ToQByteArray(Data));
+    D->Adding().setData(
+        Mime, QByteArray(reinterpret_cast<const char*>(Data), static_cast<qsizetype>(Size)));
     Close();
 }
 
@@ -216,15 +226,16 @@ void TClipboard::SetComponent(TComponent* Component) {
     if (Component == nullptr) return;
     TMemoryStream S;
     WriteComponent(S, Component);
-    const auto* Bytes = static_cast<const Byte*>(S.Memory());
-    SetAsBytes(CF_COMPONENT, std::vector<Byte>(Bytes, Bytes + S.GetSize()));
+    SetAsBytes(CF_COMPONENT, static_cast<const Byte*>(S.Memory()),
+               static_cast<std::size_t>(S.GetSize()));
 }
 
 TComponent* TClipboard::GetComponent(TComponent* Owner, TComponent* Parent) {
-    const std::vector<Byte> Data = GetAsBytes(CF_COMPONENT);
-    if (Data.empty()) return nullptr;
+    // Read from the clipboard's own bytes: a large stream is copied once, into the stream.
+    const QByteArray Data = D->Bytes(CF_COMPONENT);
+    if (Data.isEmpty()) return nullptr;
     TMemoryStream S;
-    S.WriteBuffer(Data.data(), static_cast<Int64>(Data.size()));
+    S.WriteBuffer(Data.constData(), static_cast<Int64>(Data.size()));
     S.SetPosition(0);
     TComponent* Result = ReadComponent(S, Owner);
     auto* Control = dynamic_cast<TControl*>(Result);

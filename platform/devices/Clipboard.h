@@ -53,6 +53,7 @@ public:
     // CF_METAFILEPICT/CF_ENHMETAFILE: a metafile's stream form). Empty when absent or too large.
     std::vector<Byte> GetAsBytes(Word Format) const;
     void SetAsBytes(Word Format, const std::vector<Byte>& Data);
+    void SetAsBytes(Word Format, const Byte* Data, std::size_t Size);
 
     // The component (and the children it streams) as a component stream in CF_COMPONENT.
     void SetComponent(TComponent* Component);
