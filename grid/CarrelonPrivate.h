@@ -157,6 +157,8 @@ public:
     // and re-measuring of ARow.
     struct TMergeScan;
     void FinishMerge(TCarrelonCell* Kept, const TMergeScan& Scan, bool TakeFormula, int ARow);
+    // One sort of the rows by the key column (grid/Sort.cpp).
+    struct TSortRun;
     // True while a sort runs: a nested one is refused.
     bool FSorting = false;
 

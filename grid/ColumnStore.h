@@ -124,6 +124,8 @@ public:
     static bool MergeReachesInto(const TCarrelonCol* Col);
 
 private:
+    // The plan of MoveColumn, made before anything changes (grid/ColumnStoreEdits.cpp).
+    struct TColumnMove;
     void RebuildIndexes() const;
     // A new column with Rows new cells; on failure nothing is left behind.
     TCarrelonCol* MakeColumn(int Rows);

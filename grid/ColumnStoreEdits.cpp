@@ -200,28 +200,27 @@ void TCarrelonColumnStore::DeleteColumn(int ACol) {
     MarkMoved();
 }
 
-bool TCarrelonColumnStore::MoveColumn(int From, int To) {
-    if (From == To) return true;
-    Reindex();
-    TCarrelonCol* F = FCols[From];
-    const int AF = F->FAbsoluteIndex;
-    const int AD = FCols[To]->FAbsoluteIndex;
-    const int N = static_cast<int>(FAbsoluteCols.size());
-    // Neighbours of the moving column before and after the move.
-    TCarrelonCol* LOld = AF > 0 ? FAbsoluteCols[AF - 1] : nullptr;
-    TCarrelonCol* ROld = AF + 1 < N ? FAbsoluteCols[AF + 1] : nullptr;
-    TCarrelonCol* LNew = AF < AD ? FAbsoluteCols[AD] : (AD > 0 ? FAbsoluteCols[AD - 1] : nullptr);
-    TCarrelonCol* RNew =
-        AF < AD ? (AD + 1 < N ? FAbsoluteCols[AD + 1] : nullptr) : FAbsoluteCols[AD];
-    std::vector<TCarrelonCell*>& V = F->CellList();
-    // The merge the column lands inside in row j, if any.
-    auto Target = [&](int j) -> TCarrelonCell* {
-        if (LNew == nullptr || RNew == nullptr) return nullptr;
-        TCarrelonCell* L = LNew->CellList()[j];
-        return L == RNew->CellList()[j] ? L : nullptr;
-    };
+// The plan of a column move: what every slot of the moving column holds afterwards, made before
+// anything changes so that every new cell can be made first.
+struct TCarrelonColumnStore::TColumnMove {
+    TColumnMove(TCarrelonColumnStore& AStore, int From, int To);
 
-    // Plan first, so that every new cell can be made before anything changes.
+    // Walks the moving column's cells; may throw std::bad_alloc, with nothing changed.
+    void Plan();
+    // Carries the plan out with Spare holding one new cell per run.
+    void Apply(std::vector<TCarrelonCell*>& Spare);
+
+    // The merge the column lands inside in row j, if any.
+    TCarrelonCell* Target(int j) const;
+    // A cell merged over other columns too: the columns it keeps, and where the moving column
+    // leaves it, slots that join the merge it lands in or take new cells.
+    void PlanMerged(TCarrelonCell* Src, int j, int R1);
+    // A cell of this column alone moves with it, less the rows where the column lands inside a
+    // merge; it keeps the first stretch of rows left to it.
+    void PlanSingle(TCarrelonCell* Src, int j, int R1);
+    // Slot k takes a new cell: it starts a run or extends the one before.
+    void NewRunSlot(int k, bool Extend);
+
     struct TSlot {
         int Row;
         TCarrelonCell* Cell;  // nil: new run Run
@@ -236,69 +235,99 @@ bool TCarrelonColumnStore::MoveColumn(int From, int To) {
         TCarrelonCol* Start;
         TCarrelonCol* End;
     };
+
+    TCarrelonColumnStore& Store;
+    TCarrelonCol* F;  // the moving column
+    // Neighbours of the moving column before and after the move.
+    TCarrelonCol* LOld;
+    TCarrelonCol* ROld;
+    TCarrelonCol* LNew;
+    TCarrelonCol* RNew;
     std::vector<TSlot> Slots;
     std::vector<std::pair<int, int>> Runs;  // new cells: first and last row
     std::vector<TSpan> Spans;
     std::vector<TColumns> Columns;
     std::vector<TCarrelonCell*> Freed;
-    std::vector<TCarrelonCell*> Spare;
-    try {
-        for (int j = 0; j < FRows;) {
-            TCarrelonCell* Src = V[j];
-            const int R1 = Src->ReadFEndRow();
-            if (!SingleColumn(Src)) {
-                TCarrelonCol* Start = Src->Col == F ? ROld : Src->Col;
-                TCarrelonCol* End = Src->GetEndColObject() == F ? LOld : Src->GetEndColObject();
-                if (Start != Src->Col || End != Src->GetEndColObject())
-                    Columns.push_back({Src, Start, End});
-                if (Target(j) != Src) {
-                    // The column leaves the merge: its slots join the merge it lands in, or
-                    // take new cells, one per stretch of rows.
-                    for (int k = j; k <= R1; ++k) {
-                        if (TCarrelonCell* G = Target(k)) {
-                            Slots.push_back({k, G, -1});
-                        } else {
-                            if (k == j || Slots.back().Cell != nullptr)
-                                Runs.push_back({k, k});
-                            else
-                                Runs.back().second = k;
-                            Slots.push_back({k, nullptr, static_cast<int>(Runs.size()) - 1});
-                        }
-                    }
-                }
-            } else {
-                // A cell of this column alone moves with it, less the rows where the column
-                // lands inside a merge; it keeps the first stretch of rows left to it.
-                int Kept0 = -1, Kept1 = -1;
-                bool Ended = false;  // the kept stretch is over
-                for (int k = j; k <= R1; ++k) {
-                    if (TCarrelonCell* G = Target(k)) {
-                        Slots.push_back({k, G, -1});
-                        Ended = Kept0 >= 0;
-                    } else if (Kept0 < 0) {
-                        Kept0 = Kept1 = k;
-                    } else if (!Ended) {
-                        Kept1 = k;
-                    } else {
-                        Runs.push_back({k, k});
-                        Slots.push_back({k, nullptr, static_cast<int>(Runs.size()) - 1});
-                    }
-                }
-                if (Kept0 < 0)
-                    Freed.push_back(Src);
-                else if (Kept0 != j || Kept1 != R1)
-                    Spans.push_back({Src, Kept0, Kept1});
-            }
-            j = R1 + 1;
-        }
-        Spare = MakeSpareCells(Runs.size());
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+};
 
+TCarrelonColumnStore::TColumnMove::TColumnMove(TCarrelonColumnStore& AStore, int From, int To)
+    : Store(AStore), F(AStore.FCols[From]) {
+    const std::vector<TCarrelonCol*>& Abs = Store.FAbsoluteCols;
+    const int AF = F->FAbsoluteIndex;
+    const int AD = Store.FCols[To]->FAbsoluteIndex;
+    const int N = static_cast<int>(Abs.size());
+    LOld = AF > 0 ? Abs[AF - 1] : nullptr;
+    ROld = AF + 1 < N ? Abs[AF + 1] : nullptr;
+    LNew = AF < AD ? Abs[AD] : (AD > 0 ? Abs[AD - 1] : nullptr);
+    RNew = AF < AD ? (AD + 1 < N ? Abs[AD + 1] : nullptr) : Abs[AD];
+}
+
+TCarrelonCell* TCarrelonColumnStore::TColumnMove::Target(int j) const {
+    if (LNew == nullptr || RNew == nullptr) return nullptr;
+    TCarrelonCell* L = LNew->CellList()[j];
+    return L == RNew->CellList()[j] ? L : nullptr;
+}
+
+void TCarrelonColumnStore::TColumnMove::NewRunSlot(int k, bool Extend) {
+    if (Extend)
+        Runs.back().second = k;
+    else
+        Runs.push_back({k, k});
+    Slots.push_back({k, nullptr, static_cast<int>(Runs.size()) - 1});
+}
+
+void TCarrelonColumnStore::TColumnMove::PlanMerged(TCarrelonCell* Src, int j, int R1) {
+    TCarrelonCol* Start = Src->Col == F ? ROld : Src->Col;
+    TCarrelonCol* End = Src->GetEndColObject() == F ? LOld : Src->GetEndColObject();
+    if (Start != Src->Col || End != Src->GetEndColObject()) Columns.push_back({Src, Start, End});
+    if (Target(j) == Src) return;  // the column stays inside this merge
+    // One new cell per stretch of rows outside the merge the column lands in.
+    for (int k = j; k <= R1; ++k) {
+        if (TCarrelonCell* G = Target(k))
+            Slots.push_back({k, G, -1});
+        else
+            NewRunSlot(k, k != j && Slots.back().Cell == nullptr);
+    }
+}
+
+void TCarrelonColumnStore::TColumnMove::PlanSingle(TCarrelonCell* Src, int j, int R1) {
+    int Kept0 = -1, Kept1 = -1;
+    bool Ended = false;  // the kept stretch is over
+    for (int k = j; k <= R1; ++k) {
+        if (TCarrelonCell* G = Target(k)) {
+            Slots.push_back({k, G, -1});
+            Ended = Kept0 >= 0;
+        } else if (Kept0 < 0) {
+            Kept0 = Kept1 = k;
+        } else if (!Ended) {
+            Kept1 = k;
+        } else {
+            NewRunSlot(k, false);
+        }
+    }
+    if (Kept0 < 0)
+        Freed.push_back(Src);
+    else if (Kept0 != j || Kept1 != R1)
+        Spans.push_back({Src, Kept0, Kept1});
+}
+
+void TCarrelonColumnStore::TColumnMove::Plan() {
+    const std::vector<TCarrelonCell*>& V = F->CellList();
+    for (int j = 0; j < Store.FRows;) {
+        TCarrelonCell* Src = V[j];
+        const int R1 = Src->ReadFEndRow();
+        if (SingleColumn(Src))
+            PlanSingle(Src, j, R1);
+        else
+            PlanMerged(Src, j, R1);
+        j = R1 + 1;
+    }
+}
+
+void TCarrelonColumnStore::TColumnMove::Apply(std::vector<TCarrelonCell*>& Spare) {
     std::vector<TCarrelonCell*> Made(Runs.size());
     for (std::size_t i = 0; i < Runs.size(); ++i) {
-        Made[i] = UseSpare(Spare, F, Runs[i].first);
+        Made[i] = Store.UseSpare(Spare, F, Runs[i].first);
         if (Runs[i].second != Runs[i].first) Made[i]->WriteFEndRow(Runs[i].second);
     }
     for (const TColumns& C : Columns) {
@@ -309,10 +338,25 @@ bool TCarrelonColumnStore::MoveColumn(int From, int To) {
         S.Cell->Row = S.Row;
         S.Cell->WriteFEndRow(S.EndRow);
     }
+    std::vector<TCarrelonCell*>& V = F->CellList();
     for (const TSlot& S : Slots)
         V[S.Row] = S.Cell != nullptr ? S.Cell : Made[S.Run];
     for (TCarrelonCell* Cell : Freed)
-        FreeCell(Cell);
+        Store.FreeCell(Cell);
+}
+
+bool TCarrelonColumnStore::MoveColumn(int From, int To) {
+    if (From == To) return true;
+    Reindex();
+    TColumnMove M(*this, From, To);
+    std::vector<TCarrelonCell*> Spare;
+    try {
+        M.Plan();
+        Spare = MakeSpareCells(M.Runs.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    M.Apply(Spare);
     Move(From, To);
     return true;
 }

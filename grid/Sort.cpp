@@ -13,19 +13,137 @@ namespace carrelon {
 
 namespace {
 
-// One cell of the key column with the rows it held before the sort.
-struct TSortKey {
-    TCarrelonCell* Cell;
-    int Row;
-    int EndRow;
-    AnsiString Text;  // read once, while no handler compares the cells
-};
-
 int Sign(int R) {
     return (R > 0) - (R < 0);
 }
 
 }  // namespace
+
+// One sort of the rows by the key column, in the steps it takes.
+struct TCarrelonPrivate::TSortRun {
+    // One cell of the key column with the rows it held before the sort.
+    struct TKey {
+        TCarrelonCell* Cell;
+        int Row;
+        int EndRow;
+        AnsiString Text;  // read once, while no handler compares the cells
+    };
+
+    TSortRun(TCarrelonPrivate& AP, TCarrelonCol* AKeyColumn)
+        : P(AP),
+          KeyColumn(AKeyColumn),
+          Rows(AP.q->GetRowCount()),
+          Fixed(AP.q->GetFixedRows()),
+          RowOrder(Rows),
+          KeyRow(Rows) {}
+
+    // The key column's cells in their order; the fixed rows' cells stay on top as they are.
+    void CollectKeys();
+    // Orders the key cells below the fixed rows: by OnCompareCells when assigned, else by the
+    // column's comparison of their texts; equal keys keep their order.
+    void OrderKeys();
+    // The new place of every old row: the rows of each key cell in their new order.
+    void PlaceRows();
+    // Vertical merges of other columns whose rows now go apart keep their first rows only;
+    // false when a cell could not be made.
+    bool CutMergesApart();
+    // Rows keep the heights of the content that moves into them.
+    void MoveRowHeights();
+
+    TCarrelonPrivate& P;
+    TCarrelonCol* const KeyColumn;
+    const int Rows;
+    const int Fixed;
+    std::vector<TKey> Keys;
+    std::size_t FirstSorted = 0;  // the first key below the fixed rows
+    std::vector<int> Order;       // indexes into Keys of the sorted keys, in their new order
+    std::vector<int> RowOrder;    // new row i holds old row RowOrder[i]
+    std::vector<int> KeyRow;      // the new first row of the key cell of each old row
+};
+
+void TCarrelonPrivate::TSortRun::CollectKeys() {
+    const std::vector<TCarrelonCell*>& Slots = KeyColumn->CellList();
+    for (int r = 0; r < Rows;) {
+        TCarrelonCell* X = Slots[r];
+        Keys.push_back({X, X->Row, X->ReadFEndRow(), AnsiString()});
+        r = X->ReadFEndRow() + 1;
+    }
+    FirstSorted =
+        std::find_if(Keys.begin(), Keys.end(), [&](const TKey& K) { return K.Row >= Fixed; }) -
+        Keys.begin();
+}
+
+void TCarrelonPrivate::TSortRun::OrderKeys() {
+    TCarrelon* q = P.q;
+    const bool ByEvent = static_cast<bool>(q->OnCompareCells);
+    const TCarrelonCompareProc Proc = KeyColumn->GetCompareProc();
+    if (!ByEvent)
+        for (std::size_t i = FirstSorted; i < Keys.size(); ++i)
+            Keys[i].Text = Keys[i].Cell->GetText();
+    const bool Descending = P.FSortDescending;
+    Order.resize(Keys.size() - FirstSorted);
+    for (std::size_t i = 0; i < Order.size(); ++i)
+        Order[i] = static_cast<int>(FirstSorted + i);
+    StableMergeSort(Order, [&](int I1, int I2) {
+        const TKey& K1 = Keys[I1];
+        const TKey& K2 = Keys[I2];
+        int R = 0;
+        if (ByEvent)
+            q->OnCompareCells(q, K1.Cell, K2.Cell, R);
+        else
+            R = Proc(K1.Text, K2.Text);
+        // Equal keys keep the order they had, descending too.
+        if (R == 0) return K1.Row - K2.Row;
+        return Descending ? -Sign(R) : Sign(R);
+    });
+}
+
+void TCarrelonPrivate::TSortRun::PlaceRows() {
+    int Next = 0;
+    auto Place = [&](const TKey& K) {
+        for (int r = K.Row; r <= K.EndRow; ++r) {
+            RowOrder[Next + r - K.Row] = r;
+            KeyRow[r] = Next;
+        }
+        Next += K.EndRow - K.Row + 1;
+    };
+    for (std::size_t i = 0; i < FirstSorted; ++i)
+        Place(Keys[i]);
+    for (int i : Order)
+        Place(Keys[i]);
+}
+
+bool TCarrelonPrivate::TSortRun::CutMergesApart() {
+    const int KeyAbs = KeyColumn->GetAbsoluteNumber();
+    for (TCarrelonCol* C : P.FAbsoluteCols) {
+        if (C == KeyColumn) continue;
+        const std::vector<TCarrelonCell*>& V = C->CellList();
+        for (int j = Fixed; j < Rows; ++j) {
+            TCarrelonCell* X = V[j];
+            const int End = X->ReadFEndRow();
+            if (X->Row != j || End == j || X->Col != C) continue;
+            if (X->Col->GetAbsoluteNumber() <= KeyAbs &&
+                X->GetEndColObject()->GetAbsoluteNumber() >= KeyAbs)
+                continue;  // it holds the key column and moves as one piece
+            int k = j;
+            while (k < End && KeyRow[k + 1] == KeyRow[j])
+                ++k;
+            if (k < End && !P.FStore.CutBelow(X, k)) return false;
+        }
+    }
+    return true;
+}
+
+void TCarrelonPrivate::TSortRun::MoveRowHeights() {
+    const std::vector<int>* Heights = P.ReadFRowHeights();
+    if (Heights == nullptr) return;
+    const std::vector<int> Old = *Heights;
+    const bool Muted = P.FMuteRowHeightsChanged;
+    P.FMuteRowHeightsChanged = true;
+    TScopeExit Restore([&] { P.FMuteRowHeightsChanged = Muted; });
+    for (int i = 0; i < Rows; ++i)
+        if (Old[RowOrder[i]] != Old[i]) P.q->TCustomGrid::SetRowHeights(i, Old[RowOrder[i]]);
+}
 
 bool TCarrelon::Sort() {
     if (!d->FModel || d->FSorting) return false;
@@ -39,96 +157,19 @@ bool TCarrelon::Sort() {
 
     TCarrelonCell* Current =
         GetRow() >= 0 && GetCol() >= 0 ? GetCells(GetCol(), GetRow()) : nullptr;
-    TCarrelonCol* KeyColumn = d->FCols[d->FSortColumn];
-    const int Rows = GetRowCount();
-    const int Fixed = GetFixedRows();
-
-    // The key column's cells in their order; the fixed rows' cells stay on top as they are.
-    std::vector<TSortKey> Keys;
-    const std::vector<TCarrelonCell*>& Slots = KeyColumn->CellList();
-    for (int r = 0; r < Rows;) {
-        TCarrelonCell* X = Slots[r];
-        Keys.push_back({X, X->Row, X->ReadFEndRow(), AnsiString()});
-        r = X->ReadFEndRow() + 1;
-    }
-    const std::size_t FirstSorted =
-        std::find_if(Keys.begin(), Keys.end(), [&](const TSortKey& K) { return K.Row >= Fixed; }) -
-        Keys.begin();
-    const bool ByEvent = static_cast<bool>(OnCompareCells);
-    const TCarrelonCompareProc Proc = KeyColumn->GetCompareProc();
-    if (!ByEvent)
-        for (std::size_t i = FirstSorted; i < Keys.size(); ++i)
-            Keys[i].Text = Keys[i].Cell->GetText();
-    const bool Descending = d->FSortDescending;
-    std::vector<int> Order(Keys.size() - FirstSorted);
-    for (std::size_t i = 0; i < Order.size(); ++i)
-        Order[i] = static_cast<int>(FirstSorted + i);
-    StableMergeSort(Order, [&](int I1, int I2) {
-        const TSortKey& K1 = Keys[I1];
-        const TSortKey& K2 = Keys[I2];
-        int R = 0;
-        if (ByEvent)
-            OnCompareCells(this, K1.Cell, K2.Cell, R);
-        else
-            R = Proc(K1.Text, K2.Text);
-        // Equal keys keep the order they had, descending too.
-        if (R == 0) return K1.Row - K2.Row;
-        return Descending ? -Sign(R) : Sign(R);
-    });
-
-    // New row of every old row: the rows of each key cell in their old order.
-    std::vector<int> RowOrder(Rows);  // new row i holds old row RowOrder[i]
-    std::vector<int> KeyRow(Rows);    // the new first row of the key cell of each old row
-    int Next = 0;
-    auto Place = [&](const TSortKey& K) {
-        for (int r = K.Row; r <= K.EndRow; ++r) {
-            RowOrder[Next + r - K.Row] = r;
-            KeyRow[r] = Next;
-        }
-        Next += K.EndRow - K.Row + 1;
-    };
-    for (std::size_t i = 0; i < FirstSorted; ++i)
-        Place(Keys[i]);
-    for (int i : Order)
-        Place(Keys[i]);
-
-    // Vertical merges of other columns whose rows now go apart keep their first rows only.
-    const int KeyAbs = KeyColumn->GetAbsoluteNumber();
-    bool Cut = true;
-    for (TCarrelonCol* C : d->FAbsoluteCols) {
-        if (C == KeyColumn) continue;
-        const std::vector<TCarrelonCell*>& V = C->CellList();
-        for (int j = Fixed; j < Rows && Cut; ++j) {
-            TCarrelonCell* X = V[j];
-            const int End = X->ReadFEndRow();
-            if (X->Row != j || End == j || X->Col != C) continue;
-            if (X->Col->GetAbsoluteNumber() <= KeyAbs &&
-                X->GetEndColObject()->GetAbsoluteNumber() >= KeyAbs)
-                continue;  // it holds the key column and moves as one piece
-            int k = j;
-            while (k < End && KeyRow[k + 1] == KeyRow[j])
-                ++k;
-            if (k < End) Cut = d->FStore.CutBelow(X, k);
-        }
-    }
-    if (!Cut) {
+    TCarrelonPrivate::TSortRun Run(*d, d->FCols[d->FSortColumn]);
+    Run.CollectKeys();
+    Run.OrderKeys();
+    Run.PlaceRows();
+    if (!Run.CutMergesApart()) {
         d->ShowOutOfMemory();
         if (OnEndSort) OnEndSort(this);
         d->CheckAlwaysShowEditor();
         return false;
     }
-    d->FStore.PermuteRows(RowOrder);
+    d->FStore.PermuteRows(Run.RowOrder);
     d->MeasuresChanged();  // rows hold other cells now
-
-    // Rows keep the heights of the content that moved into them.
-    if (const std::vector<int>* Heights = d->ReadFRowHeights()) {
-        const std::vector<int> Old = *Heights;
-        const bool Muted = d->FMuteRowHeightsChanged;
-        d->FMuteRowHeightsChanged = true;
-        TScopeExit Restore([&] { d->FMuteRowHeightsChanged = Muted; });
-        for (int i = 0; i < Rows; ++i)
-            if (Old[RowOrder[i]] != Old[i]) TCustomGrid::SetRowHeights(i, Old[RowOrder[i]]);
-    }
+    Run.MoveRowHeights();
 
     // Redraw goes off while the current cell moves, and back on only if it went off here.
     const bool Redraw = GetVisible() && HandleAllocated() && IsWindowVisible(GetHandle());
