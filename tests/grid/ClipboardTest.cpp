@@ -23,6 +23,7 @@
 #include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/ControlsTestSupport.h"
 #include "tests/support/GridFixture.h"
+#include "tests/support/SettingScopes.h"
 
 namespace carrelon::test {
 namespace {
@@ -277,6 +278,22 @@ TEST_F(ClipboardTest, CellCutSplitsEmptiesAndDropsFormattingWithOneEvent) {
     EXPECT_EQ(X->GetColor(), Grid->GetCols(2)->GetColor());
     EXPECT_TRUE(Freed);
     EXPECT_NE(C(3, 3), X);
+}
+
+TEST_F(ClipboardTest, CellCutStopsWhenTheMergeCannotBeSplit) {
+    TCarrelonCell* X = MakeMergedCell(Grid, 2, 2, 3, 3);
+    X->SetText("kept");
+    bool Cut = false;
+    Grid->OnCellCut = [&](TCarrelon*, int, int) { Cut = true; };
+    {
+        TCellAllocationFailure Failure(0);
+        EXPECT_FALSE(X->CutToClipboard());
+    }
+    EXPECT_FALSE(Cut);
+    EXPECT_EQ(X->GetText(), "kept");
+    EXPECT_EQ(C(3, 3), X);  // every slot still holds the merged cell
+    EXPECT_EQ(X->GetEndCol(), 3);
+    EXPECT_EQ(X->GetEndRow(), 3);
 }
 
 TEST_F(ClipboardTest, SelectionCutGivesEveryCoveredSlotItsOwnCellAndOneEventPerVisibleSlot) {
