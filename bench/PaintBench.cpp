@@ -1,6 +1,7 @@
 // One full paint of a 1920 x 1080 client area: Carrelon at the top, the middle and the end of a
-// 1,000,000-row grid and of a 100-row grid, and a QTableView over a QStandardItemModel with the
-// same content, all drawn into an image of the same size.
+// 1,000,000-row grid, of a 100-row grid and of one with rows far taller than the view, and a
+// QTableView over a QStandardItemModel with the same content, all drawn into an image of the
+// same size.
 #include <benchmark/benchmark.h>
 
 #include <QHeaderView>
@@ -73,6 +74,20 @@ CarrelonFrame& HundredRows() {
     return frame;
 }
 
+// The hundred rows with three of them 16,777,216 pixels high and the current cell in the first:
+// only the part of a tall row on screen may cost anything.
+CarrelonFrame& TallRows() {
+    static CarrelonFrame& frame = []() -> CarrelonFrame& {
+        auto* f = new CarrelonFrame(100);
+        for (int r = 2; r <= 4; ++r)
+            f->Grid->SetRowHeights(r, 1 << 24);
+        f->Grid->SetCol(1);
+        f->Grid->SetRow(2);
+        return *f;
+    }();
+    return frame;
+}
+
 void BM_CarrelonFrame(benchmark::State& State, CarrelonFrame& (*Frame)(), int TopRow) {
     CarrelonFrame& f = Frame();
     f.ShowRow(TopRow);
@@ -87,6 +102,10 @@ BENCHMARK_CAPTURE(BM_CarrelonFrame, 1M_rows_at_500000, &MillionRows, 500'000)
 BENCHMARK_CAPTURE(BM_CarrelonFrame, 1M_rows_at_999990, &MillionRows, 999'990)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_CarrelonFrame, 100_rows_at_top, &HundredRows, 1)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_CarrelonFrame, 100_rows_16M_px_high_at_top, &TallRows, 1)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_CarrelonFrame, 100_rows_16M_px_high_at_3, &TallRows, 3)
     ->Unit(benchmark::kMicrosecond);
 
 // The same frame from Qt's own table view.

@@ -1,7 +1,5 @@
 // Pixel geometry the grid shares: the left edge of a column, the top edge of a row, a (merged)
 // cell's rectangle without its line strips, and the line widths that apply to a cell.
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 
 #include "grid/CarrelonPrivate.h"
@@ -9,23 +7,16 @@
 
 namespace carrelon {
 
-namespace {
-
-int ClampToInt(std::int64_t V) {
-    return static_cast<int>(std::clamp<std::int64_t>(V, INT_MIN, INT_MAX));
-}
-
-}  // namespace
-
-// The base grid's geometry without line widths: every cell carries its own line strips.
+// The base grid's geometry without line widths: every cell carries its own line strips. Edges
+// far outside the view saturate, so a cell's width and height always fit an int.
 int TCarrelonPrivate::GetX(int Index) const {
-    return ClampToInt(
+    return TGridAxisLayout::Saturate(
         TGridAxisLayout::Position(q->ColAxis(), q->GetFixedCols(), q->GetLeftCol(), Index));
 }
 
 int TCarrelonPrivate::GetY(int Index) const {
-    return ClampToInt(TGridAxisLayout::Position(q->RowAxis(), q->TCustomGrid::GetFixedRows(),
-                                                q->TCustomGrid::GetTopRow(), Index));
+    return TGridAxisLayout::Saturate(TGridAxisLayout::Position(
+        q->RowAxis(), q->TCustomGrid::GetFixedRows(), q->TCustomGrid::GetTopRow(), Index));
 }
 
 int TCarrelonPrivate::HorzLineWidth(bool Fixed) const {
@@ -45,14 +36,22 @@ TRect TCarrelonPrivate::CalcCellRect(const TCarrelonCell* Cell) const {
     const int endCol = Cell->GetEndCol();
     if (startCol < 0 || endCol < 0) return {};
     const int endRow = Cell->GetEndRow();
+    const bool fixed = Cell->Row < FOwnFixedRows || endCol < q->GetFixedCols();
+    const TGridAxis& Cols = q->ColAxis();
+    const TGridAxis& Rows = q->RowAxis();
+    const int FixedCols = q->GetFixedCols(), LeftCol = q->GetLeftCol();
+    const int FixedRows = q->TCustomGrid::GetFixedRows(), TopRow = q->TCustomGrid::GetTopRow();
+    // The far edges are found in 64 bits, less their lines, before they saturate: a cell far
+    // off screen keeps its top above its bottom.
+    const std::int64_t Right = TGridAxisLayout::Position(Cols, FixedCols, LeftCol, endCol) +
+                               Cols.Size(endCol) - VertLineWidth(fixed, FCols[endCol]);
+    const std::int64_t Bottom = TGridAxisLayout::Position(Rows, FixedRows, TopRow, endRow) +
+                                Rows.Size(endRow) - HorzLineWidth(fixed);
     TRect R;
     R.Left = GetX(startCol);
     R.Top = GetY(Cell->Row);
-    R.Right = ClampToInt(std::int64_t{GetX(endCol)} + q->GetColWidths(endCol));
-    R.Bottom = ClampToInt(std::int64_t{GetY(endRow)} + q->GetRowHeights(endRow));
-    const bool fixed = Cell->Row < FOwnFixedRows || endCol < q->GetFixedCols();
-    R.Bottom -= HorzLineWidth(fixed);
-    R.Right -= VertLineWidth(fixed, FCols[endCol]);
+    R.Right = TGridAxisLayout::Saturate(Right);
+    R.Bottom = TGridAxisLayout::Saturate(Bottom);
     return R;
 }
 

@@ -4,7 +4,9 @@
 #include <QGuiApplication>
 #include <QPaintEngine>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/graphics/CanvasQt.h"
 
@@ -155,18 +157,30 @@ bool DrawFocusRect(HDC DC, const TRect& Rect) {
     QPainter* P = CanvasPainter(*DC);
     if (P == nullptr || Rect.IsEmpty() || !HasRasterOps(*P)) return true;
     // Every other pixel of the frame, in a pattern fixed to the device so that adjacent
-    // frames line up; inverted, so a second drawing undoes the first.
-    QPolygon Dots;
-    auto Add = [&](int X, int Y) {
-        if (((X + Y) & 1) == 0) Dots.append(QPoint(X, Y));
-    };
-    for (int X = Rect.Left; X < Rect.Right; ++X) {
-        Add(X, Rect.Top);
-        if (Rect.Bottom - 1 > Rect.Top) Add(X, Rect.Bottom - 1);
+    // frames line up; inverted, so a second drawing undoes the first. Only the pixels on the
+    // device are visited: a frame around a huge cell costs what its visible part costs.
+    std::int64_t X0 = Rect.Left, X1 = Rect.Right, Y0 = Rect.Top, Y1 = Rect.Bottom;
+    const QTransform& T = P->deviceTransform();
+    if (P->device() != nullptr && T.type() <= QTransform::TxTranslate) {
+        const std::int64_t Dx = std::llround(T.dx()), Dy = std::llround(T.dy());
+        X0 = std::max(X0, -Dx - 1);
+        Y0 = std::max(Y0, -Dy - 1);
+        X1 = std::min(X1, P->device()->width() - Dx + 1);
+        Y1 = std::min(Y1, P->device()->height() - Dy + 1);
     }
-    for (int Y = Rect.Top + 1; Y < Rect.Bottom - 1; ++Y) {
-        Add(Rect.Left, Y);
-        if (Rect.Right - 1 > Rect.Left) Add(Rect.Right - 1, Y);
+    const int Top = Rect.Top, Bottom = Rect.Bottom - 1, Left = Rect.Left, Right = Rect.Right - 1;
+    QPolygon Dots;
+    auto Add = [&](std::int64_t X, std::int64_t Y) {
+        if (((X + Y) & 1) == 0) Dots.append(QPoint(static_cast<int>(X), static_cast<int>(Y)));
+    };
+    for (std::int64_t X = X0; X < X1; ++X) {
+        if (Top >= Y0 && Top < Y1) Add(X, Top);
+        if (Bottom > Top && Bottom >= Y0 && Bottom < Y1) Add(X, Bottom);
+    }
+    for (std::int64_t Y = std::max<std::int64_t>(Y0, Top + 1);
+         Y < std::min<std::int64_t>(Y1, Bottom); ++Y) {
+        if (Left >= X0 && Left < X1) Add(Left, Y);
+        if (Right > Left && Right >= X0 && Right < X1) Add(Right, Y);
     }
     P->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     P->setPen(QPen(Qt::white, 0));

@@ -91,7 +91,7 @@ int TGridAxis::LastStartAtMost(std::int64_t Target, int Extra) const {
     int K = std::min(Pos * kBlock, FCount);
     std::int64_t Start = Acc + std::int64_t{K} * Extra;
     while (K < FCount && Start + FSizes[K] + Extra <= Target) {
-        Start += FSizes[K] + Extra;
+        Start += std::int64_t{FSizes[K]} + Extra;
         ++K;
     }
     return K;

@@ -1,6 +1,7 @@
 // TCustomGrid: messages, keyboard navigation, mouse selection, sizing and moving by drag, the
 // selecting timer and the scroll bars.
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/controls/WinUser.h"
 #include "platform/graphics/Graphics.h"
@@ -438,7 +439,7 @@ bool FindSizingBoundary(const TGridAxisLayout& L, const TGridAxis& A, int Pos, i
     for (; i < N; ++i) {
         if (i >= L.FixedCount() && i < L.First()) i = L.First();  // scrolled out
         if (i >= N) break;
-        S += A.Size(i) + L.LineAfter(i);
+        S += std::int64_t{A.Size(i)} + L.LineAfter(i);
         if (S > L.GridBoundary()) break;
         if (S - 3 <= Pos && Pos <= S + 4) {
             Index = i;

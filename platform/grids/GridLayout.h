@@ -11,6 +11,13 @@ namespace carrelon {
 
 class TGridAxisLayout {
 public:
+    // Screen coordinates of slots that run far past the view saturate at +-kFar: beyond any
+    // view, and the difference of two such coordinates plus a few lines still fits an int.
+    static constexpr int kFar = 1 << 29;
+    static int Saturate(std::int64_t Pos) {
+        return static_cast<int>(Pos < -kFar ? -kFar : Pos > kFar ? kFar : Pos);
+    }
+
     // Axis: the sizes. FixedCount: slots pinned at the start. First: the first scrollable slot
     // on screen (LeftCol or TopRow). Extent: the client width or height. FixedLine and
     // ScrollLine: the width of the line after a fixed or a scrollable slot (0 when not drawn).

@@ -2,6 +2,7 @@
 // corner, the fixed rows, the fixed columns, then the scrollable cells, and asks DrawCell for
 // each; then it draws the grid lines and fills the area beyond the last column and row.
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/controls/WinUser.h"
 #include "platform/graphics/Colors.h"
@@ -19,10 +20,8 @@ bool Intersects(const TRect& A, const TRect& B) {
 // The next slot after Index that has pixels on screen; slots of no extent are skipped through
 // the layout's hit test, so long runs of hidden slots cost O(log n).
 int NextDrawn(const TGridAxisLayout& L, const TGridAxis& A, int Index) {
-    const int Start = L.StartOf(Index);
-    const int End = Start + A.Size(Index) + L.LineAfter(Index);
-    if (End > Start) return Index + 1;
-    const int Hit = L.IndexAt(Start);
+    if (A.Size(Index) > 0 || L.LineAfter(Index) > 0) return Index + 1;
+    const int Hit = L.IndexAt(L.StartOf(Index));
     return Hit > Index ? Hit : Index + 1;
 }
 
@@ -153,31 +152,33 @@ void TCustomGrid::PaintRegion(int ColFirst, int ColLast, int RowFirst, int RowLa
     // The default fill also runs in the designer, where descendants may rely on it.
     const bool Designing = GetComponentState().Contains(csDesigning);
     const bool DefaultFill = (FDefaultDrawing || Designing) && !FVirtualView;
+    // Slots may run far past the view: their ends are summed in 64 bits and saturate.
+    const auto Far = TGridAxisLayout::Saturate;
     for (int Row = RowFirst; Row <= RowLast; Row = NextDrawn(V, FRowAxis, Row)) {
         const int Y = V.StartOf(Row);
         if (Y < 0) break;
-        const int RowH = FRowAxis.Size(Row);
+        const std::int64_t RowEnd = std::int64_t{Y} + FRowAxis.Size(Row);
         const int Line = V.LineAfter(Row);
-        if (Y + RowH + Line <= Clip.Top) continue;
+        if (RowEnd + Line <= Clip.Top) continue;
         if (Y >= Clip.Bottom) break;
         for (int Col = ColFirst; Col <= ColLast; Col = NextDrawn(H, FColAxis, Col)) {
             const int X = H.StartOf(Col);
             if (X < 0) break;
-            const int ColW = FColAxis.Size(Col);
+            const std::int64_t ColEnd = std::int64_t{X} + FColAxis.Size(Col);
             const int VLine = H.LineAfter(Col);
             if (X >= Clip.Right) break;
             // The lines after the slot, drawn only where the options ask for them.
             const bool Fixed = Col < FFixedCols || Row < FFixedRows;
             const TColor LineColor = Fixed ? clBlack : clSilver;
-            if (VLine > 0 && X + ColW + VLine > Clip.Left) {
+            if (VLine > 0 && ColEnd + VLine > Clip.Left) {
                 C->GetBrush()->SetColor(LineColor);
-                C->FillRect(Rect(X + ColW, Y, X + ColW + VLine, Y + RowH + Line));
+                C->FillRect(Rect(Far(ColEnd), Y, Far(ColEnd + VLine), Far(RowEnd + Line)));
             }
-            if (Line > 0 && X + ColW + VLine > Clip.Left) {
+            if (Line > 0 && ColEnd + VLine > Clip.Left) {
                 C->GetBrush()->SetColor(LineColor);
-                C->FillRect(Rect(X, Y + RowH, X + ColW + VLine, Y + RowH + Line));
+                C->FillRect(Rect(X, Far(RowEnd), Far(ColEnd + VLine), Far(RowEnd + Line)));
             }
-            const TRect Where = Rect(X, Y, X + ColW, Y + RowH);
+            const TRect Where = Rect(X, Y, Far(ColEnd), Far(RowEnd));
             if (Where.IsEmpty() || !Intersects(Where, Clip)) continue;
 
             TGridDrawState State;

@@ -2,6 +2,7 @@
 #include "platform/grids/Grids.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "platform/graphics/Colors.h"
@@ -249,7 +250,8 @@ bool AxisSpan(const TGridAxisLayout& L, const TGridAxis& A, int Min, int Max, in
     // Slots are on screen in index order, so nothing after the last drawn one shows.
     Last = std::min(Last, L.IndexAt(L.GridBoundary() - 1));
     if (Last < First) return false;
-    End = std::min(L.StartOf(Last) + A.Size(Last), L.Extent());
+    End = static_cast<int>(
+        std::min<std::int64_t>(std::int64_t{L.StartOf(Last)} + A.Size(Last), L.Extent()));
     return End > Start;
 }
 

@@ -1,5 +1,6 @@
 // The cell painter: rectangles, flags and colours of what each slot draws.
 #include <algorithm>
+#include <climits>
 
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
@@ -383,6 +384,67 @@ TEST_F(GridPaintTest, DesignerShowsLinesHeadingsAndIndicatorFromProperties) {
     EXPECT_EQ(Texts("4").size(), 1u);
     EXPECT_EQ(Records(TCanvasOp::Line).size(), 3u);  // the sort triangle
     Grid->SetDesigning(false);
+}
+
+// Rows of any height the grid takes, a merge over several of them scrolled half out, and every
+// kind of content in them: rectangles keep their order (top above bottom), the whole cell's
+// content is placed from its true top while that is on screen, and the focus frame costs its
+// visible part only.
+TEST_F(GridPaintTest, RowsOfAnyHeightPaintTheirCells) {
+    constexpr int kHuge = 1 << 30;
+    Grid->SetRowCount(9);
+    for (int r = 1; r <= 5; ++r)
+        Grid->SetRowHeights(r, kHuge);
+    Grid->SetRowHeights(6, INT_MAX);
+    TCarrelonCell* M = MakeMergedCell(Grid, 1, 2, 2, 4);
+    M->SetText("merged");
+    M->SetTextLayout(tlCenter);
+    M->GetOuterBorder()->SetWidth(2);
+    TCarrelonCell* Wrapped = Grid->GetCells(3, 3);
+    Wrapped->SetWordWrap(true);
+    Wrapped->SetText("a\r\nb");
+    Wrapped->SetTextLayout(tlBottom);
+    Grid->GetCells(3, 4)->SetCheckBox(true);
+    Grid->GetCells(4, 4)->SetButton(true);
+    TBitmap Pic;
+    Pic.SetSize(20, 10);
+    Grid->GetCells(3, 2)->SetGraphic(&Pic);
+    Grid->GetCells(4, 2)->GetInnerBorder()->SetWidth(3);
+    Grid->GetCells(4, 3)->SetText("top");
+    Grid->GetCells(4, 3)->SetTextLayout(tlTop);
+    Grid->SetOptions(Grid->GetOptions() + cloStretchImages);
+    for (int Top : {1, 2, 3, 4, 6, 7}) {
+        SCOPED_TRACE(Top);
+        Grid->SetTopRow(Top);
+        Grid->SetCol(3);
+        Grid->SetRow(Top);
+        PaintGrid();
+        for (const TCanvasRecord& r : Rec.Records) {
+            const bool Placed = r.Op == TCanvasOp::FillRect || r.Op == TCanvasOp::DrawText ||
+                                r.Op == TCanvasOp::FrameRect || r.Op == TCanvasOp::DrawFocusRect;
+            EXPECT_TRUE(!Placed || r.Rect.Top <= r.Rect.Bottom) << static_cast<int>(r.Op);
+        }
+        const TRect R = Access::Internals(Grid).CalcCellRect(M);
+        EXPECT_LE(R.Top, R.Bottom);
+        EXPECT_EQ(R.Top < R.Bottom, Top >= 2 && Top <= 4);
+        // A tall row on screen shows its text from its own top.
+        const auto top = Texts("top");
+        ASSERT_EQ(top.size(), Top == 3 ? 1u : 0u);
+        if (Top == 3) {
+            EXPECT_EQ(top[0].Rect.Top, 18 + 2);
+        }
+        const auto focus = Records(TCanvasOp::DrawFocusRect);
+        ASSERT_EQ(focus.size(), 1u);
+        EXPECT_EQ(focus[0].Rect.Top, 18);
+        EXPECT_EQ(focus[0].Rect.Bottom > Grid->GetClientHeight(), Top < 7);
+    }
+    // The editor over a cell taller than the view is cut at the view's bottom.
+    Grid->SetTopRow(1);
+    Grid->SetCol(3);
+    Grid->SetRow(3);
+    const TRect E = Access::Internals(Grid).EditorRect();
+    EXPECT_LE(E.Bottom, Grid->GetClientHeight());
+    EXPECT_LT(E.Top, E.Bottom);
 }
 
 }  // namespace
