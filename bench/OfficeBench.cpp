@@ -179,3 +179,10 @@ void BM_BarePugixmlPass(benchmark::State& State) {
 BENCHMARK(BM_BarePugixmlPass)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The workbook BM_ExcelServerWrite writes, for the grid's import benchmark.
+namespace carrelon {
+void WriteBenchWorkbook(int Cells, const std::string& Path) {
+    ServerWrite(Cells, Path);
+}
+}  // namespace carrelon

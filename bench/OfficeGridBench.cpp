@@ -1,17 +1,24 @@
-// The grid's spreadsheet export beside its bare peer in OfficeBench.cpp (run them together:
-// --benchmark_filter='GridExport|BareXlsx'): ExportToExcelFile of a grid of N cells (20 columns
-// of texts, numbers and dates, each column with its own alignment, fill, font and boldness, as
-// BM_BareXlsxWriter writes them), against BM_BareXlsxWriter.
+// The grid's spreadsheet export and import, beside their bare peers in OfficeBench.cpp (run them
+// together: --benchmark_filter='Grid(Export|Import)|Bare'):
+// - ExportToExcelFile of a grid of N cells (20 columns of texts, numbers and dates, each column
+//   with its own alignment, fill, font and boldness, as BM_BareXlsxWriter writes them), against
+//   BM_BareXlsxWriter;
+// - ImportFromExcelFile of the workbook BM_ExcelServerWrite writes, against BM_BarePugixmlPass
+//   over that sheet's XML.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <memory>
 
 #include "grid/Carrelon.h"
+#include "platform/automation/ExcelAutomation.h"
 #include "platform/controls/Forms.h"
 #include "platform/graphics/Graphics.h"
 
 namespace carrelon {
+
+// From OfficeBench.cpp: the workbook the server writes for N cells.
+void WriteBenchWorkbook(int Cells, const std::string& Path);
 
 namespace {
 
@@ -75,6 +82,21 @@ void BM_GridExportToExcel(benchmark::State& State) {
     State.SetItemsProcessed(State.iterations() * State.range(0));
 }
 BENCHMARK(BM_GridExportToExcel)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_GridImportFromExcel(benchmark::State& State) {
+    const int cells = static_cast<int>(State.range(0));
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "carrelon-bench-grid-import.xlsx").string();
+    WriteBenchWorkbook(cells, path);
+    static std::unique_ptr<TBenchGrid> grids[2];
+    std::unique_ptr<TBenchGrid>& g = grids[cells >= 100'000 ? 1 : 0];
+    if (!g) g = std::make_unique<TBenchGrid>();
+    for (auto _ : State)
+        if (!g->Grid->ImportFromExcelFile(path, Null)) State.SkipWithError("import failed");
+    std::filesystem::remove(path);
+    State.SetItemsProcessed(State.iterations() * State.range(0));
+}
+BENCHMARK(BM_GridImportFromExcel)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace carrelon

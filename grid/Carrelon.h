@@ -484,6 +484,16 @@ public:
     // A new workbook left open for the user, in a running instance when there is one.
     bool ExportToExcel();
     bool ExportToExcelFile(const AnsiString& FileName);
+    // Replaces the grid's whole content by one worksheet of a workbook file: Sheet Null is the
+    // active sheet, a string the sheet of that name, anything else the sheet of that number
+    // (1 is the first). True when the sheet was read completely; False when the file does not
+    // exist, the editor stays open, the application cannot be started or OnImportProgress
+    // stopped the import (the cells read so far stay). A workbook that cannot be read raises
+    // after the application quit, and leaves the grid as it was.
+    bool ImportFromExcelFile(const AnsiString& FileName, const Variant& Sheet);
+    // Lifts the font, alignments, layout and colour that every data cell of a column shares
+    // into the column, dropping the cells' own values.
+    void CondenseColumnAttributes();
     // The text of the exported area as the word-processor export puts it into the document:
     // cells separated by TAB, each row ended by CR LF, a merged range once at its top-left cell,
     // line breaks inside cells as ExportTag and TABs inside cells as a private character that

@@ -76,6 +76,7 @@ public:
 private:
     friend class TCarrelon;
     friend class TCarrelonPrivate;
+    friend class TCarrelonExcelImport;
     friend class TCarrelonTestAccess;
 
     // For the grid: the raw list, changed without repaint or events.

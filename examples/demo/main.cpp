@@ -10,7 +10,8 @@
 // repeated heading rows, and draws a print preview of the first page into a PNG. Every run saves
 // the sheet's whole state as INI text into demo-output/carrelon-demo.ini, loads that file into a
 // second grid and says whether every cell there shows the same text, and exports the sheet as a
-// word-processor document and as a workbook, demo-output/carrelon-demo.docx and .xlsx.
+// word-processor document and as a workbook, demo-output/carrelon-demo.docx and .xlsx, and imports
+// the workbook back into a second grid to compare the cells.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -367,6 +368,32 @@ bool ExportDemo(TCarrelon& Sheet, const std::filesystem::path& Dir) {
     return true;
 }
 
+// Imports the exported workbook into a second grid on the form and compares the cells' texts.
+bool ImportDemo(TForm& Form, TCarrelon& Sheet, const std::filesystem::path& Dir) {
+    const std::filesystem::path xlsx = Dir / "carrelon-demo.xlsx";
+    auto* Copy = new TCarrelon(&Form);
+    Copy->SetParent(&Form);
+    Copy->SetVisible(false);
+    try {
+        if (!Copy->ImportFromExcelFile(xlsx.string(), Null)) {
+            std::fprintf(stderr, "Carrelon demo: importing %s was refused\n", xlsx.c_str());
+            return false;
+        }
+    } catch (const Exception& E) {
+        std::fprintf(stderr, "Carrelon demo: importing the workbook: %s\n", E.Message.c_str());
+        return false;
+    }
+    int differ = 0;
+    for (int c = 0; c < Sheet.GetColCount() && c < Copy->GetColCount(); ++c)
+        for (int r = 0; r < Sheet.GetRowCount() && r < Copy->GetRowCount(); ++r)
+            if (Sheet.GetCells(c, r)->GetText() != Copy->GetCells(c, r)->GetText()) ++differ;
+    std::printf("Carrelon demo: imported the workbook back into a second grid: %s\n",
+                differ == 0 ? "every cell shows the same text"
+                            : (std::to_string(differ) + " cells differ").c_str());
+    delete Copy;
+    return differ == 0;
+}
+
 // Ctrl+F and Ctrl+H open the standard find and replace dialogs over the grid. (Ctrl+C, Ctrl+X
 // and Ctrl+V copy, cut and paste cells, also with other programs as tab-separated text, and Del
 // clears them: the grid's own keys.)
@@ -436,7 +463,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path dir = "demo-output";
     std::filesystem::create_directories(dir);
     if (!SaveIniDemo(*Form, *Grid, dir)) return 1;
-    if (!ExportDemo(*Grid, dir)) return 1;
+    if (!ExportDemo(*Grid, dir) || !ImportDemo(*Form, *Grid, dir)) return 1;
     if (print && !PrintDemo(*Form, *Grid, dir)) return 1;
     if (!offscreen) return Host.Run();
 
