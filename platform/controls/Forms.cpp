@@ -41,6 +41,11 @@ TWindowWidget* TCustomForm::CreateWindowHandle(TWindowWidget* ParentWidget) {
     return W;
 }
 
+void TCustomForm::SetText(const AnsiString& Value) {
+    TWinControl::SetText(Value);
+    if (HandleAllocated()) FHandle->setWindowTitle(QString::fromStdString(Value));
+}
+
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
     TWinControl::Notification(AComponent, Operation);
     if (Operation == opRemove) {

@@ -45,6 +45,8 @@ public:
     void WndProc(TMessage& Message) override;
     void SetFocus() override;
     bool CanFocus() const override;
+    // The caption is the window's title, also once the window exists.
+    void SetText(const AnsiString& Value) override;
 
     TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;

@@ -5,6 +5,7 @@
 
 #include "platform/controls/Menus.h"
 #include "platform/controls/MenusQt.h"
+#include "platform/controls/WindowWidgetQt.h"
 #include "tests/support/ControlsTestProbe.h"
 #include "tests/support/ControlsTestSupport.h"
 #include "tests/support/SettingScopes.h"
@@ -79,6 +80,15 @@ TEST(Forms, FindNextControlFollowsTabOrderAcrossNestedParents) {
     EXPECT_EQ(Panel->FindNextControl(P1, true, false, true), P1) << "wraps back to the only one";
     P1->SetEnabled(false);
     EXPECT_EQ(Panel->FindNextControl(P1, true, false, true), nullptr);
+}
+
+TEST(Forms, CaptionIsTheWindowTitleBeforeAndAfterTheWindowExists) {
+    TForm Form(nullptr);
+    Form.SetCaption("First");
+    EXPECT_EQ(Form.GetHandle()->windowTitle().toStdString(), "First");
+    Form.SetCaption("Second");
+    EXPECT_EQ(Form.GetHandle()->windowTitle().toStdString(), "Second");
+    EXPECT_EQ(Form.GetCaption(), "Second");
 }
 
 TEST(Forms, ScreenKnowsActiveFormAndForms) {
