@@ -11,7 +11,10 @@
 // the sheet's whole state as INI text into demo-output/carrelon-demo.ini, loads that file into a
 // second grid and says whether every cell there shows the same text, and exports the sheet as a
 // word-processor document and as a workbook, demo-output/carrelon-demo.docx and .xlsx, and imports
-// the workbook back into a second grid to compare the cells.
+// the workbook back into a second grid to compare the cells. The Region column edits through a
+// drop-down list of the regions and the Restock column through a date field: the arrows and Tab
+// still move between cells, and a date that does not exist keeps the field open and shows why in
+// the window's title.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,9 +26,11 @@
 #include "platform/controls/AppHost.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
+#include "platform/controls/StdCtrls.h"
 #include "platform/devices/Printer.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/Pictures.h"
+#include "platform/rtl/Conversions.h"
 
 using namespace carrelon;
 
@@ -38,6 +43,7 @@ struct Product {
     const char* Region;
     int Quarters[4];
     bool InStock;
+    const char* Restock;
     const char* Note;
 };
 
@@ -46,15 +52,43 @@ const Product kData[kProducts] = {
      "North",
      {120, 135, 150, 160},
      true,
+     "09/01/2026",
      "Best seller; restock before the autumn fair."},
-    {"Walnut chair", "North", {310, 290, 305, 330}, true, "Steady."},
-    {"Lamp, brass", "South", {85, 60, 45, 30}, false, "Falling demand: consider a new finish."},
-    {"Bookcase", "South", {42, 48, 51, 66}, true, "Grows every quarter."},
-    {"Rug, wool", "East", {18, 22, 19, 25}, true, ""},
-    {"Mirror", "East", {70, 74, 69, 81}, false, "Supplier late; two crates on the way."},
-    {"Side table", "West", {95, 101, 99, 120}, true, "Bundle with the lamp in Q4."},
-    {"Cabinet", "West", {33, 29, 41, 38}, true, ""},
-    {"Stool", "Central", {140, 155, 149, 171}, true, "New colours from March."},
+    {"Walnut chair", "North", {310, 290, 305, 330}, true, "10/15/2026", "Steady."},
+    {"Lamp, brass",
+     "South",
+     {85, 60, 45, 30},
+     false,
+     "01/20/2027",
+     "Falling demand: consider a new finish."},
+    {"Bookcase", "South", {42, 48, 51, 66}, true, "11/02/2026", "Grows every quarter."},
+    {"Rug, wool", "East", {18, 22, 19, 25}, true, "12/01/2026", ""},
+    {"Mirror",
+     "East",
+     {70, 74, 69, 81},
+     false,
+     "08/24/2026",
+     "Supplier late; two crates on the way."},
+    {"Side table", "West", {95, 101, 99, 120}, true, "09/30/2026", "Bundle with the lamp in Q4."},
+    {"Cabinet", "West", {33, 29, 41, 38}, true, "03/03/2027", ""},
+    {"Stool", "Central", {140, 155, 149, 171}, true, "10/01/2026", "New colours from March."},
+};
+
+const char* const kRegions[] = {"North", "South", "East", "West", "Central"};
+
+// A date typed into a mask. Leaving it with a date that does not exist raises: the grid reports
+// that and keeps the edit open.
+class TDateEdit : public TMaskEdit {
+public:
+    explicit TDateEdit(TComponent* AOwner) : TMaskEdit(AOwner) { SetEditMask("00/00/0000;1;_"); }
+
+protected:
+    void CMExit(TMessage& Message) override {
+        TDateTime Date;
+        if (!TryStrToDate(GetText(), Date))
+            throw EConvertError(GetText().append(" is not a valid date"));
+        TMaskEdit::CMExit(Message);
+    }
 };
 
 // A small bar chart drawn by hand, shown as the picture of the total cell.
@@ -78,7 +112,7 @@ std::unique_ptr<TBitmap> MakeChart() {
 void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     // One repaint, and rows fitted to their contents, when the sheet is complete.
     G.DisableControls();
-    G.SetColCount(9);
+    G.SetColCount(10);
     G.SetRowCount(kProducts + 4);
     G.SetFixedCols(1);
     G.SetFixedRows(2);
@@ -91,12 +125,12 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     // cell's text, F2 and a click put the caret at its end.
     G.SetSpreadsheetEnabled(true);
     G.SetEditorOptions(G.GetEditorOptions() + eoClearOnChar + eoCursorAtEnd);
-    const int widths[9] = {34, 120, 70, 64, 64, 64, 64, 84, 330};
-    for (int c = 0; c < 9; ++c)
+    const int widths[10] = {34, 120, 70, 64, 64, 64, 64, 84, 84, 250};
+    for (int c = 0; c < 10; ++c)
         G.GetCols(c)->SetWidth(widths[c]);
 
     // Title row, merged across the whole sheet.
-    G.MergeHoriz(1, 8, 0, "");
+    G.MergeHoriz(1, 9, 0, "");
     TCarrelonCell* Title = G.GetCells(1, 0);
     Title->SetText("Carrelon - furniture sales by quarter");
     TFont TitleFont;
@@ -110,9 +144,9 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     Title->SetTextLayout(tlCenter);
 
     // Heading row.
-    const char* headings[9] = {"#",  "Product", "Region",   "Q1",   "Q2",
-                               "Q3", "Q4",      "In stock", "Notes"};
-    for (int c = 0; c < 9; ++c) {
+    const char* headings[10] = {"#",  "Product", "Region",   "Q1",      "Q2",
+                                "Q3", "Q4",      "In stock", "Restock", "Notes"};
+    for (int c = 0; c < 10; ++c) {
         TCarrelonCell* H = G.GetCells(c, 1);
         H->SetText(headings[c]);
         H->SetTextAlignment(c >= 3 && c <= 6 ? taRightJustify : taCenter);
@@ -135,11 +169,13 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
         TCarrelonCell* Stock = G.GetCells(7, r);
         Stock->SetCheckBox(true);
         Stock->SetCheckBoxChecked(p.InStock);
-        G.GetCells(8, r)->SetText(p.Note);
+        G.GetCells(8, r)->SetText(p.Restock);
+        G.GetCells(8, r)->SetTextAlignment(taCenter);
+        G.GetCells(9, r)->SetText(p.Note);
         G.GetCells(1, r)->SetHint(std::string(p.Name) + " - " + p.Region + " region" +
                                   (p.InStock ? "" : ", out of stock"));
         if (i % 2 == 1)
-            for (int c = 1; c < 9; ++c)
+            for (int c = 1; c < 10; ++c)
                 G.GetCells(c, r)->SetColor(0x00F0E8E0);
     }
 
@@ -163,7 +199,7 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
     TCarrelonCell* Button = G.GetCells(7, t);
     Button->SetButton(true);
     Button->SetText("Reorder");
-    TCarrelonCell* ChartCell = G.GetCells(8, t);
+    TCarrelonCell* ChartCell = G.GetCells(9, t);
     ChartCell->SetText("Quarter totals");
     ChartCell->SetTextLayout(tlCenter);
     ChartCell->SetGraphicAlignment(taRightJustify);
@@ -171,12 +207,13 @@ void BuildSheet(TCarrelon& G, TGraphic* Chart) {
 
     // A footnote across the sheet, word-wrapped, with an outer border.
     const int f = t + 1;
-    G.MergeHoriz(1, 8, f, "");
+    G.MergeHoriz(1, 9, f, "");
     TCarrelonCell* Foot = G.GetCells(1, f);
     Foot->SetText(
         "Figures are units sold. Red numbers fell against the quarter before. The totals are "
         "formulas: type over a figure and they follow. The notes column wraps its text inside "
-        "the cell, and the row grows to fit it.");
+        "the cell, and the row grows to fit it. Regions are chosen from a list, restock dates "
+        "typed into a date field.");
     Foot->GetFont()->SetStyle(TFontStyles{fsItalic});
     Foot->GetOuterBorder()->SetColor(0x00804020);
     Foot->GetOuterBorder()->SetWidth(2);
@@ -422,6 +459,30 @@ void WireFindAndReplace(TForm& Form, TCarrelon& Grid) {
     };
 }
 
+// The product rows' regions edit through a drop-down list, their restock dates through a date
+// field; a refused date is told in the window's title until the edit ends.
+void EditThroughControls(TForm& Form, TCarrelon& G) {
+    auto* Regions = new TComboBox(&Form);
+    Regions->SetParent(&Form);
+    Regions->SetVisible(false);
+    Regions->SetStyle(csDropDownList);
+    for (const char* R : kRegions)
+        Regions->GetItems()->Add(R);
+    auto* Dates = new TDateEdit(&Form);
+    Dates->SetParent(&Form);
+    Dates->SetVisible(false);
+    G.OnGetEditControl = [Regions, Dates](TCarrelon*, int ACol, int ARow, TWinControl*& C) {
+        if (ARow < 2 || ARow >= 2 + kProducts) return;
+        if (ACol == 2) C = Regions;
+        if (ACol == 8) C = Dates;
+    };
+    const AnsiString Caption = Form.GetCaption();
+    G.OnEditControlValidateError = [&Form, Caption](TCarrelon*, int, int, const AnsiString& Msg) {
+        Form.SetCaption(Caption + " - " + Msg);
+    };
+    G.OnCellExit = [&Form, Caption](TCarrelon*, int, int) { Form.SetCaption(Caption); };
+}
+
 bool HasArg(int argc, char** argv, const char* Arg) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], Arg) == 0) return true;
@@ -449,6 +510,7 @@ int main(int argc, char** argv) {
         static int Requests = 0;
         Sender->GetCells(ACol, ARow)->SetText("Reorder (" + std::to_string(++Requests) + ")");
     };
+    EditThroughControls(*Form, *Grid);
     if (!offscreen) {
         // On screen the order log sits below the sheet, to scroll, sort and rearrange.
         Grid->SetHeight(360);
