@@ -721,6 +721,22 @@ TEST_F(EditControlTest, RowMeasuresTheTextOfAnOpenEditAndTheHeightOfOtherControl
     EXPECT_EQ(TCarrelonTestAccess::CalcHeight(Cell(2, 5), -1), 30 + Grid->GetGridLineWidth());
 }
 
+TEST_F(EditControlTest, APressOnAnotherCellFitsTheRowOnlyWhenTheButtonComesUp) {
+    SetOption(cloAutoIncreaseRowHeights, true);
+    auto* Memo = Offer<TMemo>(100, 40);
+    Open(2, 2);
+    Memo->SetText("one\r\ntwo\r\nthree");
+    const TPoint P = Middle(3, 6);
+    MouseDown(Grid, mbLeft, P.X, P.Y);
+    ProcessPendingEvents();
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(Cell(2, 2)->GetText(), "one\r\ntwo\r\nthree");
+    EXPECT_EQ(Grid->GetRowHeights(2), 18) << "not while the button is down";
+    MouseUp(Grid, mbLeft, P.X, P.Y);
+    ProcessPendingEvents();
+    EXPECT_GT(Grid->GetRowHeights(2), 40);
+}
+
 TEST_F(EditControlTest, HidingTheGridDropsAnEditThatCannotClose) {
     auto* Edit = Offer<TEdit>();
     std::vector<std::string> Events;
