@@ -78,6 +78,11 @@ bool ParseAddress(const AnsiString& Address, int& Col1, int& Row1, int& Col2, in
 }
 
 // Null (mixed cells) is "not given".
+// A date the grid can show: one within the calendar. Another would have no text.
+bool ShowableDate(double Value) {
+    return Value >= MinDateTime && Value < MaxDateTime + 1;
+}
+
 bool Given(const Variant& V) {
     return !V.IsNull() && !V.IsEmpty();
 }
@@ -328,16 +333,19 @@ void TCarrelonExcelImport::ReadContent(const RangePtr& X, TImportSlot& Slot) {
             Slot.Value = Variant(AdjustLineBreaks(v.AsString()));
         else if (v.Type() == varError || v.IsArray())
             Slot.Value = text();  // an error shows as its text
+        else if (v.Type() == varDate && !ShowableDate(v.AsDouble()))
+            Slot.Value = text();  // a date beyond the calendar shows as what the sheet shows
         else
             Slot.Value = v;
         return;
     }
     if (DecimalSeparator != '.' && v.Type() == varDouble && FloatToStr(v.AsExtended()) == t) {
         Slot.Value = v;
-    } else if (v.Type() == varDate) {
+    } else if (v.Type() == varDate && ShowableDate(v.AsDouble())) {
         Slot.Value = v;
-    } else if (v.Type() == varDouble && (FormatDateTime("t", TDateTime(v.AsDouble())) == t ||
-                                         TimeToStr(TDateTime(v.AsDouble())) == t)) {
+    } else if (v.Type() == varDouble && ShowableDate(v.AsDouble()) &&
+               (FormatDateTime("t", TDateTime(v.AsDouble())) == t ||
+                TimeToStr(TDateTime(v.AsDouble())) == t)) {
         Slot.Value = Variant(TDateTime(v.AsDouble()));
     } else if (v.Type() == varCurrency) {
         Slot.Value = v;
@@ -507,42 +515,45 @@ bool TCarrelonExcelImport::Apply() {
     FPixelsPerInch = std::max(GridPixelsPerInch(G), 1);
     FRecalc = d.FSpreadsheetEnabled;
     const bool locked = d.TryDisableControls();
-    TScopeExit Unlock([&] {
-        if (locked) G->EnableControls();
-    });
-    G->SetSpreadsheetEnabled(false);
-    // Spreadsheet mode ends as it was, or on when a formula came in; switching it on
-    // recalculates.
     bool complete = false;
-    TScopeExit Finish([&] {
-        if (!complete) G->SetSpreadsheetEnabled(FRecalc);
-    });
-
-    Reset();
-    for (int k = 1; k < S.Col1; ++k)
-        ApplyWidth(k);
-    TOfficeProgress progress(G, G->OnImportProgress,
-                             static_cast<long long>(S.Col2 - S.Col1 + 1) * S.Height());
-    long long position = 0;
-    for (int x = S.Col1; x <= S.Col2 && !progress.Stopped(); ++x) {
-        ApplyWidth(x);
-        for (int y = S.Row1; y <= S.Row2; ++y) {
-            ++position;
-            const TCarrelonCell* cell = G->GetCells(x - 1 + H, y - 1 + H);
-            // A slot a merge of this import already covers from the left.
-            if (cell->GetEndColObject() != cell->GetCol()) continue;
-            const TImportSlot& slot = S.Slots[S.Index(x, y)];
-            if (slot.Flags & TImportSlot::Covered) continue;
-            ApplySlot(x, y, slot);
-            if (progress.Report(position)) break;
-        }
-    }
-    if (progress.Stopped()) return false;
-    complete = true;
-    if (FRecalc) G->SetSpreadsheetEnabled(true);
-    G->CondenseColumnAttributes();
-    d.Initialize();
-    return true;
+    // Spreadsheet mode ends as it was, or on when a formula came in; switching it on
+    // recalculates. Both restores run however the filling ends, and may raise themselves
+    // (they reach the application's handlers), so they are not left to destructors.
+    RunThenRestore(
+        [&] {
+            G->SetSpreadsheetEnabled(false);
+            Reset();
+            for (int k = 1; k < S.Col1; ++k)
+                ApplyWidth(k);
+            TOfficeProgress progress(G, G->OnImportProgress,
+                                     static_cast<long long>(S.Col2 - S.Col1 + 1) * S.Height());
+            long long position = 0;
+            for (int x = S.Col1; x <= S.Col2 && !progress.Stopped(); ++x) {
+                ApplyWidth(x);
+                for (int y = S.Row1; y <= S.Row2; ++y) {
+                    ++position;
+                    const TCarrelonCell* cell = G->GetCells(x - 1 + H, y - 1 + H);
+                    // A slot a merge of this import already covers from the left.
+                    if (cell->GetEndColObject() != cell->GetCol()) continue;
+                    const TImportSlot& slot = S.Slots[S.Index(x, y)];
+                    if (slot.Flags & TImportSlot::Covered) continue;
+                    ApplySlot(x, y, slot);
+                    if (progress.Report(position)) break;
+                }
+            }
+            if (progress.Stopped()) return;
+            complete = true;
+            if (FRecalc) G->SetSpreadsheetEnabled(true);
+            G->CondenseColumnAttributes();
+            d.Initialize();
+        },
+        [&] {
+            if (!complete) G->SetSpreadsheetEnabled(FRecalc);
+        },
+        [&] {
+            if (locked) G->EnableControls();
+        });
+    return complete;
 }
 
 bool TCarrelonExcelImport::Run() {

@@ -145,6 +145,30 @@ ws['B6'] = 7; ws['B6'].number_format = '"$"#,##0.00'
     EXPECT_EQ(Value(1, 5).Type(), varCurrency);
 }
 
+// A number under a date format beyond the calendar has no date the grid could show: it comes in
+// as what the sheet shows, and the import neither raises nor leaves the grid half-built.
+TEST_F(ExcelImport, DatesBeyondTheCalendarComeInAsTheSheetsText) {
+    const std::string path = File("far-dates.xlsx");
+    if (!Openpyxl(path, R"(
+ws['A1'] = -1.5e10; ws['A1'].number_format = 'yyyy-mm-dd'
+ws['A2'] = 3e6; ws['A2'].number_format = 'yyyy-mm-dd'
+ws['A3'] = 45000; ws['A3'].number_format = 'yyyy-mm-dd'
+)"))
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    auto app = OleCast<excel::Application>(CreateOleObject("Excel.Application"));
+    app->GetWorkbooks()->Open(path);
+    const AnsiString shown1 = app->GetActiveSheet()->Cells(1, 1)->GetText().AsString();
+    const AnsiString shown2 = app->GetActiveSheet()->Cells(2, 1)->GetText().AsString();
+    app->Quit();
+    ASSERT_TRUE(Grid->ImportFromExcelFile(path, Null));
+    EXPECT_TRUE(Value(0, 0).IsString());
+    EXPECT_EQ(Text(0, 0), shown1);
+    EXPECT_TRUE(Value(0, 1).IsString());
+    EXPECT_EQ(Text(0, 1), shown2);
+    EXPECT_EQ(Value(0, 2).Type(), varDate);  // a date within the calendar stays a date
+    ExpectModelSound();
+}
+
 TEST_F(ExcelImport, PanesOfTheChosenSheetBecomeFixedParts) {
     const std::string path = File("panes.xlsx");
     if (!Openpyxl(path, R"(
