@@ -69,6 +69,8 @@ void TCarrelonPrivate::Initialize() {
     if (q->GetOptions().Contains(cloSelectFixedRows)) Start.Y = HeadingOffset();
     if (q->GetFixedRows() == q->GetRowCount() && !q->GetOptions().Contains(cloSelectFixedRows))
         Start = {-1, -1};
+    // The headings may be all the grid holds: then no cell starts the selection.
+    if (Start.X >= q->GetColCount() || Start.Y >= q->GetRowCount()) Start = {-1, -1};
     WriteFCurrent(Start);
     TGridCoord Anchor = Start;
     if (q->GetOptions().Contains(cloRowSelect) && Anchor.X != -1) Anchor.X = q->GetColCount() - 1;

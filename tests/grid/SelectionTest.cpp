@@ -42,6 +42,25 @@ TEST(Selection, EveryRowFixedLeavesNoCurrentCell) {
     EXPECT_EQ(G->GetCol(), -1);
 }
 
+// With the spreadsheet headings on, selectable fixed parts start after the heading row and
+// column; when the grid holds nothing past them there is no cell to start on.
+TEST(Selection, HeadingsOnlyGridStartsWithoutACurrentCell) {
+    auto G = MakeGrid(4, 3);
+    G->SetSpreadsheetHeaders(true);
+    G->SetRowCount(1);
+    G->AutoSizeRows();
+    TCarrelonOptions O = G->GetOptions();
+    G->SetOptions(O.Include(cloSelectFixedRows));
+    EXPECT_EQ(G->GetRow(), -1);
+    EXPECT_EQ(G->GetCol(), -1);
+    EXPECT_EQ(G->GetSelectedCells()->GetCount(), 0);
+    EXPECT_TRUE(Access::CheckModelInvariants(G.get()));
+    // Rows added later give the cell after the headings again.
+    G->SetRowCount(3);
+    EXPECT_EQ(G->GetRow(), 1);
+    EXPECT_EQ(G->GetCol(), 1);
+}
+
 TEST(Selection, RowSelectListsWholeRows) {
     auto G = MakeGrid(5, 6);
     G->SetOptions(G->GetOptions() + cloRowSelect);
