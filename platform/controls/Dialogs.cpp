@@ -50,7 +50,7 @@ void TFindDialog::SetOptions(TFindOptions Value) {
     (Value.Contains(frDown) ? W.Down : W.Up)->setChecked(true);
     W.WholeWord->setVisible(!Value.Contains(frHideWholeWord));
     W.MatchCase->setVisible(!Value.Contains(frHideMatchCase));
-    W.Direction->setVisible(!Value.Contains(frHideUpDown));
+    W.Direction->setVisible(!WithReplace() && !Value.Contains(frHideUpDown));
     W.WholeWord->setEnabled(!Value.Contains(frDisableWholeWord));
     W.MatchCase->setEnabled(!Value.Contains(frDisableMatchCase));
     W.Direction->setEnabled(!Value.Contains(frDisableUpDown));
@@ -77,7 +77,10 @@ void TFindDialog::MakeWindow() {
     W.WholeWord->setObjectName("WholeWord");
     W.MatchCase = new QCheckBox("Match &case");
     W.MatchCase->setObjectName("MatchCase");
-    W.Direction = new QGroupBox("Direction");
+    // The dialog owns the direction group even where it lays out none (replacing has no
+    // direction to choose), so the group neither outlives it nor shows as a window of its own.
+    W.Direction = new QGroupBox("Direction", &W.Dialog);
+    W.Direction->setObjectName("Direction");
     W.Up = new QRadioButton("&Up");
     W.Up->setObjectName("Up");
     W.Down = new QRadioButton("&Down");

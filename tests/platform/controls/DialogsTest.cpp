@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -58,6 +59,13 @@ TEST(Dialogs, ReplaceButtonsAskForOneOrAllReplacements) {
     std::vector<TFindOptions> Asked;
     Replace.OnReplace = [&](TObject*) { Asked.push_back(Replace.GetOptions()); };
     ASSERT_TRUE(Replace.Execute());
+    // One window: replacing offers no direction, and nothing of the dialog shows on its own.
+    int Shown = 0;
+    for (QWidget* W : QApplication::topLevelWidgets())
+        Shown += W->isVisible() ? 1 : 0;
+    EXPECT_EQ(Shown, 1);
+    ASSERT_NE(Child<QGroupBox>("Direction"), nullptr);
+    EXPECT_FALSE(Child<QGroupBox>("Direction")->isVisible());
     EXPECT_FALSE(Child<QCheckBox>("MatchCase")->isVisible());
     EXPECT_FALSE(Child<QCheckBox>("WholeWord")->isEnabled());
     Child<QLineEdit>("FindText")->setText("a");
