@@ -128,6 +128,10 @@ int TCarrelon::DoPrint(TCanvas* Canvas, int APage, int AMode, int ATop, int From
                        int ToCol, int ToRow, double AFraction) {
     if (Canvas == nullptr || PrintRunning || !RangeValid(this, FromCol, FromRow, ToCol, ToRow))
         return -1;
+    // Going on on the printer's open page needs an open job: without one nothing would receive
+    // the drawing.
+    const bool OnOpenJob = AMode == PrintContinueJob || AMode == PrintCloseJob;
+    if (OnOpenJob && Canvas == Printer()->GetCanvas() && !Printer()->GetPrinting()) return -1;
     PrintRunning = true;
     TScopeExit Done([this] {
         PrintRunning = false;

@@ -110,7 +110,10 @@ int TCarrelonPrintRun::Run() {
         OpenedJob = true;
         StartPrintPage();
     }
+    // The first page event may have shrunk the grid: the range ends at its last row and
+    // column. Later events find the columns laid out; their cells past the count are skipped.
     ToRow = std::min(ToRow, q->GetRowCount() - 1);
+    ToCol = std::min(ToCol, q->GetColCount() - 1);
 
     LayoutColumns(Has(poFitPageWidth));
 
@@ -164,6 +167,7 @@ void TCarrelonPrintRun::NewSheet() {
 // would pass the printable width. With FitWidth a column that does not fit lowers the scale by
 // one whole step instead, down to 1, and the layout starts again.
 void TCarrelonPrintRun::LayoutColumns(bool FitWidth) {
+    if (ToCol < FromCol) return;  // the first page event took every column of the range
     const std::size_t N = static_cast<std::size_t>(ToCol - FromCol) + 1;
     if (ColWidth.size() != N) {
         ColWidth.resize(N);

@@ -113,7 +113,7 @@ private:
     const double AFraction;
     const int FromCol;
     const int FromRow;
-    const int ToCol;
+    int ToCol;  // lowered when the first page event shrinks the grid
     int ToRow;  // lowered when a page event shrinks the grid
 
     // The grid as the print started.

@@ -111,6 +111,24 @@ TEST_F(PrintEntry, PreviewSizesItsImageToThePage) {
     EXPECT_EQ(Image->GetHeight(), 123);
 }
 
+TEST_F(PrintEntry, PreviewHeightRoundsExactHalvesToEven) {
+    // 254 pixels per inch: a page of 8000 by 4000 hundredths of a millimetre, half as high as
+    // wide.
+    UseStandIn(StandInPage(254, 800, 400));
+    Shape(2, 2, 64, 24);
+    auto* Image = new TImage(Form.get());
+    Image->SetParent(Form.get());
+    const struct { int Width, Height; } Cases[] = {{5, 2}, {7, 4}, {9, 4}, {10, 5}};
+    for (const auto& C : Cases) {
+        Image->SetBounds(0, 0, C.Width, 50);
+        EXPECT_EQ(Grid->PrintPreview(Image, 1), 1);
+        auto* Meta = dynamic_cast<TMetafile*>(Image->GetPicture()->GetGraphic());
+        ASSERT_NE(Meta, nullptr);
+        ASSERT_EQ(Meta->GetMMWidth(), 2 * Meta->GetMMHeight());
+        EXPECT_EQ(Image->GetHeight(), C.Height) << "width " << C.Width;
+    }
+}
+
 TEST_F(PrintEntry, ExtremePositionsNeitherOverflowNorHang) {
     Shape(2, 3, 64, 24);
     NameCells();
@@ -147,6 +165,79 @@ TEST_F(PrintEntry, PageEventsCannotPrintAgainOrPullTheGridAway) {
     EXPECT_TRUE(TextsOn(1, "0,45").empty());
     EXPECT_FALSE(Printer()->GetPrinting());
     ExpectModelSound();
+}
+
+TEST_F(PrintEntry, FirstPageEventThatShrinksTheGridPrintsOnLikeALaterOne) {
+    Shape(3, 100, 64, 24);
+    NameCells();
+    // On the first page, before the columns are laid out.
+    Grid->OnPrintPageBegin = [](TCarrelon* G, int APage) {
+        if (APage == 1) {
+            G->SetRowCount(45);
+            G->SetColCount(1);
+        }
+    };
+    EXPECT_EQ(Grid->Print(), 2);
+    EXPECT_EQ(TextsOn(0, "0,0").size(), 1u);
+    EXPECT_TRUE(TextsOn(0, "1,0").empty());
+    EXPECT_EQ(TextsOn(1, "0,44").size(), 1u);
+    EXPECT_TRUE(TextsOn(1, "0,45").empty());
+    EXPECT_FALSE(Printer()->GetPrinting());
+    ExpectModelSound();
+
+    // Every column of the range gone: the pages print without cells.
+    Shape(3, 30, 64, 24);
+    NameCells();
+    Grid->OnPrintPageBegin = [](TCarrelon* G, int) { G->SetColCount(1); };
+    EXPECT_EQ(Grid->PrintRange(1, 0, 2, 29), 1);
+    EXPECT_TRUE(AllTexts(0).empty());
+    EXPECT_FALSE(Printer()->GetPrinting());
+
+    // The same on a continued page.
+    Shape(3, 2, 64, 24);
+    NameCells();
+    Grid->OnPrintPageBegin = nullptr;
+    Grid->OnPrintPageContinued = [](TCarrelon* G, int) { G->SetColCount(1); };
+    const int Pos = Grid->BeginPrint();
+    ASSERT_EQ(Pos, 48);
+    EXPECT_EQ(Grid->EndPrint(Pos, 0), 1);
+    ASSERT_EQ(PageCount(), 1);
+    EXPECT_EQ(TextsOn(0, "2,1").size(), 1u);  // from the first print
+    EXPECT_EQ(TextsOn(0, "0,1").size(), 2u);
+    EXPECT_EQ(TextsOn(0, "1,1").size(), 1u);
+    EXPECT_FALSE(Printer()->GetPrinting());
+    ExpectModelSound();
+}
+
+// A descendant printing through the worker of the entry points.
+class TPrintingGrid : public TCarrelon {
+public:
+    using TCarrelon::DoPrint;
+    using TCarrelon::TCarrelon;
+};
+
+TEST_F(PrintEntry, WorkerGoesOnOnThePrinterOnlyWithAnOpenJob) {
+    auto* G = new TPrintingGrid(Form.get());
+    G->SetParent(Form.get());
+    G->GetCells(0, 0)->SetText("cell");
+    int Continued = 0;
+    G->OnPrintPageContinued = [&](TCarrelon*, int) { ++Continued; };
+    TCanvas* Canvas = Printer()->GetCanvas();
+    for (int Mode : {2, 3})
+        EXPECT_EQ(G->DoPrint(Canvas, -1, Mode, 0, 0, 0, 1, 1, 0), -1) << "mode " << Mode;
+    EXPECT_EQ(Continued, 0);
+    EXPECT_FALSE(Printer()->GetPrinting());
+    EXPECT_EQ(PageCount(), 0);
+
+    // On an open job both go on on its page.
+    const int Pos = G->DoPrint(Canvas, -1, 1, 0, 0, 0, 1, 1, 0);
+    ASSERT_GT(Pos, 0);
+    EXPECT_GT(G->DoPrint(Canvas, -1, 2, Pos, 0, 0, 1, 1, 0), Pos);
+    EXPECT_EQ(G->DoPrint(Canvas, -1, 3, 0, 0, 0, 1, 1, 0), 1);
+    EXPECT_EQ(Continued, 2);
+    EXPECT_FALSE(Printer()->GetPrinting());
+    ASSERT_EQ(PageCount(), 1);
+    EXPECT_EQ(TextsOn(0, "cell").size(), 3u);
 }
 
 TEST_F(PrintEntry, FailuresAbortTheJobAndReachTheCaller) {
