@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include "platform/graphics/DrawText.h"
 #include "platform/graphics/Pictures.h"
 #include "tests/support/PrintTestSupport.h"
 
@@ -76,6 +77,136 @@ TEST_F(PrintCells, BackgroundFollowsGridFixedAndCellColours) {
         // A fixed cell coloured like the fixed colour keeps the background chosen before.
         EXPECT_EQ(Back("1,0"), C.Fixed);
     }
+}
+
+// The one record in Found, the DrawText records of Text.
+TCanvasRecord OnlyOne(const std::vector<TCanvasRecord>& Found, const AnsiString& Text) {
+    EXPECT_EQ(Found.size(), 1u) << Text;
+    return Found.empty() ? TCanvasRecord{} : Found.front();
+}
+
+TEST_F(PrintCells, TextFlagsFollowLineBreaksWrapAlignmentAndLayout) {
+    constexpr unsigned Plain = DT_NOPREFIX | DT_END_ELLIPSIS;
+    constexpr unsigned Wrapped = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS;
+    const struct {
+        const char* Text;
+        bool Wrap;
+        TAlignment Alignment;
+        TTextLayout Layout;
+        unsigned Flags;
+    } Cases[] = {
+        {"single", false, taLeftJustify, tlTop, Plain | DT_SINGLELINE},
+        {"single centre", false, taCenter, tlCenter,
+         Plain | DT_SINGLELINE | DT_CENTER | DT_VCENTER},
+        {"single bottom", false, taRightJustify, tlBottom,
+         Plain | DT_SINGLELINE | DT_RIGHT | DT_BOTTOM},
+        {"wrapped", true, taRightJustify, tlCenter, Wrapped | DT_RIGHT},
+        {"two\r\nlines", false, taCenter, tlBottom, Plain | DT_CENTER},
+        {"two\r\nwrapped", true, taLeftJustify, tlTop, Wrapped},
+    };
+    const int N = static_cast<int>(std::size(Cases));
+    Shape(N, 1, 100, 60);
+    for (int c = 0; c < N; ++c) {
+        TCarrelonCell* Cell = Grid->GetCells(c, 0);
+        Cell->SetText(Cases[c].Text);
+        Cell->SetWordWrap(Cases[c].Wrap);
+        Cell->SetTextAlignment(Cases[c].Alignment);
+        Cell->SetTextLayout(Cases[c].Layout);
+    }
+    Grid->SetRowHeights(0, 60);
+    Grid->SetBorderForText(0);
+    EXPECT_EQ(Grid->Print(), 1);
+    for (const auto& C : Cases) {
+        const TCanvasRecord R = OnlyOne(TextsOn(0, C.Text), C.Text);
+        EXPECT_EQ(R.Flags, C.Flags) << C.Text;
+        // No inset: the text gets the cell's rectangle or its lower part.
+        const TRect Cell = CellRectOn(0, C.Text);
+        EXPECT_EQ(R.Rect.Left, Cell.Left) << C.Text;
+        EXPECT_EQ(R.Rect.Right, Cell.Right) << C.Text;
+        EXPECT_EQ(R.Rect.Bottom, Cell.Bottom) << C.Text;
+        // Two lines where the text breaks, drawn without a background of their own.
+        if (AnsiString(C.Text).find("\r\n") != AnsiString::npos) {
+            EXPECT_EQ(R.Points.size(), 2u) << C.Text;
+        }
+        EXPECT_FALSE(R.Opaque) << C.Text;
+    }
+}
+
+TEST_F(PrintCells, MultiLineTextIsPlacedByItsLayout) {
+    // A tall row for three lines, and a low one they do not fit in.
+    Shape(4, 2, 120, 120);
+    Grid->SetRowHeights(1, 12);
+    Grid->SetColWidths(3, 60);  // narrow enough to wrap
+    Grid->SetBorderForText(0);
+    const struct {
+        int Col, Row;
+        const char* Text;
+        bool Wrap;
+        TTextLayout Layout;
+    } Cases[] = {
+        {0, 0, "top\r\nb\r\nc", false, tlTop},
+        {1, 0, "centre\r\nb\r\nc", false, tlCenter},
+        {2, 0, "bottom\r\nb\r\nc", false, tlBottom},
+        {3, 0, "words that wrap onto lines", true, tlBottom},
+        {0, 1, "low centre\r\nb\r\nc", false, tlCenter},
+        {1, 1, "low bottom\r\nb\r\nc", false, tlBottom},
+    };
+    for (const auto& C : Cases) {
+        TCarrelonCell* Cell = Grid->GetCells(C.Col, C.Row);
+        Cell->SetText(C.Text);
+        Cell->SetWordWrap(C.Wrap);
+        Cell->SetTextLayout(C.Layout);
+    }
+    EXPECT_EQ(Grid->Print(), 1);
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Text);
+        const TCanvasRecord R = OnlyOne(TextsOn(0, C.Text), C.Text);
+        const TRect Cell = CellRectOn(0, C.Text);
+        ASSERT_GE(R.Points.size(), 2u);
+        const int Line = R.Points[1].Y - R.Points[0].Y;
+        ASSERT_GT(Line, 0);
+        const int Height = Line * static_cast<int>(R.Points.size());
+        int Top = Cell.Top;
+        if (Cell.Height() > Height) {
+            if (C.Layout == tlBottom) Top = Cell.Bottom - Height;
+            if (C.Layout == tlCenter) Top = Cell.Top + (Cell.Height() - Height) / 2;
+        }
+        EXPECT_EQ(R.Rect, Rect(Cell.Left, Top, Cell.Right, Cell.Bottom));
+        EXPECT_EQ(R.Points.front().Y, Top);
+    }
+}
+
+TEST_F(PrintCells, BorderForTextInsetsTextAndHeadingsOnEachAxis) {
+    // 144 by 240 pixels per inch: 1.5 and 2.5 printer pixels to a screen pixel.
+    TPrinterStandIn S = StandInPage(144, 800, 1000);
+    S.PixelsPerInchY = 240;
+    UseStandIn(S);
+    Shape(2, 3, 64, 40);
+    Grid->SetSpreadsheetHeaders(true);
+    Grid->SetPrintOptions(Grid->GetPrintOptions() + poPrintSpreadsheetHeaders);
+    Grid->GetCells(1, 1)->SetText("inset");
+    TCarrelonCell* Low = Grid->GetCells(1, 2);
+    Low->SetText("low\r\nlines");
+    Low->SetTextLayout(tlBottom);
+    Grid->SetBorderForText(3);
+    EXPECT_EQ(Grid->Print(), 1);
+    // 3 times 1.5 and 3 times 2.5, exact halves rounded up: 5 and 8.
+    auto Inset = [](const TRect& R) {
+        return Rect(R.Left + 5, R.Top + 8, R.Right - 5, R.Bottom - 8);
+    };
+    const TCanvasRecord Text = OnlyOne(TextsOn(0, "inset"), "inset");
+    EXPECT_EQ(Text.Rect, Inset(CellRectOn(0, "inset")));
+    const TCanvasRecord Heading = OnlyOne(TextsOn(0, "A"), "A");
+    EXPECT_EQ(Heading.Rect, Inset(CellRectOn(0, "A")));
+    EXPECT_EQ(Heading.Flags,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    EXPECT_EQ(OnlyOne(TextsOn(0, "1"), "1").Rect, Inset(CellRectOn(0, "1")));
+    // Placed at the bottom of the inset rectangle.
+    const TCanvasRecord Lines = OnlyOne(TextsOn(0, "low\r\nlines"), "low lines");
+    ASSERT_EQ(Lines.Points.size(), 2u);
+    const TRect T = Inset(CellRectOn(0, "low\r\nlines"));
+    const int Line = Lines.Points[1].Y - Lines.Points[0].Y;
+    EXPECT_EQ(Lines.Rect, Rect(T.Left, T.Bottom - 2 * Line, T.Right, T.Bottom));
 }
 
 TEST_F(PrintCells, PicturesAndCheckBoxesScaleAndKeepTheirPlace) {
