@@ -1,5 +1,6 @@
 #include "platform/controls/Controls.h"
 
+#include "platform/controls/DragEngine.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/Streaming.h"
@@ -47,6 +48,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FColor(clWindow) {
 
 TControl::~TControl() {
     Destroying();
+    TDragEngine::Forget(this);
     if (GetMouseCapture()) SetMouseCapture(false);
     FFont->OnChange = nullptr;
     // The menu keeps its free notification: it may have been popped up for this control and
@@ -72,12 +74,20 @@ std::intptr_t TControl::Perform(Cardinal Msg, std::intptr_t WParam, std::intptr_
 
 void TControl::WndProc(TMessage& Message) {
     const bool Designing = GetComponentState().Contains(csDesigning);
+    // While a drag lasts, it takes the mouse wherever the pointer is.
+    if (!Designing && TDragEngine::Input(*this, Message)) return;
     if (!Designing && Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST) {
         if (Message.Msg == WM_MOUSEMOVE) Application()->HintMouseMessage(this, Message);
-        if (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK)
+        if (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) {
+            if (FDragMode == dmAutomatic) {
+                BeginDrag(true);
+                return;
+            }
             FControlState.Include(csLButtonDown);
-        else if (Message.Msg == WM_LBUTTONUP)
-            FControlState.Exclude(csLButtonDown);
+            TDragEngine::DispatchPress(*this, Message);
+            return;
+        }
+        if (Message.Msg == WM_LBUTTONUP) FControlState.Exclude(csLButtonDown);
     }
     Dispatch(Message);
 }
@@ -187,6 +197,7 @@ void TControl::SetParent(TWinControl* AParent) {
     if (AParent == this) throw EComponentError("A control cannot have itself as its parent");
     if (FParent != nullptr) FParent->RemoveControl(this);
     if (AParent != nullptr) AParent->InsertControl(this);
+    UpdateAnchorRules();
 }
 
 void TControl::SetParentComponent(TComponent* Value) {
@@ -220,6 +231,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     FTop = ATop;
     FWidth = AWidth;
     FHeight = AHeight;
+    UpdateAnchorRules();
     if (FParent != nullptr && FVisible && FParent->HandleAllocated()) {
         TRect New = GetBoundsRect();
         InvalidateRect(FParent->GetHandle(), &New, true);
@@ -599,15 +611,37 @@ void TControl::CMMouseWheel(TMessage& Message) {
 }
 
 void TControl::WMContextMenu(TMessage& Message) {
-    if (FPopupMenu == nullptr || !FPopupMenu->GetAutoPopup() ||
-        GetComponentState().Contains(csDesigning)) {
+    if (Message.Result != 0) return;
+    if (GetComponentState().Contains(csDesigning)) {
         DefaultHandler(Message);
         return;
     }
+    // (-1, -1) asks from the keyboard; a pointer outside the client area asks for no menu.
     const TPoint S = PointFromLParam(Message.LParam);
+    const bool FromKeyboard = S.X == -1 && S.Y == -1;
+    const TPoint MousePos = FromKeyboard ? S : ScreenToClient(S);
+    if (!FromKeyboard && !GetClientRect().Contains(MousePos)) {
+        DefaultHandler(Message);
+        return;
+    }
+    bool Handled = false;
+    DoContextPopup(MousePos, Handled);
+    if (Handled) {
+        Message.Result = 1;
+        return;
+    }
+    if (FPopupMenu == nullptr || !FPopupMenu->GetAutoPopup()) {
+        DefaultHandler(Message);
+        return;
+    }
+    const TPoint At = FromKeyboard ? ClientToScreen({0, 0}) : S;
     FPopupMenu->SetPopupComponent(this);
-    FPopupMenu->Popup(S.X, S.Y);
+    FPopupMenu->Popup(At.X, At.Y);
     Message.Result = 1;
+}
+
+void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
+    if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
 }
 
 void TControl::WMCancelMode(TMessage& Message) {

@@ -67,6 +67,12 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TDragMode { dmManual, dmAutomatic };
 enum TDragKind { dkDrag, dkDock };
 
+// The sides of its parent's client area a control keeps its distance to when the parent is
+// resized. Anchored to both sides of an axis, the control stretches; to neither, its centre
+// keeps its place in proportion.
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = TSet<TAnchorKind>;
+
 // Limits of a control's size in pixels; 0 sets no limit.
 struct TSizeConstraints {
     int MaxHeight = 0;
@@ -151,6 +157,16 @@ using TKeyPressEvent = std::function<void(TObject* Sender, char32_t& Key)>;
 using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y,
                                           TDragState State, bool& Accept)>;
 using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+// A drag or dock drag begins. The handler may set DragObject to the object the drag carries
+// (targets see it as Source; the application owns it); left nullptr, the control is carried.
+using TStartDragEvent = std::function<void(TObject* Sender, TObject*& DragObject)>;
+// A drag or dock drag ended: Target is the control that took the drop, nullptr when none did
+// (the drag was cancelled or dropped where nothing accepted it); X and Y are the drop point in
+// Target's client coordinates, 0 without a target.
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// The control's context menu is asked for at MousePos (client coordinates; -1, -1 when asked
+// for from the keyboard); a handler that sets Handled shows its own and the popup menu stays.
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
 // The shift state of a key message: Shift and Ctrl from GetKeyState, Alt from the key data.
 TShiftState KeyDataToShiftState(std::intptr_t KeyData);
@@ -246,6 +262,9 @@ public:
     void SetDragCursor(TCursor Value) { FDragCursor = Value; }
     TDragKind GetDragKind() const { return FDragKind; }
     void SetDragKind(TDragKind Value) { FDragKind = Value; }
+    // Left and top by default; the others make the control follow its parent's size.
+    TAnchors GetAnchors() const { return FAnchors; }
+    void SetAnchors(TAnchors Value);
     virtual AnsiString GetText() const;
     virtual void SetText(const AnsiString& Value);
     AnsiString GetCaption() const { return GetText(); }
@@ -272,6 +291,19 @@ public:
     // An object dragged onto the control is dropped at the client point (X, Y).
     virtual void DragDrop(TObject* Source, int X, int Y);
 
+    // ---- Dragging and docking ----
+    // Starts dragging the control, or dock-dragging it when DragKind is dkDock. Immediate
+    // starts at once; otherwise the drag starts once the pointer has moved Threshold pixels
+    // (-1: 5) from where it is. The mouse then drives it wherever the pointer goes: a move
+    // tells the control under the pointer, the left button's release drops, Escape or a
+    // press of another button cancels. Left-button presses start one themselves in
+    // dmAutomatic. A press of the control's own is released for it first, without a click.
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    // Ends the control's drag: dropped on the control under the pointer when Drop and that
+    // control accepts it, else cancelled.
+    void EndDrag(bool Drop);
+    bool Dragging() const;
+
     bool HasParent() const { return FParent != nullptr; }
     // The published properties: bounds, visibility, colour, font, hint and cursor.
     void DefineProperties(TFiler& Filer) override;
@@ -291,10 +323,16 @@ public:
     TNotifyEvent OnExit;
     TDragOverEvent OnDragOver;
     TDragDropEvent OnDragDrop;
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDock;
+    TEndDragEvent OnEndDock;
+    TContextPopupEvent OnContextPopup;
 
 protected:
     friend class TWinControl;
     friend class TCustomForm;
+    friend struct TDragEngine;
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
     virtual void Click();
@@ -311,6 +349,12 @@ protected:
     // Whether the control accepts the dragged object at the client point (X, Y); the default
     // accepts exactly when OnDragOver is assigned, and the handler decides.
     virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    // The events of a drag's or a dock drag's start and end.
+    virtual void DoStartDrag(TObject*& DragObject);
+    virtual void DoEndDrag(TObject* Target, int X, int Y);
+    virtual void DoStartDock(TObject*& DragObject);
+    virtual void DoEndDock(TObject* Target, int X, int Y);
+    virtual void DoContextPopup(TPoint MousePos, bool& Handled);
     virtual void Changed();
     // Hands the news of a font or colour change to the control.
     void FontChanged(TObject* Sender);
@@ -366,6 +410,7 @@ protected:
     TDragMode FDragMode = dmManual;
     TCursor FDragCursor = crDrag;
     TDragKind FDragKind = dkDrag;
+    TAnchors FAnchors{akLeft, akTop};
     TSizeConstraints FConstraints;
     AnsiString FText;
     TAlign FAlign = alNone;
@@ -375,8 +420,17 @@ protected:
 private:
     void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
     void DoMouseUp(TMessage& Message, TMouseButton Button);
-    void ShowPopupMenu(TPoint ClientPos);
+    // Records where the control sits against its parent's client area, for the anchors.
+    void UpdateAnchorRules();
+    // Moves and sizes the control as its anchors ask for a parent client area of this size.
+    void ApplyAnchors(int ParentWidth, int ParentHeight);
     std::shared_ptr<const TWndMethod> FWindowProc;
+    // The anchors' record: per axis the distance, position or centre to keep, and the parent's
+    // client size it was taken against.
+    TPoint FAnchorRules;
+    TPoint FOriginalParentSize;
+    bool FAnchorRulesSet = false;
+    bool FAnchorMove = false;
     // Wheel turns not yet amounting to a whole notch.
     int FWheelAccumulator = 0;
 };
@@ -425,6 +479,9 @@ public:
     TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
                                  bool CheckParent) const;
     void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+    // A dock site takes the controls dock-dragged onto it as its children.
+    bool GetDockSite() const { return FDockSite; }
+    void SetDockSite(bool Value) { FDockSite = Value; }
     void DisableAlign() { ++FAlignLevel; }
     void EnableAlign() {
         if (FAlignLevel > 0) --FAlignLevel;
@@ -543,6 +600,7 @@ protected:
     bool FParentCtl3D = true;
     int FAlignLevel = 0;
     int FBorderWidth = 0;
+    bool FDockSite = false;
     std::int32_t FWindowStyle = 0;
     std::int32_t FWindowExStyle = 0;
 
@@ -552,6 +610,8 @@ private:
     bool DispatchWindowMessage(TMessage& Message);
     bool DispatchControlMessage(TMessage& Message);
     void DestroyChildHandles();
+    // Lets the children follow a change of the client area's size as their anchors ask.
+    void AnchorControls();
     // Recomputes the non-client area (WM_NCCALCSIZE) and lays out border and scroll bars.
     void FrameChanged();
     void NotifyControls(Cardinal Msg);

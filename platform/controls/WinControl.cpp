@@ -575,13 +575,16 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     FTop = ATop;
     FWidth = AWidth;
     FHeight = AHeight;
-    if (FHandle == nullptr) return;
-    UpdateWidgetGeometry();
-    if (Sized) {
-        FrameChanged();
-        const TRect C = GetClientRect();
-        Perform(WM_SIZE, 0, MakeLParam(C.Width(), C.Height()));
+    UpdateAnchorRules();
+    if (FHandle != nullptr) {
+        UpdateWidgetGeometry();
+        if (Sized) {
+            FrameChanged();
+            const TRect C = GetClientRect();
+            Perform(WM_SIZE, 0, MakeLParam(C.Width(), C.Height()));
+        }
     }
+    if (Sized) AnchorControls();
 }
 
 void TWinControl::HandleResizedExternally(int AWidth, int AHeight) {
@@ -590,6 +593,7 @@ void TWinControl::HandleResizedExternally(int AWidth, int AHeight) {
     FHeight = AHeight;
     const TRect C = GetClientRect();
     Perform(WM_SIZE, 0, MakeLParam(C.Width(), C.Height()));
+    AnchorControls();
 }
 
 void TWinControl::HandleMovedExternally(int ALeft, int ATop) {

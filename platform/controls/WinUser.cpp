@@ -14,7 +14,13 @@ namespace {
 QPointer<TWindowWidget> GCapture;
 HCURSOR GCurrentCursor = crArrow;
 
-Qt::CursorShape ShapeOf(TCursor C) {
+TWinControl* ControlOf(HWND Handle) {
+    return IsLiveWindow(Handle) ? Handle->Control() : nullptr;
+}
+
+}  // namespace
+
+Qt::CursorShape CursorShapeOf(TCursor C) {
     switch (C) {
         case crNone:
             return Qt::BlankCursor;
@@ -57,12 +63,6 @@ Qt::CursorShape ShapeOf(TCursor C) {
             return Qt::ArrowCursor;
     }
 }
-
-TWinControl* ControlOf(HWND Handle) {
-    return IsLiveWindow(Handle) ? Handle->Control() : nullptr;
-}
-
-}  // namespace
 
 std::intptr_t SendMessageA(HWND Handle, Cardinal Msg, std::intptr_t WParam, std::intptr_t LParam) {
     if (!IsLiveWindow(Handle)) return 0;
@@ -419,8 +419,19 @@ HCURSOR SetCursor(HCURSOR Cursor) {
     const HCURSOR Old = GCurrentCursor;
     GCurrentCursor = Cursor;
     QWidget* Target = CursorWindow();
-    if (Target != nullptr) Target->setCursor(QCursor(ShapeOf(static_cast<TCursor>(Cursor))));
+    if (Target != nullptr) Target->setCursor(QCursor(CursorShapeOf(static_cast<TCursor>(Cursor))));
     return Old;
+}
+
+HWND WindowFromPoint(TPoint Point) {
+    // Inner Qt widgets and scroll bars belong to the window around them; a disabled window
+    // leaves the point to its parent.
+    for (QWidget* W = QApplication::widgetAt(QPoint(Point.X, Point.Y)); W != nullptr;
+         W = W->parentWidget()) {
+        auto* TW = dynamic_cast<TWindowWidget*>(W);
+        if (TW != nullptr && IsLiveWindow(TW) && TW->isEnabled()) return TW;
+    }
+    return nullptr;
 }
 
 bool GetCursorPos(TPoint& Point) {

@@ -94,5 +94,8 @@ int GetSystemMetrics(int Index);
 // the cursor shown before.
 HCURSOR SetCursor(HCURSOR Cursor);
 bool GetCursorPos(TPoint& Point);
+// The window under a screen point that takes the mouse there (disabled windows leave it to
+// their parents), or nullptr.
+HWND WindowFromPoint(TPoint Point);
 
 }  // namespace carrelon

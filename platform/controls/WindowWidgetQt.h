@@ -143,6 +143,9 @@ QWidget* CursorWindow();
 // The window whose paint is held back by LockWindowUpdate, with its descendants.
 bool IsPaintLocked(const QWidget* Widget);
 
+// The Qt cursor that shows a framework cursor.
+Qt::CursorShape CursorShapeOf(TCursor Cursor);
+
 // Qt key -> virtual key code (0 when there is none).
 Word VirtualKeyFromQt(int QtKey, Qt::KeyboardModifiers Modifiers);
 int QtKeyFromVirtualKey(Word Key);
