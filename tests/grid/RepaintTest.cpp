@@ -31,6 +31,25 @@ TEST_F(GridPaintTest, NestedLockSwitchesRedrawOnceAndRepaintsOnce) {
     EXPECT_EQ(Access::Internals(Grid).FUpdateCount, 0);
 }
 
+TEST_F(GridPaintTest, UnlockDropsWhatWasMarkedDuringTheLock) {
+    test::ProcessPendingEvents();
+    Grid->PaintCount = 0;
+    TCarrelonPrivate& d = Access::Internals(Grid);
+    // Taken inside a bulk operation's level, the lock leaves redraw on, so a cell marked for
+    // repainting meanwhile stays marked.
+    ++d.FUpdateCount;
+    Grid->DisableControls();
+    --d.FUpdateCount;
+    const TRect R = Grid->CellRect(1, 1);
+    InvalidateRect(Grid->GetHandle(), &R, false);
+    // A paste under way holds the unlock's repaint back; it repaints once at its own end.
+    d.FPasting = true;
+    EXPECT_EQ(Grid->EnableControls(), 0);
+    d.FPasting = false;
+    test::ProcessPendingEvents();
+    EXPECT_EQ(Grid->PaintCount, 0) << "what was marked during the lock painted after it";
+}
+
 TEST_F(GridPaintTest, LockOnAHiddenGridNeverSwitchesRedraw) {
     Grid->SetVisible(false);
     Grid->RedrawSwitches.clear();
