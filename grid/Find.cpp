@@ -126,12 +126,18 @@ bool TCarrelonPrivate::DoFind(const AnsiString& Text, const AnsiString* Replacem
         // be found again by every later search: only a replacement of all takes it.
         TCellWatch Watch(FWatchedCells, Cell);
         const bool Reached = (q->GetCol() == k && q->GetRow() == r) || q->FocusCell(k, r);
-        if (!Reached && !ReplaceAll) continue;
+        // The move runs the application's handlers, which may resize the grid: the walk's
+        // slots are no longer the grid's, so the search ends here.
+        const bool Resized = q->GetColCount() != Cols || q->GetRowCount() != Rows;
+        if (!Reached && !ReplaceAll) {
+            if (Resized) break;
+            continue;
+        }
         Found = true;
         if (Replacing && Watch.Alive())
             Cell->SetText(StringReplace(Whole, Text, *Replacement, Flags));
-        if (!ReplaceAll) break;
-        // A handler may have changed the grid's size.
+        if (!ReplaceAll || Resized) break;
+        // The replacement's handlers may have resized it too.
         if (q->GetColCount() != Cols || q->GetRowCount() != Rows) break;
     }
     return Found;

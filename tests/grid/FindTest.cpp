@@ -1,6 +1,7 @@
 // Find and replace over the cells, and the hints the grid shows for them.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,40 @@ TEST_F(FindTest, FixedCellsAreSearchedButAMatchThereIsPassedOverUnlessReplacingA
     EXPECT_TRUE(Grid->FindAndReplace("key", "lock", TFindOptions{frDown, frReplaceAll}));
     EXPECT_EQ(C(0, 3)->GetText(), "lock");
     EXPECT_EQ(C(2, 4)->GetText(), "lock");
+}
+
+TEST_F(FindTest, AHandlerThatRefusesTheMoveAndShrinksTheGridEndsTheSearch) {
+    struct Case {
+        const char* Name;
+        std::pair<int, int> Refused;  // the first match, whose move the handler refuses
+        std::pair<int, int> Later;    // a match still inside the shrunk grid
+        std::function<void(TCarrelon*)> Shrink;
+    };
+    const std::vector<Case> Cases{
+        {"rows deleted", {2, 2}, {3, 3}, [](TCarrelon* G) { G->SetRowCount(4); }},
+        {"columns deleted", {3, 1}, {1, 2}, [](TCarrelon* G) { G->SetColCount(3); }},
+    };
+    for (const Case& K : Cases) {
+        SCOPED_TRACE(K.Name);
+        Grid->OnSelectCell = nullptr;
+        Grid->SetColCount(5);
+        Grid->SetRowCount(6);
+        MoveTo(1, 1);
+        C(K.Refused.first, K.Refused.second)->SetText("key");
+        C(K.Later.first, K.Later.second)->SetText("key");
+        bool Refused = false;
+        Grid->OnSelectCell = [&](TObject*, int Col, int Row, bool& CanSelect) {
+            if (Refused || std::pair(Col, Row) != K.Refused) return;
+            Refused = true;
+            CanSelect = false;
+            K.Shrink(Grid);
+        };
+        // The walk would go on over the slots it counted before the grid shrank.
+        EXPECT_FALSE(Grid->Find("key", Down));
+        EXPECT_TRUE(Refused);
+        EXPECT_EQ(Current(), std::pair(1, 1));
+        C(K.Later.first, K.Later.second)->SetText("");
+    }
 }
 
 TEST_F(FindTest, NoCurrentCellFindsNothing) {
