@@ -37,9 +37,10 @@ int TCarrelon::ShowHiddenColumn(int HiddenIndex) {
         if (FTopLeft.X < FFixedCols) FTopLeft.X = FFixedCols;
     }
     d->CheckSelection();
-    d->EndStructuralEdit(true);
-    // Formula cells of a hidden column were not recalculated while it was hidden.
+    // Formula cells of a hidden column were not recalculated while it was hidden; the
+    // recalculation runs before the unlock reopens an editor.
     if (d->FSpreadsheetEnabled) Recalculate(nullptr);
+    d->EndStructuralEdit(true);
     return T;
 }
 

@@ -100,9 +100,15 @@ public:
     // Reorders the rows of every column: new row i holds what old row Order[i] held, and every
     // cell is renumbered. Vertical merges must map onto consecutive rows.
     void PermuteRows(const std::vector<int>& Order);
-    // Cuts Cell (a vertical merge) after row LastKept: every later row of it gets a new empty
-    // cell of the same columns.
-    bool CutBelow(TCarrelonCell* Cell, int LastKept);
+    // A vertical merge to be cut after its row LastKept.
+    struct TCut {
+        TCarrelonCell* Cell;
+        int LastKept;
+    };
+    // Cuts every listed merge: each of its rows after LastKept gets a new empty cell of the
+    // same columns. The cells are made before any merge is cut; false, with nothing changed,
+    // when they could not be.
+    bool CutBelow(const std::vector<TCut>& Cuts);
 
     // ==== Column placement =====================================================================
     // Moves visible column ACol to the hidden list; it keeps its absolute place, cells and width.

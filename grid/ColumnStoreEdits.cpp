@@ -448,25 +448,31 @@ void TCarrelonColumnStore::PermuteRows(const std::vector<int>& Order) {
     MarkMoved();
 }
 
-bool TCarrelonColumnStore::CutBelow(TCarrelonCell* Cell, int LastKept) {
+bool TCarrelonColumnStore::CutBelow(const std::vector<TCut>& Cuts) {
     Reindex();
-    const int A0 = Cell->Col->FAbsoluteIndex;
-    TCarrelonCol* End = Cell->GetEndColObject();
-    const int A1 = End->FAbsoluteIndex;
-    const int R1 = Cell->ReadFEndRow();
+    std::size_t Count = 0;
+    for (const TCut& Cut : Cuts)
+        Count += static_cast<std::size_t>(Cut.Cell->ReadFEndRow() - Cut.LastKept);
     std::vector<TCarrelonCell*> Spare;
     try {
-        Spare = MakeSpareCells(R1 - LastKept);
+        Spare = MakeSpareCells(Count);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    for (int r = LastKept + 1; r <= R1; ++r) {
-        TCarrelonCell* Row = UseSpare(Spare, Cell->Col, r);
-        Row->WriteFEndCol(End);
-        for (int a = A0; a <= A1; ++a)
-            FAbsoluteCols[a]->CellList()[r] = Row;
+    for (const TCut& Cut : Cuts) {
+        TCarrelonCell* Cell = Cut.Cell;
+        const int A0 = Cell->Col->FAbsoluteIndex;
+        TCarrelonCol* End = Cell->GetEndColObject();
+        const int A1 = End->FAbsoluteIndex;
+        const int R1 = Cell->ReadFEndRow();
+        for (int r = Cut.LastKept + 1; r <= R1; ++r) {
+            TCarrelonCell* Row = UseSpare(Spare, Cell->Col, r);
+            Row->WriteFEndCol(End);
+            for (int a = A0; a <= A1; ++a)
+                FAbsoluteCols[a]->CellList()[r] = Row;
+        }
+        Cell->WriteFEndRow(Cut.LastKept);
     }
-    Cell->WriteFEndRow(LastKept);
     MarkMoved();
     return true;
 }

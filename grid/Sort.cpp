@@ -45,7 +45,7 @@ struct TCarrelonPrivate::TSortRun {
     // The new place of every old row: the rows of each key cell in their new order.
     void PlaceRows();
     // Vertical merges of other columns whose rows now go apart keep their first rows only;
-    // false when a cell could not be made.
+    // false, with every merge kept, when a cell could not be made.
     bool CutMergesApart();
     // Rows keep the heights of the content that moves into them.
     void MoveRowHeights();
@@ -114,6 +114,9 @@ void TCarrelonPrivate::TSortRun::PlaceRows() {
 }
 
 bool TCarrelonPrivate::TSortRun::CutMergesApart() {
+    // Every cut is found first and made in one step, so that a cell that cannot be made
+    // leaves every merge as it was.
+    std::vector<TCarrelonColumnStore::TCut> Cuts;
     const int KeyAbs = KeyColumn->GetAbsoluteNumber();
     for (TCarrelonCol* C : P.FAbsoluteCols) {
         if (C == KeyColumn) continue;
@@ -128,10 +131,10 @@ bool TCarrelonPrivate::TSortRun::CutMergesApart() {
             int k = j;
             while (k < End && KeyRow[k + 1] == KeyRow[j])
                 ++k;
-            if (k < End && !P.FStore.CutBelow(X, k)) return false;
+            if (k < End) Cuts.push_back({X, k});
         }
     }
-    return true;
+    return Cuts.empty() || P.FStore.CutBelow(Cuts);
 }
 
 void TCarrelonPrivate::TSortRun::MoveRowHeights() {
