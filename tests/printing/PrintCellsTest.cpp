@@ -166,6 +166,9 @@ TEST_F(PrintCells, MultiLineTextIsPlacedByItsLayout) {
         const int Line = R.Points[1].Y - R.Points[0].Y;
         ASSERT_GT(Line, 0);
         const int Height = Line * static_cast<int>(R.Points.size());
+        if (C.Row == 0) {
+            ASSERT_GT(Cell.Height(), Height) << "the tall row holds the lines";
+        }
         int Top = Cell.Top;
         if (Cell.Height() > Height) {
             if (C.Layout == tlBottom) Top = Cell.Bottom - Height;
