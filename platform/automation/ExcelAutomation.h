@@ -56,6 +56,14 @@ inline constexpr int xlBottom = -4107;
 inline constexpr int xlUnderlineStyleNone = -4142;
 inline constexpr int xlUnderlineStyleSingle = 2;
 inline constexpr int xlUnderlineStyleDouble = -4119;
+inline constexpr int xlFormulas = -4123;
+inline constexpr int xlValues = -4163;
+inline constexpr int xlWhole = 1;
+inline constexpr int xlPart = 2;
+inline constexpr int xlByRows = 1;
+inline constexpr int xlByColumns = 2;
+inline constexpr int xlNext = 1;
+inline constexpr int xlPrevious = 2;
 // Error values as Value answers them (a Variant of type varError).
 inline constexpr int xlErrNull = 2000;
 inline constexpr int xlErrDiv0 = 2007;
@@ -157,6 +165,14 @@ public:
     virtual void SetColumnWidth(double Value) = 0;
     // Points.
     virtual double GetWidth() = 0;
+    // The first cell of the range after After (nullptr: after the range's first cell) that holds
+    // something, searching by rows (xlByRows) or by columns (xlByColumns), forwards (xlNext) or
+    // backwards (xlPrevious), round past the range's end to its start; nullptr when no cell of
+    // the range holds anything. What is "*" (anything); LookIn is xlFormulas (a formula or a
+    // constant) or xlValues (a value). Costs the cells the sheet holds, not the range's slots.
+    virtual RangePtr Find(const Variant& What, const RangePtr& After, const Variant& LookIn,
+                          const Variant& LookAt, const Variant& SearchOrder,
+                          const Variant& SearchDirection) = 0;
 };
 
 class Border : public IDispatch {

@@ -101,7 +101,8 @@ struct Sheet {
     bool Frozen = false;
     int SplitRow = 0;
     int SplitColumn = 0;
-    // Whole rows or columns formatted in a read file: the used range then spans the sheet.
+    // Whole rows or columns formatted, or named as the sheet's dimension, in a read file: the
+    // used range then spans the sheet.
     bool WholeRowsUsed = false;
     bool WholeColumnsUsed = false;
 

@@ -266,6 +266,75 @@ public:
             points += xl::ColumnWidthToPixels(FSheet->ColumnWidth(c)) * 0.75;
         return points;
     }
+    RangePtr Find(const Variant& What, const RangePtr& After, const Variant& LookIn,
+                  const Variant& LookAt, const Variant& SearchOrder,
+                  const Variant& SearchDirection) override {
+        ole::Call("Excel.Range.Find", What, After, LookIn, LookAt, SearchOrder, SearchDirection);
+        const auto given = [](const Variant& V) { return !IsEmptyParam(V) && !V.IsEmpty(); };
+        const auto number = [&](const Variant& V, int Default, const char* Name) {
+            if (!given(V)) return Default;
+            try {
+                return V.AsInteger();
+            } catch (const Exception&) {
+                ole::Raise(Src, AnsiString("Find: ") + Name + " is not a number.",
+                           DISP_E_TYPEMISMATCH);
+            }
+        };
+        if (!What.IsString() || What.AsString() != "*")
+            ole::Raise(Src, "Find: this server looks only for \"*\", any content.");
+        const int lookIn = number(LookIn, xlFormulas, "LookIn");
+        const int lookAt = number(LookAt, xlPart, "LookAt");
+        const int order = number(SearchOrder, xlByRows, "SearchOrder");
+        const int direction = number(SearchDirection, xlNext, "SearchDirection");
+        if ((lookIn != xlFormulas && lookIn != xlValues) ||
+            (lookAt != xlWhole && lookAt != xlPart) ||
+            (order != xlByRows && order != xlByColumns) ||
+            (direction != xlNext && direction != xlPrevious))
+            ole::Raise(Src, "Method 'Find' of object 'Range' failed.", E_INVALIDARG);
+        // Each slot's place in the search order, counted from the range's first cell.
+        const long long width = FC2 - FC1 + 1, height = FR2 - FR1 + 1;
+        const auto place = [&](int r, int c) {
+            return order == xlByRows ? (r - FR1) * width + (c - FC1)
+                                     : (c - FC1) * height + (r - FR1);
+        };
+        long long start = 0;
+        if (After) {
+            const auto a = std::dynamic_pointer_cast<RangeImpl>(After);
+            if (!a || a->FSheet != FSheet || a->FR1 < FR1 || a->FR1 > FR2 || a->FC1 < FC1 ||
+                a->FC1 > FC2)
+                ole::Raise(Src, "Find: After is not a cell of the range.", E_INVALIDARG);
+            start = place(a->FR1, a->FC1);
+        }
+        // Forwards: the nearest place after the start, else the first of all (round past
+        // the end); backwards the other way.
+        const bool forward = direction == xlNext;
+        long long beyond = -1, round = -1;
+        const CellRec* beyondCell = nullptr;
+        const CellRec* roundCell = nullptr;
+        for (const CellRec& cell : FSheet->Cells) {
+            if (cell.Row < FR1 || cell.Row > FR2 || cell.Col < FC1 || cell.Col > FC2) continue;
+            const bool holds = lookIn == xlFormulas
+                                   ? cell.Formula != 0 || !ConstantText(cell.Value).empty()
+                                   : !ValueOf(&cell).IsEmpty() &&
+                                         !(cell.Value.IsString() && cell.Value.AsString().empty());
+            if (!holds) continue;
+            const long long k = place(cell.Row, cell.Col);
+            const bool past = forward ? k > start : k < start;
+            const auto better = [&](long long Best) {
+                return Best < 0 || (forward ? k < Best : k > Best);
+            };
+            if (past && better(beyond)) {
+                beyond = k;
+                beyondCell = &cell;
+            } else if (!past && better(round)) {
+                round = k;
+                roundCell = &cell;
+            }
+        }
+        const CellRec* found = beyondCell != nullptr ? beyondCell : roundCell;
+        if (found == nullptr) return nullptr;
+        return Make(found->Row, found->Col, found->Row, found->Col);
+    }
 
     // Shared with the parts.
     RangePtr Make(int R1, int C1, int R2, int C2) const {

@@ -578,9 +578,22 @@ private:
                 ParseDouble(fmt.attribute("defaultColWidth").value(), w) && w >= 0 && w <= 255)
                 S.DefaultColumnWidth = fileWidth(w);
         }
+        // A sheet declaring whole columns or whole rows as its dimension uses them whole.
+        if (pugi::xml_node dim = Child(ws, "dimension")) {
+            bool columns = false, rows = false;
+            WholeDimension(dim.attribute("ref").value(), columns, rows);
+            S.WholeColumnsUsed = S.WholeColumnsUsed || columns;
+            S.WholeRowsUsed = S.WholeRowsUsed || rows;
+        }
         EachChild(Child(ws, "cols"), "col", [&](const pugi::xml_node& c) {
             const int mn = IntAttr(c, "min", 1, MaxCols, 1);
             const int mx = IntAttr(c, "max", mn, MaxCols, mn);
+            // A column with a style of its own, other than the file's default one, formats
+            // every row of it.
+            const int xf = IntAttr(c, "style", 0, 1 << 30, 0);
+            if (xf != 0 && static_cast<size_t>(xf) < FXfStyles.size() &&
+                FXfStyles[static_cast<size_t>(xf)] != FXfStyles[0])
+                S.WholeColumnsUsed = true;
             double w = 0;
             if (!c.attribute("width")) return;
             if (!ParseDouble(c.attribute("width").value(), w) || w < 0 || w > 1000)
@@ -630,6 +643,24 @@ private:
 
         for (const auto& [id, rel] : Relationships(Part))
             if (EndsWith(rel.Type, "/comments")) ReadComments(rel.Target, S);
+    }
+
+    // "A:C" (whole columns) or "3:7" (whole rows); anything else names neither.
+    static void WholeDimension(const AnsiString& Ref, bool& Columns, bool& Rows) {
+        const size_t colon = Ref.find(':');
+        if (colon == AnsiString::npos) return;
+        const auto strip = [](AnsiString T) {
+            T.erase(std::remove(T.begin(), T.end(), '$'), T.end());
+            return T;
+        };
+        const AnsiString a = strip(Ref.substr(0, colon)), b = strip(Ref.substr(colon + 1));
+        const auto digits = [](const AnsiString& T) {
+            long long v = 0;
+            return ParseInt(T.c_str(), 1, MaxRows, v) &&
+                   std::all_of(T.begin(), T.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        Columns = ColumnFromName(a) != 0 && ColumnFromName(b) != 0;
+        Rows = digits(a) && digits(b);
     }
 
     void ReadCell(const pugi::xml_node& C, Sheet& S, int Row, int Col,

@@ -130,6 +130,53 @@ TEST_F(ExcelServer, BadArgumentsRaiseInsteadOfCorrupting) {
     EXPECT_THROW(s->Cells(1, 1)->AddComment("b"), EOleException);
 }
 
+// Find "*" walks the cells that hold something in the order asked, round past the range's end,
+// and costs the cells the sheet holds: a range of the whole sheet answers at once.
+TEST_F(ExcelServer, FindReachesTheCellsThatHoldSomethingInTheOrderAsked) {
+    auto s = NewSheet();
+    s->Cells(2, 2)->SetValue(Variant("x"));
+    s->Cells(3, 4)->SetFormula(Variant("=1+1"));  // a formula without a result yet
+    s->Cells(5, 3)->SetValue(Variant(5.0));
+    s->Cells(1, 5)->GetFont()->SetBold(Variant(true));  // formatted, empty
+    s->Cells(9, 9)->SetValue(Variant(9.0));             // outside the range below
+    const RangePtr area = s->GetRange(s->Cells(1, 1), s->Cells(5, 5));
+    const auto find = [&](const RangePtr& In, const RangePtr& After, int LookIn, int Order,
+                          int Direction) -> AnsiString {
+        const RangePtr r = In->Find(Variant("*"), After, Variant(LookIn), Variant(xlPart),
+                                    Variant(Order), Variant(Direction));
+        return r ? r->GetAddress(false, false) : AnsiString("Nothing");
+    };
+    EXPECT_EQ(find(area, nullptr, xlFormulas, xlByRows, xlPrevious), "C5");
+    EXPECT_EQ(find(area, nullptr, xlFormulas, xlByColumns, xlPrevious), "D3");
+    EXPECT_EQ(find(area, nullptr, xlValues, xlByColumns, xlPrevious), "C5");
+    EXPECT_EQ(find(area, nullptr, xlFormulas, xlByRows, xlNext), "B2");
+    EXPECT_EQ(find(area, s->Cells(2, 2), xlFormulas, xlByRows, xlNext), "D3");
+    EXPECT_EQ(find(area, s->Cells(3, 4), xlFormulas, xlByRows, xlNext), "C5");
+    EXPECT_EQ(find(area, s->Cells(5, 3), xlFormulas, xlByRows, xlNext), "B2");  // round
+    EXPECT_EQ(find(area, s->Cells(3, 4), xlFormulas, xlByColumns, xlNext), "B2");
+    EXPECT_EQ(find(area, s->Cells(2, 2), xlFormulas, xlByRows, xlPrevious), "C5");
+    EXPECT_EQ(find(s->Cells(2, 2), nullptr, xlFormulas, xlByRows, xlNext), "B2");
+    EXPECT_EQ(
+        find(s->GetRange(s->Cells(1, 5), s->Cells(4, 8)), nullptr, xlFormulas, xlByRows, xlNext),
+        "Nothing");
+    const RangePtr sheet = s->GetRange(s->Cells(1, 1), s->Cells(1048576, 16384));
+    EXPECT_EQ(find(sheet, nullptr, xlFormulas, xlByColumns, xlPrevious), "I9");
+    EXPECT_EQ(find(sheet, nullptr, xlFormulas, xlByRows, xlNext), "B2");
+    EXPECT_EQ(sheet->Find(Variant("*"), nullptr, EmptyParam, EmptyParam, EmptyParam, EmptyParam)
+                  ->GetAddress(false, false),
+              "B2");
+    // What the server does not search for raises.
+    EXPECT_THROW(area->Find(Variant("x"), nullptr, EmptyParam, EmptyParam, EmptyParam, EmptyParam),
+                 EOleException);
+    EXPECT_THROW(area->Find(Variant("*"), nullptr, Variant(7), EmptyParam, EmptyParam, EmptyParam),
+                 EOleException);
+    EXPECT_THROW(area->Find(Variant("*"), nullptr, EmptyParam, EmptyParam, Variant(3), EmptyParam),
+                 EOleException);
+    EXPECT_THROW(
+        area->Find(Variant("*"), s->Cells(9, 9), EmptyParam, EmptyParam, EmptyParam, EmptyParam),
+        EOleException);
+}
+
 TEST_F(ExcelServer, SavedWorkbookReadsBackInOpenpyxl) {
     auto s = NewSheet();
     FillExportLike(s, App);

@@ -260,6 +260,57 @@ book(sys.argv[1], '<row r="3" s="1" customFormat="1"><c r="B3"><v>1</v></c></row
     EXPECT_EQ(App->GetActiveSheet()->GetUsedRange()->GetAddress(false, false), "3:5");
 }
 
+// A column with a style of its own, or a dimension naming whole columns, makes the used range
+// whole columns; a dimension naming whole rows makes it whole rows. Other dimensions and a
+// column whose style is the default one leave the used range to the cells.
+TEST_F(XlsxReading, StyledColumnsAndWholeDimensionsMakeTheUsedRangeWhole) {
+    const std::string cells =
+        "<sheetData><row r=\"2\"><c r=\"B2\"><v>1</v></c></row><row "
+        "r=\"4\"><c r=\"D4\"><v>2</v></c></row></sheetData>";
+    struct Case {
+        const char* Head;
+        const char* Used;
+    } cases[] = {
+        {"", "B2:D4"},
+        {"<cols><col min=\"3\" max=\"3\" width=\"12\" style=\"1\"/></cols>", "B:D"},
+        {"<cols><col min=\"1\" max=\"9\" style=\"1\"/></cols>", "B:D"},
+        {"<cols><col min=\"3\" max=\"3\" width=\"12\" style=\"0\"/></cols>", "B2:D4"},
+        {"<dimension ref=\"A:C\"/>", "B:D"},
+        {"<dimension ref=\"$B:$D\"/>", "B:D"},
+        {"<dimension ref=\"2:4\"/>", "2:4"},
+        {"<dimension ref=\"A1:Z99\"/>", "B2:D4"},
+        {"<dimension ref=\"A:3\"/>", "B2:D4"},
+        {"<dimension ref=\"A:C\"/><cols><col min=\"1\" max=\"1\" style=\"1\"/></cols>", "B:D"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string path = File("whole" + std::to_string(n++) + ".xlsx");
+        const std::string sheet =
+            std::string(
+                "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/"
+                "main\">") +
+            c.Head + cells + "</worksheet>";
+        if (!Make(std::string(HandMade) + "book(sys.argv[1], '', {'xl/worksheets/sheet1.xml': '" +
+                      sheet + "'})\n",
+                  path))
+            GTEST_SKIP() << "python3 not installed";
+        App->GetWorkbooks()->Open(path);
+        EXPECT_EQ(App->GetActiveSheet()->GetUsedRange()->GetAddress(false, false), c.Used)
+            << c.Head;
+    }
+    // Formatted rows and a formatted column together: the whole sheet.
+    const std::string path = File("both.xlsx");
+    ASSERT_TRUE(Make(std::string(HandMade) +
+                         "book(sys.argv[1], '', {'xl/worksheets/sheet1.xml': '<worksheet "
+                         "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                         "<cols><col min=\"2\" max=\"2\" style=\"1\"/></cols><sheetData><row "
+                         "r=\"3\" s=\"1\" customFormat=\"1\"><c r=\"B3\"><v>1</v></c></row>"
+                         "</sheetData></worksheet>'})\n",
+                     path));
+    App->GetWorkbooks()->Open(path);
+    EXPECT_EQ(App->GetActiveSheet()->GetUsedRange()->GetAddress(false, false), "1:1048576");
+}
+
 TEST_F(XlsxReading, WorkbookResavedByLibreOfficeStillReads) {
     const std::string path = File("source.xlsx");
     if (!HaveLibreOffice()) GTEST_SKIP() << "LibreOffice not installed";
