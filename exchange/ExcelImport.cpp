@@ -34,6 +34,8 @@ constexpr long long MaxStagedSlots = 16'000'000;
 // The sheet's size.
 constexpr int SheetRows = 1048576;
 constexpr int SheetCols = 16384;
+// Rows of one column asked for their fill at once.
+constexpr int FillBand = 65536;
 // An alignment the sheet answered Null for (mixed cells).
 constexpr int MixedAlignment = 0x7FFF;
 
@@ -77,12 +79,12 @@ bool ParseAddress(const AnsiString& Address, int& Col1, int& Row1, int& Col2, in
     throw EOleException("The workbook cannot be imported: " + Why, E_FAIL, "Carrelon");
 }
 
-// Null (mixed cells) is "not given".
 // A date the grid can show: one within the calendar. Another would have no text.
 bool ShowableDate(double Value) {
     return Value >= MinDateTime && Value < MaxDateTime + 1;
 }
 
+// Null (mixed cells) is "not given".
 bool Given(const Variant& V) {
     return !V.IsNull() && !V.IsEmpty();
 }
@@ -152,6 +154,8 @@ private:
     // Phase 1: the sheet into the stage, through the application.
     void Read(const ApplicationPtr& App);
     void ReadUsedRange(const WorksheetPtr& Sheet);
+    void CheckSize(int C1, int R1, int C2, int R2) const;
+    static bool ColumnFilled(const WorksheetPtr& Sheet, int Col, int Row1, int Row2);
     void ReadSlot(const WorksheetPtr& Sheet, int X, int Y, TImportSlot& Slot);
     void ReadContent(const RangePtr& X, TImportSlot& Slot);
     std::uint32_t ReadFont(const RangePtr& X);
@@ -216,54 +220,67 @@ void TCarrelonExcelImport::ReadUsedRange(const WorksheetPtr& Sheet) {
     const AnsiString address = used->GetAddress(false, false);
     int c1 = 0, r1 = 0, c2 = 0, r2 = 0;
     if (!ParseAddress(address, c1, r1, c2, r2)) BadWorkbook("used range \"" + address + "\"");
-    if (r1 == 0) {
-        // Whole columns: rows 1 to the last row holding something.
+    // A range of whole rows or columns (formatting reaching every row or column of the sheet)
+    // is cut to what the sheet holds; the sheet finds its last cells, so the cost follows the
+    // cells it holds, never the slots of the range.
+    const bool wholeCols = r1 == 0 || (r1 == 1 && r2 == SheetRows);
+    const bool wholeRows = c1 == 0 || (c1 == 1 && c2 == SheetCols);
+    const auto last = [&](int Order, int& Col, int& Row) {
+        RangePtr found = used->Find(Variant("*"), nullptr, Variant(xlFormulas), Variant(xlPart),
+                                    Variant(Order), Variant(xlPrevious));
+        if (!found) return false;
+        const AnsiString cell = found->GetAddress(false, false);
+        int fc2 = 0, fr2 = 0;
+        if (!ParseAddress(cell, Col, Row, fc2, fr2) || Col == 0 || Row == 0)
+            BadWorkbook("found cell \"" + cell + "\"");
+        return true;
+    };
+    if (wholeCols) {
+        // Rows 1 to the last row holding something.
+        int col = 0, row = 0;
         r1 = 1;
-        r2 = 0;
-        const int width = c2 - c1 + 1;
-        const int band = std::max(1, 1'000'000 / width);
-        for (int top = 1; top <= SheetRows; top += band) {
-            const int bottom = std::min(SheetRows, top + band - 1);
-            const Variant f =
-                Sheet->GetRange(Sheet->Cells(top, c1), Sheet->Cells(bottom, c2))->GetFormula();
-            for (int i = f.ArrayHighBound(1); i >= f.ArrayLowBound(1) && i + top - 1 > r2; --i)
-                for (int j = f.ArrayLowBound(2); j <= f.ArrayHighBound(2); ++j)
-                    if (!f.ArrayGet(i, j).AsString().empty()) {
-                        r2 = i + top - 1;
-                        break;
-                    }
-        }
-        r2 = std::max(r2, 1);
+        r2 = last(xlByRows, col, row) ? row : 1;
     }
-    if (c1 == 0) {
-        // Whole rows: columns up to the last one holding something, then on while a column has
-        // a filled cell.
+    if (wholeRows) {
+        // Columns up to the last one holding something, then on while a column has a filled
+        // cell in the rows; the size is checked as the columns are added.
+        const int bound = c2 == 0 ? SheetCols : c2;
+        int col = 0, row = 0;
         c1 = 1;
-        c2 = 0;
-        const Variant f = used->GetFormula();
-        for (int i = f.ArrayLowBound(1); i <= f.ArrayHighBound(1); ++i)
-            for (int j = f.ArrayHighBound(2); j >= f.ArrayLowBound(2) && j > c2; --j)
-                if (!f.ArrayGet(i, j).AsString().empty()) c2 = j;
-        for (int col = c2 + 1; col <= f.ArrayHighBound(2); ++col) {
-            bool filled = false;
-            for (int y = r1; y <= r2 && !filled; ++y) {
-                const Variant colour = Sheet->Cells(y, col)->GetInterior()->GetColor();
-                filled = !Given(colour) || colour.AsInteger() != 0xFFFFFF;
-            }
-            if (!filled) break;
-            c2 = col;
+        c2 = last(xlByColumns, col, row) ? col : 0;
+        CheckSize(c1, r1, std::max(c2, 1), r2);
+        for (int k = c2 + 1; k <= bound && ColumnFilled(Sheet, k, r1, r2); ++k) {
+            c2 = k;
+            CheckSize(c1, r1, c2, r2);
         }
         c2 = std::max(c2, 1);
     }
+    CheckSize(c1, r1, c2, r2);
     S.Col1 = c1;
     S.Row1 = r1;
     S.Col2 = c2;
     S.Row2 = r2;
+}
+
+void TCarrelonExcelImport::CheckSize(int C1, int R1, int C2, int R2) const {
     // The grid's counts and the staging table must hold the sheet.
-    const long long slots = static_cast<long long>(H + c2) * (H + r2);
-    if (H + c2 > TCarrelon::MaxCount || H + r2 > TCarrelon::MaxCount || slots > d.FCellBudget ||
-        static_cast<long long>(c2 - c1 + 1) * (r2 - r1 + 1) > MaxStagedSlots)
+    const long long slots = static_cast<long long>(H + C2) * (H + R2);
+    if (H + C2 > TCarrelon::MaxCount || H + R2 > TCarrelon::MaxCount || slots > d.FCellBudget ||
+        static_cast<long long>(C2 - C1 + 1) * (R2 - R1 + 1) > MaxStagedSlots)
         throw EOutOfMemory(SOutOfMemory);
+}
+
+// Whether any cell of the column within the rows is filled (its colour is not white, or the
+// cells differ), asked in bands the server takes.
+bool TCarrelonExcelImport::ColumnFilled(const WorksheetPtr& Sheet, int Col, int Row1, int Row2) {
+    for (int top = Row1; top <= Row2; top += FillBand) {
+        const int bottom = std::min(Row2, top + FillBand - 1);
+        const Variant colour = Sheet->GetRange(Sheet->Cells(top, Col), Sheet->Cells(bottom, Col))
+                                   ->GetInterior()
+                                   ->GetColor();
+        if (!Given(colour) || colour.AsInteger() != 0xFFFFFF) return true;
+    }
+    return false;
 }
 
 void TCarrelonExcelImport::ReadSlot(const WorksheetPtr& Sheet, int X, int Y, TImportSlot& Slot) {
@@ -282,8 +299,13 @@ void TCarrelonExcelImport::ReadSlot(const WorksheetPtr& Sheet, int X, int Y, TIm
             Slot.Flags |= TImportSlot::Covered;
             return;
         }
-        Slot.Flags |= TImportSlot::MergeHome;
-        S.Merges[S.Index(X, Y)] = TRect{c1, r1, c2, r2};
+        // An area reaching past a used range cut to the sheet's content merges what lies in it.
+        c2 = std::min(c2, S.Col2);
+        r2 = std::min(r2, S.Row2);
+        if (c2 > c1 || r2 > r1) {
+            Slot.Flags |= TImportSlot::MergeHome;
+            S.Merges[S.Index(X, Y)] = TRect{c1, r1, c2, r2};
+        }
     }
     ReadContent(x, Slot);
     if (CommentPtr comment = x->GetComment()) {

@@ -1,12 +1,14 @@
 // Import from a workbook file: the used range and its offsets, panes of the chosen sheet, the
 // value rules, separators, formulas by meaning, merges, centring across a selection, comments,
 // alignments, condensing, Stop, workbooks written by openpyxl and re-saved by LibreOffice,
-// export and import again, and damaged files that change nothing.
+// export and import again, damaged files and sheets beyond the budget that change nothing,
+// used ranges of whole rows or columns, shared formulas and rich text, and the caller's lock.
 #include <unistd.h>
 
 #include <fstream>
 #include <functional>
 
+#include "grid/ScopeExit.h"
 #include "platform/automation/ExcelAutomation.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Lists.h"
@@ -45,6 +47,47 @@ protected:
             {Path}, out, {"openpyxl"});
         EXPECT_TRUE(rc == 0 || rc == -1) << out;
         return rc == 0;
+    }
+    // Writes a workbook part by part with Python's zipfile: Sheet is what the worksheet holds
+    // (its <dimension>, <cols> and <sheetData>), Strings the shared strings' items. Style 1 is
+    // bold. False when python3 is missing.
+    bool HandMade(const std::string& Path, const std::string& Sheet,
+                  const std::string& Strings = {}) {
+        std::string out;
+        const int rc = RunPython(R"(
+import sys, zipfile
+ns = 'xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"'
+rel = 'http://schemas.openxmlformats.org/officeDocument/2006/relationships'
+parts = {
+  '[Content_Types].xml': '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>',
+  'xl/workbook.xml': '<workbook ' + ns + ' xmlns:r="' + rel + '"><sheets><sheet name="S" sheetId="1" r:id="rId1"/></sheets></workbook>',
+  'xl/_rels/workbook.xml.rels': '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="' + rel + '/worksheet" Target="worksheets/sheet1.xml"/><Relationship Id="rId2" Type="' + rel + '/sharedStrings" Target="sharedStrings.xml"/><Relationship Id="rId3" Type="' + rel + '/styles" Target="styles.xml"/></Relationships>',
+  'xl/sharedStrings.xml': '<sst ' + ns + '>' + sys.argv[3] + '</sst>',
+  'xl/styles.xml': '<styleSheet ' + ns + '><fonts><font><sz val="11"/><name val="Calibri"/></font><font><b/><sz val="11"/><name val="Calibri"/></font></fonts><fills><fill><patternFill patternType="none"/></fill><fill><patternFill patternType="gray125"/></fill></fills><borders><border/></borders><cellXfs><xf numFmtId="0" fontId="0" fillId="0" borderId="0"/><xf numFmtId="0" fontId="1" fillId="0" borderId="0" applyFont="1"/></cellXfs></styleSheet>',
+  'xl/worksheets/sheet1.xml': '<worksheet ' + ns + '>' + sys.argv[2] + '</worksheet>',
+}
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    for name, data in parts.items():
+        z.writestr(name, data)
+)",
+                                 {Path, Sheet, Strings}, out, {});
+        EXPECT_TRUE(rc == 0 || rc == -1) << out;
+        return rc == 0;
+    }
+    // The used range the platform's server answers for a sheet of the workbook.
+    AnsiString UsedAddress(const std::string& Path, const Variant& Sheet = Null) {
+        auto app = OleCast<excel::Application>(CreateOleObject("Excel.Application"));
+        app->GetWorkbooks()->Open(Path);
+        const WorksheetPtr s = Sheet.IsNull() ? app->GetActiveSheet() : app->GetSheets(Sheet);
+        const AnsiString address = s->GetUsedRange()->GetAddress(false, false);
+        app->Quit();
+        return address;
+    }
+    bool ImportLogged(const std::string& Path, const Variant& Sheet = Null) {
+        Log.clear();
+        SetOleCallLog(&Log);
+        TScopeExit Off([] { SetOleCallLog(nullptr); });
+        return Grid->ImportFromExcelFile(Path, Sheet);
     }
     // The grid's whole state as INI text.
     std::string State() {
@@ -444,6 +487,262 @@ ws.row_dimensions[3].fill = PatternFill('solid', fgColor='FFFF00')
     EXPECT_EQ(Text(3, 3), "d");
     EXPECT_GE(Grid->GetColCount(), 4);
     EXPECT_LT(Grid->GetColCount(), 100);
+}
+
+// Rows formatted whole (a bold heading row, an italic last row) make the sheet's used range span
+// every column of the sheet. The import takes the columns up to the last one holding something,
+// then on while a column has a filled cell, asking the sheet for no range larger than it serves
+// and for nothing per column of the sheet's width.
+TEST_F(ExcelImport, FormattedWholeRowsComeInAsFarAsTheirCellsReach) {
+    constexpr int Rows = 121;
+    const std::string path = Workbook("whole-rows.xlsx", [](WorksheetPtr S) {
+        S->GetRange(S->Cells(1, 1), S->Cells(1, 16384))->GetFont()->SetBold(Variant(true));
+        S->GetRange(S->Cells(Rows, 1), S->Cells(Rows, 16384))->GetFont()->SetItalic(Variant(true));
+        for (int c = 1; c <= 5; ++c)
+            S->Cells(1, c)->SetValue(Variant("head" + std::to_string(c)));
+        for (int r = 2; r <= Rows; ++r)
+            for (int c = 1; c <= 5; ++c)
+                S->Cells(r, c)->SetValue(Variant(r * 10.0 + c));
+        S->Cells(60, 6)->GetInterior()->SetColor(Variant(0x00FFFF));  // filled beyond the text
+    });
+    ASSERT_EQ(UsedAddress(path), "1:" + std::to_string(Rows));
+    for (bool headings : {false, true}) {
+        Grid->SetSpreadsheetHeaders(headings);
+        const int H = headings ? 1 : 0;
+        int end = 0;
+        Grid->OnImportProgress = [&](TCarrelon*, int, int EndPosition, bool&) {
+            end = EndPosition;
+        };
+        ASSERT_TRUE(ImportLogged(path)) << headings;
+        EXPECT_EQ(Grid->GetColCount(), H + 6) << headings;
+        EXPECT_EQ(Grid->GetRowCount(), H + Rows) << headings;
+        EXPECT_EQ(end, 6 * Rows);
+        EXPECT_EQ(Text(H + 4, H), "head5");
+        EXPECT_TRUE(Grid->GetCells(H + 4, H)->CalcFont()->GetStyle().Contains(fsBold));
+        EXPECT_EQ(Value(H + 4, H + Rows - 1).AsDouble(), Rows * 10.0 + 5);
+        EXPECT_TRUE(Grid->GetCells(H + 4, H + Rows - 1)->CalcFont()->GetStyle().Contains(fsItalic));
+        EXPECT_EQ(Grid->GetCells(H + 5, H + 59)->GetColor(), clYellow);
+        // A fixed number of calls per imported slot, none for the 16,384 columns.
+        EXPECT_LT(Log.size(), 30u * 6 * Rows) << headings;
+        ExpectModelSound();
+    }
+}
+
+// A row filled across the sheet fills every column, so the columns go on to the sheet's last;
+// the size is checked as they are added, and the import stops at the budget without asking
+// about the rest.
+TEST_F(ExcelImport, RowsFilledAcrossTheSheetStopAtTheCellBudget) {
+    const std::string path = Workbook("filled-rows.xlsx", [](WorksheetPtr S) {
+        S->GetRange(S->Cells(1, 1), S->Cells(1, 16384))->GetInterior()->SetColor(Variant(0x00FFFF));
+        for (int r = 1; r <= 100; ++r)
+            for (int c = 1; c <= 3; ++c)
+                S->Cells(r, c)->SetValue(Variant(r * 10.0 + c));
+    });
+    Grid->GetCells(1, 1)->SetText("kept");
+    const std::string before = State();
+    Grid->SetCellBudget(50'000);
+    EXPECT_THROW(ImportLogged(path), EOutOfMemory);
+    EXPECT_EQ(State(), before);
+    EXPECT_LT(Calls("Excel.Interior.Color").size(), 50'000u / 100 + 10);
+    EXPECT_EQ(Calls("Excel.Range.Formula").size(), 0u);  // no slot was read
+    EXPECT_EQ(OleInitializeDepth(), 0);
+}
+
+// Workbooks as openpyxl writes them with row and column formats: a formatted row gives whole
+// rows, a formatted column whole columns ("A:C"), both the whole sheet. Each imports the cells
+// the sheet holds.
+TEST_F(ExcelImport, RowAndColumnFormatsOfAWorkbookImportItsCells) {
+    const std::string path = File("formats.xlsx");
+    if (!Openpyxl(path, R"(
+ws.title = 'Rows'
+for r in range(1, 152):
+    for c in range(1, 5):
+        ws.cell(r, c, r * 10 + c)
+ws.row_dimensions[1].font = Font(bold=True)
+ws.row_dimensions[80].fill = PatternFill('solid', fgColor='FFFF00')
+ws.merge_cells('D2:F3')
+cols = wb.create_sheet('Columns')
+for r in range(1, 151):
+    for c in range(1, 4):
+        cols.cell(r, c, -(r * 10 + c))
+cols.column_dimensions['B'].font = Font(italic=True)
+both = wb.create_sheet('Both')
+for r in range(1, 131):
+    both.cell(r, 1, r)
+    both.cell(r, 2, 'text')
+both.row_dimensions[1].font = Font(bold=True)
+both.column_dimensions['D'].fill = PatternFill('solid', fgColor='00FF00')
+)"))
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    struct Case {
+        const char* Sheet;
+        const char* Used;
+        int Cols, Rows;
+        double Last;  // the last filled cell's value
+    } cases[] = {
+        {"Rows", "1:151", 4, 151, 1514},
+        {"Columns", "A:C", 3, 150, -1503},
+        {"Both", "1:1048576", 2, 130, 130},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(UsedAddress(path, Variant(c.Sheet)), c.Used) << c.Sheet;
+        int end = 0;
+        Grid->OnImportProgress = [&](TCarrelon*, int, int EndPosition, bool&) {
+            end = EndPosition;
+        };
+        ASSERT_TRUE(ImportLogged(path, Variant(c.Sheet))) << c.Sheet;
+        EXPECT_EQ(Grid->GetColCount(), c.Cols) << c.Sheet;
+        EXPECT_EQ(Grid->GetRowCount(), c.Rows) << c.Sheet;
+        EXPECT_EQ(end, c.Cols * c.Rows) << c.Sheet;
+        const int lastCol = AnsiString(c.Sheet) == "Both" ? 0 : c.Cols - 1;
+        EXPECT_EQ(Value(lastCol, c.Rows - 1).AsDouble(), c.Last) << c.Sheet;
+        EXPECT_LT(Log.size(), 30u * c.Cols * c.Rows) << c.Sheet;
+        ExpectModelSound();
+    }
+    ASSERT_TRUE(Grid->ImportFromExcelFile(path, Variant("Rows")));
+    // A merged area reaching past the last column merges what lies within the grid.
+    EXPECT_EQ(Grid->GetCells(3, 1), Grid->GetCells(3, 2));
+    EXPECT_EQ(Value(3, 1).AsDouble(), 24);
+}
+
+// A sheet whose file names whole columns as its dimension: rows 1 to the last holding something.
+TEST_F(ExcelImport, WholeColumnDimensionImportsTheRowsThatHoldSomething) {
+    std::string rows;
+    for (int r = 1; r <= 120; ++r) {
+        const std::string n = std::to_string(r);
+        rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c><c r=\"C" + n +
+                "\" s=\"1\"><v>" + std::to_string(r * 3) + "</v></c></row>";
+    }
+    const std::string path = File("dimension.xlsx");
+    if (!HandMade(path, "<dimension ref=\"A:C\"/><sheetData>" + rows + "</sheetData>"))
+        GTEST_SKIP() << "python3 is not installed";
+    ASSERT_EQ(UsedAddress(path), "A:C");
+    Grid->SetSpreadsheetHeaders(true);
+    ASSERT_TRUE(ImportLogged(path));
+    EXPECT_EQ(Grid->GetColCount(), 4);
+    EXPECT_EQ(Grid->GetRowCount(), 121);
+    EXPECT_EQ(Value(1, 120).AsDouble(), 120);
+    EXPECT_EQ(Value(3, 120).AsDouble(), 360);
+    EXPECT_TRUE(Grid->GetCells(3, 1)->CalcFont()->GetStyle().Contains(fsBold));
+    EXPECT_LT(Log.size(), 30u * 3 * 120);
+    ExpectModelSound();
+}
+
+// The cell budget and the staging table's cap are checked before anything is read slot by
+// slot; a sheet beyond either raises "Out of memory" and the grid stays as it was.
+TEST_F(ExcelImport, SheetsBeyondTheCellBudgetOrTheStagingTableChangeNothing) {
+    Grid->SetColCount(3);
+    Grid->SetRowCount(3);
+    Grid->GetCells(1, 1)->SetText("kept");
+    const std::string before = State();
+    const std::string small = Workbook("small.xlsx", [](WorksheetPtr S) {
+        S->Cells(1, 1)->SetValue(Variant("a"));
+        S->Cells(3, 3)->SetValue(Variant("c"));
+    });
+    // 17 columns of a million rows: within the grid's budget, beyond the staging table.
+    const std::string far = Workbook("far.xlsx", [](WorksheetPtr S) {
+        S->Cells(1, 1)->SetValue(Variant("a"));
+        S->Cells(1'000'000, 17)->SetValue(Variant("q"));
+    });
+    Grid->SetCellBudget(8);
+    EXPECT_THROW(ImportLogged(small), EOutOfMemory);
+    EXPECT_EQ(State(), before);
+    EXPECT_EQ(Calls("Excel.Worksheet.Cells").size(), 0u);
+    Grid->SetCellBudget(TCarrelon::DefaultCellBudget);
+    EXPECT_THROW(ImportLogged(far), EOutOfMemory);
+    EXPECT_EQ(State(), before);
+    EXPECT_EQ(Calls("Excel.Worksheet.Cells").size(), 0u);
+    EXPECT_EQ(OleInitializeDepth(), 0);
+    Grid->SetCellBudget(9);
+    ASSERT_TRUE(Grid->ImportFromExcelFile(small, Null));
+    EXPECT_EQ(Text(2, 2), "c");
+}
+
+// Through the import: shared formulas come in as each cell's own formula; rich text comes in as
+// its text, and the attributes its runs disagree on (the sheet answers Null) are not given, so
+// the cell keeps the grid's for them.
+TEST_F(ExcelImport, SharedFormulasAndRichTextRunsComeInThroughTheSheet) {
+    const std::string path = File("runs.xlsx");
+    if (!HandMade(path,
+                  "<sheetData>"
+                  "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><f t=\"shared\" ref=\"B1:B3\" "
+                  "si=\"0\">A1*2+$A$1</f><v>3</v></c><c r=\"C1\" t=\"s\"><v>0</v></c>"
+                  "<c r=\"D1\" t=\"s\"><v>1</v></c></row>"
+                  "<row r=\"2\"><c r=\"A2\"><v>2</v></c><c r=\"B2\"><f t=\"shared\" "
+                  "si=\"0\"/><v>5</v></c></row>"
+                  "<row r=\"3\"><c r=\"A3\"><v>3</v></c><c r=\"B3\"><f t=\"shared\" "
+                  "si=\"0\"/><v>7</v></c></row>"
+                  "</sheetData>",
+                  // Runs that differ in every attribute; runs that share all but the colour.
+                  "<si><r><rPr><b/><i/><u/><strike/><sz val=\"14\"/><color rgb=\"FFFF0000\"/>"
+                  "<rFont val=\"Arial\"/></rPr><t>mixed</t></r><r><rPr><sz val=\"9\"/>"
+                  "<color rgb=\"FF0000FF\"/><rFont val=\"Courier New\"/></rPr>"
+                  "<t xml:space=\"preserve\"> runs</t></r></si>"
+                  "<si><r><rPr><b/><sz val=\"16\"/><color rgb=\"FFFF0000\"/><rFont val=\"Arial\"/>"
+                  "</rPr><t>both</t></r><r><rPr><b/><sz val=\"16\"/><color rgb=\"FF0000FF\"/>"
+                  "<rFont val=\"Arial\"/></rPr><t xml:space=\"preserve\"> bold</t></r></si>"))
+        GTEST_SKIP() << "python3 is not installed";
+    TFont* font = Grid->GetFont();
+    font->SetName("Liberation Mono");
+    font->SetSize(13);
+    font->SetColor(clMaroon);
+    font->SetStyle({});
+    Grid->SetSpreadsheetEnabled(false);
+    ASSERT_TRUE(Grid->ImportFromExcelFile(path, Null));
+    EXPECT_TRUE(Grid->GetSpreadsheetEnabled());
+    EXPECT_EQ(Grid->GetCells(1, 0)->GetFormula(), "A1*2+$A$1");
+    EXPECT_EQ(Grid->GetCells(1, 1)->GetFormula(), "A2*2+$A$1");
+    EXPECT_EQ(Grid->GetCells(1, 2)->GetFormula(), "A3*2+$A$1");
+    EXPECT_EQ(Text(1, 2), "7");
+    EXPECT_EQ(Text(2, 0), "mixed runs");
+    const TFont* mixed = Grid->GetCells(2, 0)->CalcFont();
+    EXPECT_EQ(mixed->GetName(), "Liberation Mono");
+    EXPECT_EQ(mixed->GetSize(), 13);
+    EXPECT_EQ(mixed->GetColor(), clMaroon);
+    EXPECT_EQ(mixed->GetStyle(), TFontStyles{});
+    EXPECT_EQ(Text(3, 0), "both bold");
+    const TFont* shared = Grid->GetCells(3, 0)->CalcFont();
+    EXPECT_EQ(shared->GetName(), "Arial");
+    EXPECT_EQ(shared->GetSize(), 16);
+    EXPECT_EQ(shared->GetColor(), clMaroon);
+    EXPECT_EQ(shared->GetStyle(), TFontStyles{fsBold});
+    ExpectModelSound();
+}
+
+// The import takes its own update lock and leaves one the caller holds as it found it, on
+// every way it ends.
+TEST_F(ExcelImport, AnOuterLockOfTheCallerStaysHeldOnEveryPath) {
+    const std::string good = Workbook("lock.xlsx", [](WorksheetPtr S) {
+        for (int r = 1; r <= 3; ++r)
+            S->Cells(r, 1)->SetValue(Variant(static_cast<double>(r)));
+    });
+    const std::string bad = File("bad.xlsx");
+    WriteBytes(bad, "not a workbook");
+    const int& depth = TCarrelonTestAccess::Internals(Grid).FUpdateCount;
+    for (const int outer : {0, 1}) {
+        if (outer == 1) Grid->DisableControls();
+        EXPECT_TRUE(Grid->ImportFromExcelFile(good, Null));
+        EXPECT_EQ(depth, outer) << "complete";
+        EXPECT_ANY_THROW(Grid->ImportFromExcelFile(bad, Null));
+        EXPECT_EQ(depth, outer) << "unreadable";
+        Grid->SetCellBudget(2);
+        EXPECT_THROW(Grid->ImportFromExcelFile(good, Null), EOutOfMemory);
+        Grid->SetCellBudget(TCarrelon::DefaultCellBudget);
+        EXPECT_EQ(depth, outer) << "budget";
+        Grid->OnImportProgress = [](TCarrelon*, int Position, int, bool& Stop) {
+            Stop = Position == 2;
+        };
+        EXPECT_FALSE(Grid->ImportFromExcelFile(good, Null));
+        EXPECT_EQ(depth, outer) << "stopped";
+        Grid->OnImportProgress = [](TCarrelon*, int, int, bool&) {
+            throw std::runtime_error("handler");
+        };
+        EXPECT_THROW(Grid->ImportFromExcelFile(good, Null), std::runtime_error);
+        EXPECT_EQ(depth, outer) << "handler raised";
+        Grid->OnImportProgress = nullptr;
+    }
+    EXPECT_EQ(Grid->EnableControls(), 0);
+    ExpectModelSound();
 }
 
 }  // namespace
