@@ -75,6 +75,40 @@ TEST_F(WordExport, TextHoldsEachCellOnceWithBreaksAndTabsReplaced) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
 }
 
+// A caret in the export tag is a caret to the document's Find, not the start of a special
+// character: every line break still becomes a paragraph of its cell.
+TEST_F(WordExport, CaretsInTheExportTagAreFoundAsThemselves) {
+    Shape(2, 2);
+    Grid->GetCells(0, 0)->SetText("one\r\ntwo");
+    Grid->GetCells(1, 1)->SetText("a\r\nb\r\nc");
+    struct Case {
+        const char* Tag;
+        const char* Found;
+    } cases[] = {{"a^b", "a^^b"}, {"x^px", "x^^px"}, {"^", "^^"}, {"^t^^", "^^t^^^^"}};
+    int n = 0;
+    for (const Case& c : cases) {
+        Grid->SetExportTag(c.Tag);
+        const std::string path = File("caret" + std::to_string(n++) + ".docx");
+        Log.clear();
+        SetOleCallLog(&Log);
+        const bool ok = Grid->ExportToWordFile(path);
+        SetOleCallLog(nullptr);
+        ASSERT_TRUE(ok) << c.Tag;
+        EXPECT_EQ(Calls(std::string("Word.Find.Execute(\"") + c.Found + "\", ").size(), 1u)
+            << c.Tag;
+        const std::string out = Docx(R"(
+for r in range(2):
+    for c in range(2):
+        print('cell', r, c, '|'.join(p.text for p in t.cell(r, c).paragraphs))
+)",
+                                     path);
+        if (Skipped) continue;
+        EXPECT_NE(out.find("cell 0 0 one|two\n"), std::string::npos) << c.Tag << "\n" << out;
+        EXPECT_NE(out.find("cell 1 1 a|b|c\n"), std::string::npos) << c.Tag << "\n" << out;
+    }
+    if (Skipped) GTEST_SKIP() << "python3-docx is not installed";
+}
+
 TEST_F(WordExport, DocumentHoldsTheTableWithFormatsThatPythonDocxReads) {
     Shape(4, 4);
     Grid->SetSpreadsheetHeaders(true);
