@@ -1,7 +1,8 @@
 // Application-supplied edit controls on a shown form, driven by real key and focus events: the
 // text into and out of each class of control, the opening with its options, growth and
-// scrolling, the routing of keys, validation, the least heights, following the cell, and the
-// lifetimes of the control and the grid.
+// scrolling, the routing of keys, characters and wheel turns, validation, the focus leaving for
+// another control, the least heights, following the cell, and the lifetimes of the control and
+// the grid.
 #include <functional>
 #include <string>
 #include <vector>
@@ -222,6 +223,53 @@ TEST_F(EditControlTest, ChosenItemsAndDatesComeOut) {
     Radio->SetItemIndex(0);
     Grid->SetEditorMode(false);
     EXPECT_EQ(Cell(5, 2)->GetText(), "One");
+}
+
+TEST_F(EditControlTest, MovingThroughListColumnsWithTheEditorAlwaysShownRewritesNothing) {
+    SetOption(cloTabs, true);
+    struct TCase {
+        const char* Name;
+        std::function<TWinControl*()> Make;
+    };
+    const TCase Cases[] = {
+        {"drop-down list",
+         [this] {
+             auto* C = WithItems(Offer<TComboBox>());
+             C->SetStyle(csDropDownList);
+             return C;
+         }},
+        {"list box", [this] { return WithItems(Offer<TListBox>(100, 60)); }},
+    };
+    const char* Texts[] = {"Zed", "", "Two", "two"};  // columns 2-5 of row 3
+    for (const TCase& T : Cases) {
+        TWinControl* C = T.Make();
+        int Opened = 0, Changes = 0;
+        Grid->OnGetEditControl = [&](TCarrelon*, int ACol, int, TWinControl*& Out) {
+            Out = ACol >= 2 && ACol <= 5 ? C : nullptr;
+            if (Out != nullptr) ++Opened;
+        };
+        Grid->OnCellChanged = [&](TCarrelon*, int, int, const AnsiString&, AnsiString&, bool&) {
+            ++Changes;
+        };
+        for (int k = 0; k < 4; ++k)
+            Cell(2 + k, 3)->SetText(Texts[k]);
+        Place(1, 3);
+        SetOption(cloAlwaysShowEditor, true);
+        ASSERT_TRUE(Open()) << T.Name;
+        // Tab from the in-place editor, through the control in columns 2-5, to column 6.
+        for (int k = 1; k <= 5; ++k) {
+            PressIn(k == 1 ? static_cast<TWinControl*>(Editor()) : C, VK_TAB);
+            ASSERT_EQ(Current(), (TGridCoord{k + 1, 3})) << T.Name;
+            ASSERT_TRUE(Open()) << T.Name << ", column " << k + 1;
+        }
+        EXPECT_EQ(Opened, 4) << T.Name;
+        EXPECT_EQ(Changes, 0) << T.Name;
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(Cell(2 + k, 3)->GetText(), Texts[k]) << T.Name << ", column " << 2 + k;
+        SetOption(cloAlwaysShowEditor, false);
+        Grid->OnCellChanged = nullptr;
+        delete C;
+    }
 }
 
 TEST_F(EditControlTest, HandlersChooseWhatGoesInAndWhatComesOut) {
@@ -542,6 +590,89 @@ TEST_F(EditControlTest, ComboStylesDecideWhetherLeftAndRightLeave) {
     EXPECT_EQ(Cell(3, 3)->GetText(), "Two");
 }
 
+TEST_F(EditControlTest, ArrowsStayInACalendarOrAnExtendedComboWhateverTheyAnswer) {
+    // Each control's own procedure claims no key; the grid claims the arrows for the two
+    // classes that use them, and only for those.
+    struct TCase {
+        const char* Name;
+        std::function<TWinControl*()> Make;
+        bool Keeps;
+    };
+    const TCase Cases[] = {
+        {"calendar", [this] { return Offer<TMonthCalendar>(200, 160); }, true},
+        {"extended combo", [this] { return WithItems(Offer<TComboBoxEx>()); }, true},
+        {"track bar",
+         [this] {
+             auto* B = Offer<TTrackBar>(150, 30);
+             B->SetMax(10);
+             return B;
+         },
+         false},
+    };
+    for (const TCase& T : Cases) {
+        TWinControl* C = T.Make();
+        const TWndMethod Own = C->GetWindowProc();
+        C->SetWindowProc([Own](TMessage& M) {
+            Own(M);
+            if (M.Msg == WM_GETDLGCODE) M.Result = 0;
+        });
+        for (const Word Key : {VK_DOWN, VK_RIGHT}) {
+            Open(3, 3);
+            ASSERT_TRUE(Open()) << T.Name;
+            PressIn(C, Key);
+            const TGridCoord Moved = Key == VK_DOWN ? TGridCoord{3, 4} : TGridCoord{4, 3};
+            EXPECT_EQ(Current(), (T.Keeps ? TGridCoord{3, 3} : Moved)) << T.Name << ", key " << Key;
+            EXPECT_EQ(Open(), T.Keeps) << T.Name << ", key " << Key;
+            Grid->SetEditorMode(false);
+        }
+        C->SetWindowProc(nullptr);
+        delete C;
+    }
+}
+
+TEST_F(EditControlTest, ATabCharacterNeverReachesTheControl) {
+    // Characters that arrive without their key, as an application posts them.
+    auto* Memo = Offer<TMemo>(100, 40);
+    auto Post = [&](char32_t Ch) {
+        PostMessageA(Memo->GetHandle(), WM_CHAR, static_cast<std::intptr_t>(Ch), 0);
+        ProcessPendingEvents();
+    };
+    Cell(3, 3)->SetText("ab");
+    Open(3, 3);
+    Memo->SetSelStart(2);
+    Post(U'\t');
+    Post(U'c');
+    EXPECT_EQ(Memo->GetText(), "abc") << "the Tab is dropped, other characters go in";
+    EXPECT_TRUE(Open());
+    EXPECT_EQ(Current(), (TGridCoord{3, 3}));
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Cell(3, 3)->GetText(), "abc");
+    // Unhooked, the control takes the Tab as it would.
+    Memo->SetVisible(true);
+    Memo->SetFocus();
+    Post(U'\t');
+    EXPECT_NE(Memo->GetText().find('\t'), std::string::npos);
+}
+
+TEST_F(EditControlTest, TheControlHandsWheelTurnsToTheGrid) {
+    auto* Edit = Offer<TEdit>();
+    std::vector<std::string> Heard;
+    Grid->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& Handled) {
+        Heard.push_back("grid");
+        Handled = true;
+    };
+    Edit->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool&) {
+        Heard.push_back("control");
+    };
+    Open(2, 5);
+    Edit->Perform(CM_MOUSEWHEEL, MakeLParam(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(Heard, std::vector<std::string>{"grid"});
+    Grid->SetEditorMode(false);
+    Heard.clear();
+    Edit->Perform(CM_MOUSEWHEEL, MakeLParam(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(Heard, std::vector<std::string>{"control"}) << "unhooked, the control has it";
+}
+
 // A panel of three radio buttons, each a tab stop, handed out as one control.
 struct TRadioPanel {
     TPanel* Panel;
@@ -648,6 +779,71 @@ TEST_F(EditControlTest, AnOpenEditRefusesTheFormsCloseOnce) {
     EXPECT_TRUE(Form->GetVisible());
     EXPECT_EQ(Closes, 0);
     Grid->SetEditorMode(false);
+}
+
+// ---- the focus leaving for another control of the form ---------------------------------------
+
+TEST_F(EditControlTest, FocusLeavingForAnotherControlClosesTheEditFromTheControlsOwnExit) {
+    auto* Edit = Offer<TEdit>();
+    auto* Other = Form.Add<TEdit>(0, 0, 80, 18);
+    int ControlExits = 0, GridExits = 0;
+    Edit->OnExit = [&](TObject*) { ++ControlExits; };
+    Grid->OnExit = [&](TObject*) { ++GridExits; };
+    Open(2, 2);
+    ASSERT_TRUE(Open());
+    TypeText(Edit, "left");
+    // The control's exit passes through the hook, and the grid closes the edit from inside it.
+    Other->SetFocus();
+    ProcessPendingEvents();
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(Cell(2, 2)->GetText(), "left");
+    EXPECT_EQ(Hooked(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(Edit->GetHandle()));
+    EXPECT_TRUE(Other->Focused()) << "the focus stays where it went";
+    EXPECT_EQ(ControlExits, 1) << "the application hears the real exit, not the validation";
+    EXPECT_EQ(GridExits, 1);
+    // Unhooked: what the control does no longer reaches the grid.
+    std::vector<std::string> Texts;
+    Grid->OnSetEditText = [&](TObject*, int, int, const AnsiString& V) { Texts.push_back(V); };
+    Edit->SetVisible(true);
+    Edit->SetFocus();
+    TypeText(Edit, "z");
+    ProcessPendingEvents();
+    EXPECT_EQ(Texts, std::vector<std::string>{});
+    EXPECT_EQ(Cell(2, 2)->GetText(), "left");
+}
+
+TEST_F(EditControlTest, FocusLeavingWithAFailedValidationKeepsTheEditOpen) {
+    auto* Mask = Offer<TMaskEdit>();
+    Mask->SetEditMask("00/00/0000;1;_");
+    auto* Other = Form.Add<TEdit>(0, 0, 80, 18);
+    int Exceptions = 0;
+    TExceptionHandlerScope Handler([&](TObject*, const std::exception&) { ++Exceptions; });
+    std::vector<std::string> Errors;
+    Grid->OnEditControlValidateError = [&](TCarrelon*, int C, int R, const AnsiString& Message) {
+        Errors.push_back(std::to_string(C) + "," + std::to_string(R) + " " + Message);
+    };
+    Open(3, 3);
+    TypeText(Mask, "12");
+    Other->SetFocus();
+    ProcessPendingEvents();
+    EXPECT_TRUE(Open());
+    EXPECT_EQ(Hooked(), Mask) << "the hook stays";
+    ASSERT_EQ(Errors.size(), 1u);
+    EXPECT_EQ(Errors[0].substr(0, 4), "3,3 ");
+    EXPECT_EQ(Exceptions, 0);
+    EXPECT_EQ(Cell(3, 3)->GetText(), "");
+
+    // Completed, the next exit closes and commits.
+    WindowsSetFocus(Mask->GetHandle());
+    ProcessPendingEvents();
+    Mask->SetText("01/02/2003");
+    Other->SetFocus();
+    ProcessPendingEvents();
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(Cell(3, 3)->GetText(), "01/02/2003");
+    EXPECT_EQ(Errors.size(), 1u);
+    EXPECT_EQ(Hooked(), nullptr);
 }
 
 // ---- least heights, following the cell ------------------------------------------------------
