@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
@@ -545,6 +546,8 @@ TComponent* TReader::ReadComponent(TComponent* Parent, int Depth) {
     const AnsiString ClassName = ReadText(255);
     if (!IsValidIdent(ClassName)) Invalid("Invalid stream format: bad class name");
     TComponentClass Class = FindClass(ClassName);
+    if (FFiltered && std::find(FAccepted.begin(), FAccepted.end(), Class) == FAccepted.end())
+        Invalid("Invalid stream format: class " + ClassName + " is not accepted here");
     const AnsiString Name = ReadText(255);
     if (!Name.empty() && !IsValidIdent(Name))
         Invalid("Invalid stream format: bad component name '" + Name + "'");
@@ -580,6 +583,11 @@ TComponent* TReader::ReadComponent(TComponent* Parent, int Depth) {
     }
     Instance->SetReading(false);
     return Instance;
+}
+
+void TReader::SetAcceptedClasses(std::vector<TComponentClass> Classes) {
+    FFiltered = true;
+    FAccepted = std::move(Classes);
 }
 
 TComponent* TReader::ReadRootComponent(TComponent* Owner) {
@@ -623,6 +631,13 @@ void WriteComponent(TStream& S, TComponent* C) {
 
 TComponent* ReadComponent(TStream& S, TComponent* Owner) {
     TReader R(S);
+    return R.ReadRootComponent(Owner);
+}
+
+TComponent* ReadComponent(TStream& S, TComponent* Owner,
+                          const std::vector<TComponentClass>& Accepted) {
+    TReader R(S);
+    R.SetAcceptedClasses(Accepted);
     return R.ReadRootComponent(Owner);
 }
 

@@ -152,6 +152,9 @@ public:
 
     // Reads the whole stream: the root and its children, then Loaded on each.
     TComponent* ReadRootComponent(TComponent* Owner);
+    // Limits the classes the stream may name, the root's and every child's, to these: any
+    // other class, registered or not, is refused before anything of it is made.
+    void SetAcceptedClasses(std::vector<TComponentClass> Classes);
 
     // Bounds on untrusted input.
     static constexpr int MaxDepth = 32;
@@ -179,6 +182,8 @@ private:
     std::unordered_map<AnsiString, TDeclaredProperty> FDeclared;
     int FValuesRead = 0;
     std::vector<TComponent*> FLoaded;
+    bool FFiltered = false;
+    std::vector<TComponentClass> FAccepted;
 };
 
 // Writes C (and the children its GetChildren names) to S.
@@ -186,5 +191,9 @@ void WriteComponent(TStream& S, TComponent* C);
 // Reads a component written by WriteComponent, created with Owner. Raises EClassNotFound for a
 // class that is not registered and EReadError for anything else wrong with the stream.
 TComponent* ReadComponent(TStream& S, TComponent* Owner);
+// The same, making only the classes in Accepted: a stream naming any other class raises
+// EReadError before any component of that class is created.
+TComponent* ReadComponent(TStream& S, TComponent* Owner,
+                          const std::vector<TComponentClass>& Accepted);
 
 }  // namespace carrelon

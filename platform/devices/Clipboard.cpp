@@ -230,18 +230,34 @@ void TClipboard::SetComponent(TComponent* Component) {
                static_cast<std::size_t>(S.GetSize()));
 }
 
-TComponent* TClipboard::GetComponent(TComponent* Owner, TComponent* Parent) {
+namespace {
+
+// The component in CF_COMPONENT, made only of the Accepted classes when they are given.
+TComponent* ReadComponentFormat(const TClipboardPrivate& D, TComponent* Owner, TComponent* Parent,
+                                const std::vector<TComponentClass>* Accepted) {
     // Read from the clipboard's own bytes: a large stream is copied once, into the stream.
-    const QByteArray Data = D->Bytes(CF_COMPONENT);
+    const QByteArray Data = D.Bytes(CF_COMPONENT);
     if (Data.isEmpty()) return nullptr;
     TMemoryStream S;
     S.WriteBuffer(Data.constData(), static_cast<Int64>(Data.size()));
     S.SetPosition(0);
-    TComponent* Result = ReadComponent(S, Owner);
+    TComponent* Result =
+        Accepted != nullptr ? ReadComponent(S, Owner, *Accepted) : ReadComponent(S, Owner);
     auto* Control = dynamic_cast<TControl*>(Result);
     auto* Window = dynamic_cast<TWinControl*>(Parent);
     if (Control != nullptr && Window != nullptr) Control->SetParent(Window);
     return Result;
+}
+
+}  // namespace
+
+TComponent* TClipboard::GetComponent(TComponent* Owner, TComponent* Parent) {
+    return ReadComponentFormat(*D, Owner, Parent, nullptr);
+}
+
+TComponent* TClipboard::GetComponent(TComponent* Owner, TComponent* Parent,
+                                     const std::vector<TComponentClass>& Accepted) {
+    return ReadComponentFormat(*D, Owner, Parent, &Accepted);
 }
 
 void TClipboard::Assign(const TPersistent* Source) {

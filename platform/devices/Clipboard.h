@@ -11,6 +11,8 @@
 namespace carrelon {
 
 class TComponent;
+struct TComponentClassInfo;
+using TComponentClass = const TComponentClassInfo*;
 
 // Clipboard formats.
 constexpr Word CF_TEXT = 1;
@@ -61,6 +63,10 @@ public:
     // a windowed control, placed on Parent; nullptr when the clipboard holds none. The stream
     // is untrusted: a malformed one raises EReadError, an unregistered class EClassNotFound.
     TComponent* GetComponent(TComponent* Owner, TComponent* Parent);
+    // The same, making only the classes in Accepted: a stream naming another class raises
+    // EReadError before anything of that class is made.
+    TComponent* GetComponent(TComponent* Owner, TComponent* Parent,
+                             const std::vector<TComponentClass>& Accepted);
 
     // Puts a picture or graphic on the clipboard: a metafile as CF_METAFILEPICT, any other
     // graphic as CF_BITMAP.

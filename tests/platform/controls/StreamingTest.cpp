@@ -399,3 +399,64 @@ TEST(Streaming, OwnerNameClashIsAReadErrorAndNothingIsKept) {
     EXPECT_THROW(ReadComponent(*S, &Owner), EReadError);
     EXPECT_EQ(Owner.GetComponentCount(), 1);
 }
+
+TEST(Streaming, AcceptedClassesLimitWhatIsMadeBeforeAnythingElseIsBuilt) {
+    Registered R;
+    int Made = 0;
+    static int* Counter = nullptr;
+    Counter = &Made;
+    // Registered under its own name, with a factory that counts what it makes.
+    static TComponentClassInfo Counted{"TCountedThing", [](TComponent* Owner) -> TComponent* {
+                                           ++*Counter;
+                                           return new TStreamThing(Owner);
+                                       }};
+    RegisterClass(&Counted);
+    TRaw Root;
+    Root.Sig().Str("TCountedThing").Str("").U32(0).U8(0);
+    TRaw Child;  // an accepted root naming a refused child
+    Child.Sig()
+        .Str("TStreamThing")
+        .Str("")
+        .U32(0)
+        .U8(1)
+        .Str("TCountedThing")
+        .Str("")
+        .U32(0)
+        .U8(0)
+        .U8(0);
+    const std::vector<TComponentClass> Accepted{ClassOf<TStreamThing>()};
+    for (const TRaw* Raw : {&Root, &Child}) {
+        SCOPED_TRACE(Raw == &Root ? "root" : "child");
+        auto S = Raw->Stream();
+        EXPECT_THROW(ReadComponent(*S, nullptr, Accepted), EReadError);
+        EXPECT_EQ(Made, 0);
+        // Without the limit the same stream reads.
+        S->SetPosition(0);
+        std::unique_ptr<TComponent> Read(ReadComponent(*S, nullptr));
+        EXPECT_NE(Read, nullptr);
+        EXPECT_EQ(Made, 1);
+        Made = 0;
+    }
+    // The accepted classes read as before, children included.
+    auto Sample = MakeSample();
+    auto S = Written(Sample.get());
+    std::unique_ptr<TComponent> Read(ReadComponent(*S, nullptr, Accepted));
+    ASSERT_NE(Read, nullptr);
+    EXPECT_EQ(Read->GetComponentCount(), Sample->GetComponentCount());
+    // Another class registered under an accepted class's name is not accepted.
+    static TComponentClassInfo Impostor{"TStreamThing", [](TComponent* Owner) -> TComponent* {
+                                            ++*Counter;
+                                            return new TStreamThing(Owner);
+                                        }};
+    RegisterClass(&Impostor);
+    S->SetPosition(0);
+    EXPECT_THROW(ReadComponent(*S, nullptr, Accepted), EReadError);
+    EXPECT_EQ(Made, 0);
+    RegisterClass(ClassOf<TStreamThing>());
+    UnRegisterClass(&Counted);
+    // A class that is not registered at all is still not found.
+    TRaw Unregistered;
+    Unregistered.Sig().Str("TNeverRegistered").Str("").U32(0).U8(0);
+    auto U = Unregistered.Stream();
+    EXPECT_THROW(ReadComponent(*U, nullptr, Accepted), EClassNotFound);
+}
