@@ -157,6 +157,10 @@ public:
     // and re-measuring of ARow.
     struct TMergeScan;
     void FinishMerge(TCarrelonCell* Kept, const TMergeScan& Scan, bool TakeFormula, int ARow);
+    // Splits a merged cell past the editor gate, without reopening the editor: the selection,
+    // row fitting or repaint and recalculation follow. False ("Out of memory" shown) when the
+    // cells for its slots cannot be had.
+    bool SplitCell(TCarrelonCell* Cell);
     // One sort of the rows by the key column (grid/Sort.cpp).
     struct TSortRun;
     // True while a sort runs: a nested one is refused.
@@ -381,8 +385,9 @@ public:
     // The TAB / CR LF text of the cells: the block over their top-left slots.
     AnsiString ClipboardTextOf(const std::vector<TCarrelonCell*>& Cells);
     // Replaces every listed cell by empty ones (one per slot it covered), fires OnCellCut for
-    // its visible slots and leaves the current cell alone in the list.
-    void CutListedCells();
+    // its visible slots and leaves the current cell alone in the list. False ("Out of memory"
+    // shown) when the cells could not all be replaced: those not cut stay listed.
+    bool CutListedCells();
     // Applies a clipboard record to a target cell. ThroughValue sets a value through the cell's
     // Value (a cell's own paste); otherwise the formula is emptied and the value stored directly.
     void ApplyClipboardCell(const TCarrelonClipboardCell& S, TCarrelonCell* T, bool ThroughValue);

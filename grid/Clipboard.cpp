@@ -64,7 +64,6 @@ void OfferOnClipboard(TComponent* Record, const AnsiString& Text, const TGraphic
 }  // namespace
 
 bool TCarrelonCell::CopyToClipboard() {
-    RegisterClipboardClasses();
     std::unique_ptr<TCarrelonClipboardCell> S;
     try {
         S = std::make_unique<TCarrelonClipboardCell>(nullptr);
@@ -120,7 +119,6 @@ AnsiString TCarrelonPrivate::ClipboardTextOf(const std::vector<TCarrelonCell*>& 
 bool TCarrelonPrivate::CopyCells(const std::vector<TCarrelonCell*>& Cells) {
     if (Cells.empty()) return false;
     if (Cells.size() == 1) return Cells.front()->CopyToClipboard();
-    RegisterClipboardClasses();
     std::unique_ptr<TCarrelonClipboardCells> List;
     try {
         List = std::make_unique<TCarrelonClipboardCells>(nullptr);
@@ -178,7 +176,8 @@ bool TCarrelonCell::CutToClipboard() {
     if (P.CheckEditorMode()) return false;
     TScopeExit Reopen([&P] { P.CheckAlwaysShowEditor(); });
     if (!CopyToClipboard()) return false;
-    if (IsMerged() && !Split()) return false;
+    // The editor reopens once the cell is empty, at the end, not over the text being cut.
+    if (IsMerged() && !P.SplitCell(this)) return false;
     SetFormula("");
     SetValue(Variant());
     if (FProperties) {
@@ -196,9 +195,10 @@ bool TCarrelonCell::CutToClipboard() {
     return true;
 }
 
-void TCarrelonPrivate::CutListedCells() {
+bool TCarrelonPrivate::CutListedCells() {
     TSelectedCellList& List = FSelectedCells->List();
     int MinCol = INT_MAX, MinRow = INT_MAX, MaxCol = -1, MaxRow = -1;
+    bool Complete = true;
     while (!List.Empty()) {
         TCarrelonCell* Cell = List.Item(0);
         const int StartCol = Cell->GetStartCol();
@@ -210,6 +210,7 @@ void TCarrelonPrivate::CutListedCells() {
         const int A1 = Cell->GetEndColObject()->GetAbsoluteNumber();
         if (!FStore.Vacate(Cell)) {
             ShowOutOfMemory();
+            Complete = false;
             break;
         }
         MinRow = std::min(MinRow, R0);
@@ -226,11 +227,12 @@ void TCarrelonPrivate::CutListedCells() {
                 q->OnCellCut(q, k, r);
         }
     }
-    if (q->GetRow() >= 0) {
+    // A cut that stopped leaves the cells it did not cut selected, and the anchor where it was.
+    if (Complete && q->GetRow() >= 0) {
         List.Add(q->GetCells(q->GetCol(), q->GetRow()));
         WriteFAnchor(ReadFCurrent());
     }
-    if (MaxRow < 0) return;
+    if (MaxRow < 0) return Complete;
     const int LastRow = std::min(MaxRow, q->GetRowCount() - 1);
     const bool Columns = MaxCol >= 0;
     const long long Slots = Columns ? static_cast<long long>(MaxCol - MinCol + 1) : 0;
@@ -247,6 +249,7 @@ void TCarrelonPrivate::CutListedCells() {
         for (int k = MinCol; k <= std::min(MaxCol, q->GetColCount() - 1); ++k)
             q->InvalidateCell(k, r);
     }
+    return Complete;
 }
 
 bool TCarrelonSelection::CutToClipboard() {
@@ -255,9 +258,9 @@ bool TCarrelonSelection::CutToClipboard() {
     if (P.CheckEditorMode()) return false;
     TScopeExit Reopen([&P] { P.CheckAlwaysShowEditor(); });
     if (!P.CopyCells(FList.Snapshot())) return false;
-    P.CutListedCells();
+    const bool Complete = P.CutListedCells();
     if (FGrid->GetSpreadsheetEnabled()) FGrid->Recalculate(nullptr);
-    return true;
+    return Complete;
 }
 
 // ---- clear --------------------------------------------------------------------------------

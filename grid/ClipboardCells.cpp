@@ -202,4 +202,14 @@ void RegisterClipboardClasses() {
     });
 }
 
+namespace {
+
+// Registered as the code is loaded, so that a program can read the clipboard's cells before any
+// grid has copied or pasted. The class registry and the class descriptors are made on first use,
+// and a probe record needs only constant-initialised state, so no other file's initialisation
+// has to come first.
+[[maybe_unused]] const bool kClipboardClassesRegistered = (RegisterClipboardClasses(), true);
+
+}  // namespace
+
 }  // namespace carrelon

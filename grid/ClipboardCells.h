@@ -145,8 +145,9 @@ protected:
 
 private:
     friend class TCarrelonClipboardCell;
-    // A cell read from a stream joins its record; a stream naming more cells than the grid that
-    // reads it could ever hold is refused while it is read.
+    // A cell read from a stream joins its record. While reading, only the reader's limit on
+    // components bounds their number; the paste refuses a record naming more cells than the
+    // grid's cell budget once it has been read.
     void Adopt(TCarrelonClipboardCell* Cell);
 
     int FMinCol = 0;
@@ -154,7 +155,8 @@ private:
     std::vector<TCarrelonClipboardCell*> FCells;  // owned as components
 };
 
-// Registers both classes for component streaming (once; reading the clipboard needs it).
+// Registers both classes for component streaming (once; reading the clipboard needs it). This
+// runs when the component's code is loaded.
 void RegisterClipboardClasses();
 
 }  // namespace carrelon

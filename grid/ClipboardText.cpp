@@ -88,7 +88,6 @@ TPasteText SplitPasteText(std::string_view Text) {
     std::vector<std::string_view> Line;
     std::size_t FieldStart = 0;
     auto EndLine = [&] {
-        Result.WidestLine = std::max(Result.WidestLine, Line.size());
         Result.Lines.push_back(std::move(Line));
         Line.clear();
     };

@@ -44,7 +44,6 @@ enum class TPasteShape {
 struct TPasteText {
     TPasteShape Shape = TPasteShape::Plain;
     std::vector<std::vector<std::string_view>> Lines;
-    std::size_t WidestLine = 0;  // fields in the longest line
 };
 TPasteText SplitPasteText(std::string_view Text);
 

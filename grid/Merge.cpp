@@ -178,28 +178,31 @@ bool TCarrelon::MergeRect(const TRect& Rect, bool RowMajor, const AnsiString& Co
     return true;
 }
 
+bool TCarrelonPrivate::SplitCell(TCarrelonCell* Cell) {
+    const int R0 = Cell->Row;
+    const int R1 = Cell->ReadFEndRow();
+    if (!FStore.Split(Cell)) {
+        ShowOutOfMemory();
+        return false;
+    }
+    CheckSelection();
+    if (FUpdateCount == 0) {
+        bool Changed = false;
+        for (int r = R0; r <= R1; ++r)
+            Changed = ResizeRow(r) || Changed;
+        if (!Changed) q->Invalidate();
+    }
+    if (FSpreadsheetEnabled) q->Recalculate(nullptr);
+    return true;
+}
+
 bool TCarrelonCell::Split() {
     if (!IsMerged()) return false;
     TCarrelonPrivate& P = GridPrivate();
     if (P.CheckEditorMode()) return false;
-    TCarrelon* G = GetGrid();
-    const int R0 = Row;
-    const int R1 = ReadFEndRow();
-    if (!P.FStore.Split(this)) {
-        P.ShowOutOfMemory();
-        P.CheckAlwaysShowEditor();
-        return false;
-    }
-    P.CheckSelection();
-    if (P.FUpdateCount == 0) {
-        bool Changed = false;
-        for (int r = R0; r <= R1; ++r)
-            Changed = P.ResizeRow(r) || Changed;
-        if (!Changed) G->Invalidate();
-    }
-    if (P.FSpreadsheetEnabled) G->Recalculate(nullptr);
+    const bool Done = P.SplitCell(this);
     P.CheckAlwaysShowEditor();
-    return true;
+    return Done;
 }
 
 }  // namespace carrelon

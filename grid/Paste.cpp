@@ -70,13 +70,15 @@ bool SoundCell(const TCarrelonClipboardCell& S) {
 
 std::unique_ptr<TComponent> TCarrelonPrivate::ReadClipboardComponent(bool& Bad) {
     Bad = true;
-    RegisterClipboardClasses();
     std::unique_ptr<TComponent> Read;
     try {
-        Read.reset(Clipboard()->GetComponent(q, nullptr));
+        // Only the two clipboard classes are made: a stream naming any other class, even one
+        // the application registered, is refused before anything of it is built.
+        Read.reset(Clipboard()->GetComponent(
+            q, nullptr, {ClassOf<TCarrelonClipboardCell>(), ClassOf<TCarrelonClipboardCells>()}));
     } catch (const std::exception&) {
-        // A malformed stream, an unknown class, a picture that does not decode or a stream too
-        // large to hold: nothing was read.
+        // A malformed stream, a class not accepted, a picture that does not decode or a stream
+        // too large to hold: nothing was read.
         return nullptr;
     }
     if (!Read) return nullptr;
@@ -399,12 +401,19 @@ bool TCarrelonPrivate::PasteTextShape(const AnsiString& Text) {
     TPasteRedraw Redraw(*this);
     FPasting = true;
     TScopeExit EndPasting([this] { FPasting = false; });
-    const long long Lines = static_cast<long long>(Split.Lines.size());
-    const long long Widest = static_cast<long long>(Split.WidestLine);
-    if (!GrowForPaste(Col0 + Widest - 1, Row0 + Lines - 1)) return false;
-
     const bool AddCols = FCarrelonOptions.Contains(cloAddColsOnPaste);
     const bool AddRows = FCarrelonOptions.Contains(cloAddRowsOnPaste);
+    const long long Lines = static_cast<long long>(Split.Lines.size());
+    // Columns grow only for the lines that are placed: without row growth, the lines below the
+    // last row are dropped.
+    const long long Placed =
+        AddRows ? Lines
+                : std::min<long long>(Lines, q->GetRowCount() - static_cast<long long>(Row0));
+    std::size_t Widest = 0;
+    for (long long k = 0; k < Placed; ++k)
+        Widest = std::max(Widest, Split.Lines[static_cast<std::size_t>(k)].size());
+    if (!GrowForPaste(Col0 + static_cast<long long>(Widest) - 1, Row0 + Lines - 1)) return false;
+
     bool Result = true;
     // The slot must exist: the options grow the grid by one where a handler shrank it.
     // Returns false when the slot is not there.

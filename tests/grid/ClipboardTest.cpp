@@ -38,7 +38,6 @@ std::unique_ptr<TBitmap> SmallBitmap(int W = 4, int H = 3) {
 
 // The clipboard's component, as the paste reads it.
 std::unique_ptr<TComponent> ClipboardComponent() {
-    RegisterClipboardClasses();
     return std::unique_ptr<TComponent>(Clipboard()->GetComponent(nullptr, nullptr));
 }
 
@@ -120,6 +119,48 @@ TEST_F(ClipboardTest, RecordCarriesEffectiveAttributesBordersAndOwnSelectedColou
     EXPECT_EQ(S->GetGraphic(), nullptr);
 }
 
+TEST(ClipboardClassesTest, AreRegisteredBeforeAnyCopyOrPaste) {
+    // Nothing else registers them: a program can read the clipboard's cells from the start.
+    EXPECT_NE(GetClass("TCarrelonClipboardCell"), nullptr);
+    EXPECT_NE(GetClass("TCarrelonClipboardCells"), nullptr);
+}
+
+TEST_F(ClipboardTest, RecordCarriesTheWholeFontTheOuterBorderAButtonAndOwnColours) {
+    TCarrelonCell* X = C(1, 2);
+    X->SetText("b");
+    X->SetButton(true);
+    X->GetOuterBorder()->SetWidth(4);
+    X->GetOuterBorder()->SetColor(clGreen);
+    X->SetSelectedColor(clMaroon);
+    X->SetSelectedFontColor(clLime);
+    TFont F;
+    F.SetName("Liberation Mono");
+    F.SetHeight(-17);
+    F.SetStyle(TFontStyles{fsBold, fsItalic, fsUnderline});
+    F.SetCharset(SYMBOL_CHARSET);
+    F.SetPitch(fpFixed);
+    F.SetColor(clPurple);
+    X->SetFont(&F);
+    ASSERT_TRUE(X->CopyToClipboard());
+
+    auto Read = ClipboardComponent();
+    auto* S = dynamic_cast<TCarrelonClipboardCell*>(Read.get());
+    ASSERT_NE(S, nullptr);
+    EXPECT_TRUE(S->GetButton());
+    EXPECT_EQ(S->GetOuterBorderWidth(), 4);
+    EXPECT_EQ(S->GetOuterBorderColor(), clGreen);
+    EXPECT_EQ(S->GetInnerBorderWidth(), 0);
+    EXPECT_EQ(S->GetSelectedColor(), clMaroon);
+    EXPECT_EQ(S->GetSelectedFontColor(), clLime);
+    const TFont* R = S->GetFont();
+    EXPECT_EQ(R->GetName(), "Liberation Mono");
+    EXPECT_EQ(R->GetHeight(), -17);
+    EXPECT_EQ(R->GetStyle(), (TFontStyles{fsBold, fsItalic, fsUnderline}));
+    EXPECT_EQ(R->GetCharset(), SYMBOL_CHARSET);
+    EXPECT_EQ(R->GetPitch(), fpFixed);
+    EXPECT_EQ(R->GetColor(), clPurple);
+}
+
 TEST_F(ClipboardTest, ValuesKeepTheirVariantTypeThroughTheStream) {
     const std::vector<Variant> Values{
         Variant(),
@@ -137,6 +178,7 @@ TEST_F(ClipboardTest, ValuesKeepTheirVariantTypeThroughTheStream) {
         Variant(true),
         Variant(Currency::FromRaw(123456)),
         Variant(TDateTime(45000.5)),
+        Variant::MakeOleStr("wide text"),
     };
     for (const Variant& V : Values) {
         SCOPED_TRACE(std::to_string(V.Type()));
@@ -312,8 +354,60 @@ TEST_F(ClipboardTest, SelectionCutGivesEveryCoveredSlotItsOwnCellAndOneEventPerV
     EXPECT_NE(Grid->GetAbsoluteCells(2, 1), Grid->GetAbsoluteCells(1, 1));
     EXPECT_TRUE(C(3, 1)->IsEmpty());
     EXPECT_EQ(Listed(Grid), (std::vector<std::pair<int, int>>{{Grid->GetCol(), Grid->GetRow()}}));
-    EXPECT_EQ(Grid->GetSelection().Right, Grid->GetCol());
+    const TGridCoord Anchor = Access::Internals(Grid).ReadFAnchor();
+    EXPECT_EQ(Anchor.X, Grid->GetCol());
+    EXPECT_EQ(Anchor.Y, Grid->GetRow());
     EXPECT_EQ(Clipboard()->GetAsText(), "m\t\tx");
+}
+
+TEST_F(ClipboardTest, SelectionCutOfACellWithNoVisibleColumnReplacesItSilently) {
+    // Absolute columns 2 and 3 hidden: the merge over them has no visible column.
+    TCarrelonCell* Hidden = MakeMergedCell(Grid, 2, 2, 3, 3);
+    Hidden->SetText("hidden");
+    C(1, 1)->SetText("shown");
+    ASSERT_TRUE(Grid->HideColumn(2));
+    ASSERT_TRUE(Grid->HideColumn(2));
+    ASSERT_EQ(Hidden->GetStartCol(), -1);
+    Select({{1, 1}});
+    Access::List(Grid->GetSelectedCells()).Add(Hidden);
+    std::vector<std::pair<int, int>> Cuts;
+    Grid->OnCellCut = [&](TCarrelon*, int K, int R) { Cuts.emplace_back(K, R); };
+    ASSERT_TRUE(Grid->GetSelectedCells()->CutToClipboard());
+    EXPECT_EQ(Cuts, (std::vector<std::pair<int, int>>{{1, 1}}));
+    EXPECT_EQ(Clipboard()->GetAsText(), "shown");
+    // Each of its four slots holds an empty cell of its own.
+    for (int a = 2; a <= 3; ++a)
+        for (int r = 2; r <= 3; ++r) {
+            SCOPED_TRACE(std::to_string(a) + "," + std::to_string(r));
+            TCarrelonCell* Slot = Grid->GetAbsoluteCells(a, r);
+            EXPECT_TRUE(Slot->IsEmpty());
+            EXPECT_FALSE(Slot->IsMerged());
+        }
+    EXPECT_NE(Grid->GetAbsoluteCells(2, 2), Grid->GetAbsoluteCells(3, 3));
+}
+
+TEST_F(ClipboardTest, SelectionCutStoppedForWantOfMemoryReportsFailure) {
+    C(1, 1)->SetText("a");
+    C(2, 1)->SetText("b");
+    C(3, 1)->SetText("c");
+    ASSERT_TRUE(Grid->FocusCell(4, 4));
+    Select({{1, 1}, {2, 1}, {3, 1}});
+    const TGridCoord AnchorBefore = Access::Internals(Grid).ReadFAnchor();
+    {
+        // One new cell for the first cut cell, none for the second.
+        TCellAllocationFailure Failure(1);
+        EXPECT_FALSE(Grid->GetSelectedCells()->CutToClipboard());
+    }
+    EXPECT_EQ(Messages, (std::vector<AnsiString>{"Out of memory"}));
+    EXPECT_TRUE(C(1, 1)->IsEmpty());
+    EXPECT_EQ(C(2, 1)->GetText(), "b");
+    EXPECT_EQ(C(3, 1)->GetText(), "c");
+    // What was not cut stays selected, and the anchor where it was.
+    EXPECT_EQ(Listed(Grid), (std::vector<std::pair<int, int>>{{2, 1}, {3, 1}}));
+    const TGridCoord AnchorAfter = Access::Internals(Grid).ReadFAnchor();
+    EXPECT_EQ(AnchorAfter.X, AnchorBefore.X);
+    EXPECT_EQ(AnchorAfter.Y, AnchorBefore.Y);
+    EXPECT_EQ(Clipboard()->GetAsText(), "a\tb\tc");
 }
 
 TEST_F(ClipboardTest, SelectionCutRecalculatesOnce) {
@@ -333,8 +427,12 @@ TEST_F(ClipboardTest, SelectionCutWithoutACurrentCellLeavesTheListEmpty) {
     Grid->SetFixedRows(Grid->GetRowCount());
     ASSERT_EQ(Grid->GetRow(), -1);
     Select({{1, 1}});
+    Access::Internals(Grid).WriteFAnchor({2, 3});
     ASSERT_TRUE(Grid->GetSelectedCells()->CutToClipboard());
     EXPECT_EQ(Grid->GetSelectedCells()->GetCount(), 0);
+    const TGridCoord Anchor = Access::Internals(Grid).ReadFAnchor();
+    EXPECT_EQ(Anchor.X, 2);
+    EXPECT_EQ(Anchor.Y, 3);
 }
 
 // ---- clear ---------------------------------------------------------------------------------
@@ -392,6 +490,28 @@ TEST_F(ClipboardEditorTest, EveryClipboardOperationIsRefusedWhileTheEditorStaysO
     EXPECT_EQ(Grid->GetCells(1, 1)->GetText(), "old");
     EXPECT_EQ(Clipboard()->GetAsText(), "pasted");
     EXPECT_TRUE(Grid->GetEditorMode());
+}
+
+TEST(ClipboardAlwaysShowEditorTest, CellCutReopensTheEditorOnlyOverTheEmptiedCell) {
+    TTestForm Form;
+    auto* Grid = Form.Add<TTestGrid>(0, 0, 380, 280);
+    Grid->SetFocus();
+    ProcessPendingEvents();
+    TCarrelonCell* X = MakeMergedCell(Grid, 1, 1, 2, 1);
+    X->SetText("gone");
+    ASSERT_TRUE(Grid->FocusCell(1, 1) || Grid->GetCol() == 1);
+    Grid->SetOptions(Grid->GetOptions() + TCarrelonOptions{cloAlwaysShowEditor});
+    Grid->SetEditorMode(false);
+    ASSERT_FALSE(Grid->GetEditorMode());
+    ASSERT_TRUE(X->CutToClipboard());
+    EXPECT_EQ(Clipboard()->GetAsText(), "gone");
+    EXPECT_TRUE(X->IsEmpty());
+    // The editor opens again at the end, on the emptied cell.
+    ASSERT_TRUE(Grid->GetEditorMode());
+    EXPECT_EQ(Access::Internals(Grid).FInplaceEditor->GetText(), "");
+    TypeText(Access::Internals(Grid).FInplaceEditor, "new");
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Grid->GetCells(1, 1)->GetText(), "new");
 }
 
 TEST(ClipboardKeysTest, CtrlCCtrlVShiftDelAndDelReachTheClipboardOperations) {

@@ -104,6 +104,27 @@ TEST_F(FindTest, ReplaceStartsAtTheCurrentCellAndReplacesEveryOccurrenceInIt) {
     EXPECT_EQ(Current(), std::pair(1, 1));
 }
 
+TEST_F(FindTest, AWholeWordMatchReplacesEveryOccurrenceInTheCellTheLongerWordsToo) {
+    struct Case {
+        const char* Name;
+        TFindOptions Options;
+    };
+    const std::vector<Case> Cases{
+        {"replace", TFindOptions{frDown, frReplace, frWholeWord}},
+        {"replace all", TFindOptions{frDown, frReplaceAll, frWholeWord}},
+    };
+    for (const Case& K : Cases) {
+        SCOPED_TRACE(K.Name);
+        C(2, 2)->SetText("a total, totals");
+        C(3, 3)->SetText("totals only");  // no whole word: left alone
+        MoveTo(2, 2);
+        EXPECT_TRUE(Grid->FindAndReplace("total", "sum", K.Options));
+        EXPECT_EQ(C(2, 2)->GetText(), "a sum, sums");
+        EXPECT_EQ(C(3, 3)->GetText(), "totals only");
+        EXPECT_EQ(Current(), std::pair(2, 2));
+    }
+}
+
 TEST_F(FindTest, ReplaceAllRunsToTheEndAndEndsOnTheLastMatch) {
     C(1, 1)->SetText("a word");
     C(2, 2)->SetText("word");

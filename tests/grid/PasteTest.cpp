@@ -12,12 +12,14 @@
 
 #include "grid/Carrelon.h"
 #include "platform/controls/Streaming.h"
+#include "platform/controls/WinUser.h"
 #include "platform/devices/Clipboard.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Streams.h"
 #include "tests/support/CarrelonTestAccess.h"
+#include "tests/support/ControlsTestSupport.h"
 #include "tests/support/GridFixture.h"
 
 namespace carrelon::test {
@@ -33,7 +35,6 @@ public:
         Grid->SetColCount(6);
         Grid->SetRowCount(8);
         Clipboard()->Clear();
-        RegisterClipboardClasses();
     }
     void TearDown() override {
         ExpectModelSound();
@@ -300,6 +301,57 @@ TEST_F(PasteTest, PlainTextHandlerMayChangeOrRefuseAndFlagsComeBackWhenItThrows)
     EXPECT_TRUE(Grid->GetSpreadsheetEnabled());
 }
 
+TEST_F(PasteTest, CopiedCellsPasteEndedByAHandlerRestoresRedrawAndTheLock) {
+    Form->Show();
+    ProcessPendingEvents();
+    ASSERT_TRUE(IsWindowVisible(Grid->GetHandle()));
+    Grid->SetSpreadsheetEnabled(true);
+    C(1, 1)->SetText("x");
+    ASSERT_TRUE(Grid->SetSelection(1, 1, 2, 1));
+    ASSERT_TRUE(Grid->GetSelectedCells()->CopyToClipboard());
+    ASSERT_TRUE(Grid->FocusCell(2, 3));
+    bool DrawingOffMeanwhile = false;
+    Grid->OnPaste = [&](TCarrelon*, int, int, TCarrelonClipboardCell*, bool&) {
+        DrawingOffMeanwhile = !IsWindowVisible(Grid->GetHandle());
+        throw std::runtime_error("handler failed");
+    };
+    EXPECT_THROW(Grid->PasteFromClipboard(), std::runtime_error);
+    EXPECT_TRUE(DrawingOffMeanwhile);
+    EXPECT_TRUE(IsWindowVisible(Grid->GetHandle()));
+    EXPECT_EQ(Access::Internals(Grid).FUpdateCount, 0);
+    EXPECT_TRUE(Grid->GetSpreadsheetEnabled());
+    // Unlocked, a taller text fits its row again.
+    const int Before = Grid->GetRowHeights(5);
+    C(1, 5)->SetText("one\r\ntwo\r\nthree");
+    EXPECT_GT(Grid->GetRowHeights(5), Before);
+}
+
+TEST_F(PasteTest, BlockTextGrowsColumnsOnlyForTheLinesItPlaces) {
+    struct Case {
+        const char* Name;
+        const char* Text;
+        int Cols;  // the column count afterwards, pasted at (1, 6) of 6 x 8
+    };
+    const std::vector<Case> Cases{
+        {"a wide line below the last row adds nothing", "a\tb\r\nc\td\r\n1\t2\t3\t4\t5\t6\t7\t8",
+         6},
+        {"a wide line in the last row grows the grid", "a\tb\r\n1\t2\t3\t4\t5\t6\t7\r\nc", 8},
+    };
+    for (const Case& K : Cases) {
+        SCOPED_TRACE(K.Name);
+        Grid->SetOptions(Grid->GetOptions() - cloAddColsOnPaste - cloAddRowsOnPaste);
+        Grid->SetColCount(6);
+        Grid->SetRowCount(8);
+        SetOption(cloAddColsOnPaste);
+        ASSERT_TRUE(Grid->FocusCell(1, 6) || Grid->GetCol() == 1);
+        Clipboard()->SetAsText(K.Text);
+        EXPECT_TRUE(Grid->PasteFromClipboard());
+        EXPECT_EQ(Grid->GetColCount(), K.Cols);
+        EXPECT_EQ(Grid->GetRowCount(), 8);
+        EXPECT_EQ(C(2, 6)->GetText(), "b");
+    }
+}
+
 TEST_F(PasteTest, NoCurrentCellRefusesShapedText) {
     Grid->SetFixedRows(Grid->GetRowCount());
     ASSERT_EQ(Grid->GetRow(), -1);
@@ -470,6 +522,31 @@ TEST_F(PasteTest, HostileComponentStreamsChangeNothing) {
         EXPECT_EQ(Snapshot(Grid), Before);
         ExpectModelSound();
     }
+}
+
+TEST_F(PasteTest, AStreamNamingAnotherRegisteredClassBuildsNothing) {
+    Register();
+    // The grid's own class, as the application registered it, made through a counting factory.
+    static int Made = 0;
+    static TComponentClassInfo Counted{"TCarrelon", [](TComponent* Owner) -> TComponent* {
+                                           ++Made;
+                                           return new TCarrelon(Owner);
+                                       }};
+    {
+        TCarrelon Source(nullptr);
+        Clipboard()->SetComponent(&Source);
+    }
+    RegisterClass(&Counted);
+    Made = 0;
+    ASSERT_TRUE(Grid->FocusCell(2, 2));
+    const AnsiString Before = Snapshot(Grid);
+    const int Owned = Grid->GetComponentCount();
+    EXPECT_FALSE(Grid->PasteFromClipboard());
+    EXPECT_FALSE(C(2, 2)->PasteFromClipboard());
+    EXPECT_EQ(Made, 0) << "a grid was built from the clipboard's stream";
+    EXPECT_EQ(Snapshot(Grid), Before);
+    EXPECT_EQ(Grid->GetComponentCount(), Owned);
+    Register();
 }
 
 TEST_F(PasteTest, StatedMinimaAreRecomputedFromTheCells) {
