@@ -199,8 +199,11 @@ bool TCarrelonPrivate::CutListedCells() {
     TSelectedCellList& List = FSelectedCells->List();
     int MinCol = INT_MAX, MinRow = INT_MAX, MaxCol = -1, MaxRow = -1;
     bool Complete = true;
-    while (!List.Empty()) {
-        TCarrelonCell* Cell = List.Item(0);
+    // The cells listed now are cut; cells a handler lists meanwhile (a merge over the current
+    // cell lists it again) are not, or a handler that merges on every cut would never let the
+    // cut end. A cell a handler took out of the list, or freed, is passed over.
+    for (TCarrelonCell* Cell : List.Snapshot()) {
+        if (!List.Contains(Cell)) continue;
         const int StartCol = Cell->GetStartCol();
         const int EndCol = Cell->GetEndCol();
         const int R0 = Cell->Row;

@@ -360,6 +360,22 @@ TEST_F(ClipboardTest, SelectionCutGivesEveryCoveredSlotItsOwnCellAndOneEventPerV
     EXPECT_EQ(Clipboard()->GetAsText(), "m\t\tx");
 }
 
+TEST_F(ClipboardTest, SelectionCutEndsWhenTheCutHandlerSelectsMoreCells) {
+    // The application merges the current row on every cut, so that the merged cell is listed
+    // again each time; the cut takes only what was listed when it began.
+    ASSERT_TRUE(Grid->FocusCell(2, 2));
+    C(2, 2)->SetText("a");
+    int Calls = 0;
+    Grid->OnCellCut = [&](TCarrelon* G, int, int) {
+        if (++Calls > 100) return;  // a cut that loops ends here instead of running forever
+        G->MergeHoriz(G->GetCol(), G->GetColCount() - 1, G->GetRow(), ",");
+    };
+    ASSERT_TRUE(Grid->GetSelectedCells()->CutToClipboard());
+    EXPECT_EQ(Calls, 1) << "one cell was listed when the cut began";
+    EXPECT_EQ(Clipboard()->GetAsText(), "a");
+    EXPECT_EQ(C(2, 2)->GetEndCol(), Grid->GetColCount() - 1) << "the handler's merge stays";
+}
+
 TEST_F(ClipboardTest, SelectionCutOfACellWithNoVisibleColumnReplacesItSilently) {
     // Absolute columns 2 and 3 hidden: the merge over them has no visible column.
     TCarrelonCell* Hidden = MakeMergedCell(Grid, 2, 2, 3, 3);
