@@ -180,7 +180,12 @@ bool TCarrelonPrivate::LoadText(const TTextLoad& Load) {
     bool Complete = true;
     const auto Grow = [&](int ToRows) {
         if (Cols > q->GetColCount() || ToRows > q->GetRowCount()) {
-            if (GrowModel(Cols, std::max(ToRows, q->GetRowCount()))) CheckSelection();
+            if (GrowModel(Cols, std::max(ToRows, q->GetRowCount()))) {
+                // Rows grown under a grid whose rows were all fixed: the base grid's fixed part
+                // follows, as after a count setter.
+                SyncBaseFixedRows();
+                CheckSelection();
+            }
         }
     };
     const auto Shrink = [&] {

@@ -161,6 +161,19 @@ TEST_F(TextFormats, SavedLinesLoadBackIntoTheSameCells) {
     EXPECT_EQ(Shown(), Before);
 }
 
+TEST_F(TextFormats, LoadGrowingAGridWhoseRowsAreAllFixedKeepsTheFixedPartSound) {
+    Grid->SetRowCount(1);  // the one row is the fixed row
+    ASSERT_EQ(Grid->GetFixedRows(), 1);
+    auto L = ListOf({"", "a\tb\tc\td", ""});
+    ASSERT_TRUE(Grid->LoadFromStrings(L.get()));
+    EXPECT_EQ(Grid->GetRowCount(), 3);
+    EXPECT_EQ(Grid->GetColCount(), 4);
+    EXPECT_EQ(Grid->GetFixedRows(), 1);
+    EXPECT_EQ(C(3, 1)->GetText(), "d");
+    std::string Why;
+    EXPECT_TRUE(Access::CheckModelInvariants(Grid, &Why)) << Why;
+}
+
 // ---- tab-delimited files --------------------------------------------------------------------
 
 TEST_F(TextFormats, TabDelimitedFilesKeepQuotedFieldsAndFollowTheLineEndMode) {
