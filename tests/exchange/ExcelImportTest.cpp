@@ -526,6 +526,7 @@ TEST_F(ExcelImport, FormattedWholeRowsComeInAsFarAsTheirCellsReach) {
         EXPECT_LT(Log.size(), 30u * 6 * Rows) << headings;
         ExpectModelSound();
     }
+    Grid->OnImportProgress = nullptr;
 }
 
 // A row filled across the sheet fills every column, so the columns go on to the sheet's last;
@@ -599,6 +600,7 @@ both.column_dimensions['D'].fill = PatternFill('solid', fgColor='00FF00')
         EXPECT_LT(Log.size(), 30u * c.Cols * c.Rows) << c.Sheet;
         ExpectModelSound();
     }
+    Grid->OnImportProgress = nullptr;
     ASSERT_TRUE(Grid->ImportFromExcelFile(path, Variant("Rows")));
     // A merged area reaching past the last column merges what lies within the grid.
     EXPECT_EQ(Grid->GetCells(3, 1), Grid->GetCells(3, 2));
