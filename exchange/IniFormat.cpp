@@ -197,7 +197,6 @@ bool IniValueText(const Variant& V, const AnsiString& Tag, AnsiString& Text) {
     const TVarType type = V.Type();
     if (type == varEmpty) return false;
     AnsiString body;
-    TVarType code = type;
     try {
         switch (type) {
             case varString:
@@ -210,10 +209,8 @@ bool IniValueText(const Variant& V, const AnsiString& Tag, AnsiString& Text) {
             case varNull:
                 break;
             case varError:
-                // An error value is kept as the text it shows.
-                code = varString;
-                body = IniTagBreaks(VarToStr(V), Tag);
-                break;
+                // An error value has no text to show (a cell takes none), so it is not stored.
+                return false;
             default:
                 body = V.AsString();
                 break;
@@ -221,7 +218,7 @@ bool IniValueText(const Variant& V, const AnsiString& Tag, AnsiString& Text) {
     } catch (const Exception&) {
         return false;
     }
-    Text = IntToHex(code, 3);
+    Text = IntToHex(type, 3);
     Text += body;
     return true;
 }

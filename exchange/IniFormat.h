@@ -104,8 +104,8 @@ AnsiString IniWithoutControls(std::string_view Text);
 bool IniHasControls(std::string_view Text);
 
 // A cell value as the "Value" section holds it: the type code as three or more upper-case
-// hexadecimal digits, then the text. False when the value is not written (unassigned, or one
-// whose text cannot be formed).
+// hexadecimal digits, then the text. False when the value is not written: unassigned, an error
+// value, or another one whose text cannot be formed.
 bool IniValueText(const Variant& V, const AnsiString& Tag, AnsiString& Text);
 // The value a "Value" text stands for; EConvertError with the reason when it stands for none.
 // Numbers take "." or "," as the decimal point, whatever the locale.

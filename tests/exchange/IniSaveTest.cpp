@@ -12,6 +12,7 @@
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/Locale.h"
 #include "tests/support/CarrelonTestAccess.h"
+#include "tests/support/FileFailureScopes.h"
 #include "tests/support/GridFixture.h"
 #include "tests/support/IniTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -202,6 +203,43 @@ TEST_F(IniSaveTest, ValuesCarryTheirTypeCodes) {
                      "5 1=00612,345", "6 1=00BFalse", "7 1=008wide"}));
 }
 
+TEST_F(IniSaveTest, OtherNumberTypesKeepTheirCodesAndLoadBackAsTheSameAmount) {
+    TLocaleScope locale;
+    FormatSettings.DecimalSeparator = ',';
+    struct Case {
+        Variant Value;
+        const char* Line;
+        double Amount;
+    };
+    const Case cases[] = {
+        {Variant(static_cast<short>(-1234)), "1 1=002-1234", -1234},
+        {Variant(2.75f), "2 1=0042,75", 2.75},
+        {Variant(static_cast<signed char>(-100)), "3 1=010-100", -100},
+        {Variant(static_cast<unsigned char>(250)), "4 1=011250", 250},
+        {Variant(static_cast<unsigned short>(65000)), "5 1=01265000", 65000},
+        {Variant(4000000000u), "6 1=0134000000000", 4e9},
+    };
+    Grid->SetColCount(7);
+    Lines expected;
+    for (int c = 0; c < 6; ++c) {
+        Grid->GetCells(c + 1, 1)->SetValue(cases[c].Value);
+        ASSERT_EQ(Grid->GetCells(c + 1, 1)->GetValue().Type(), cases[c].Value.Type()) << c;
+        expected.push_back(cases[c].Line);
+    }
+    // An error value beside them is left out and comes back as an empty cell.
+    TCarrelonTestAccess::StoreValue(Grid->GetCells(1, 2), Variant::MakeError(7));
+    const std::string text = SavedText(Grid);
+    EXPECT_EQ(SectionLines(text, "Value"), expected);
+    auto* Copy = new TCarrelon(Form.get());
+    ASSERT_TRUE(LoadText(Copy, text));
+    for (int c = 0; c < 6; ++c) {
+        const Variant v = Copy->GetCells(c + 1, 1)->GetValue();
+        EXPECT_EQ(v.Type(), varDouble) << cases[c].Line;
+        EXPECT_EQ(v.AsDouble(), cases[c].Amount) << cases[c].Line;
+    }
+    EXPECT_TRUE(Copy->GetCells(1, 2)->GetValue().IsEmpty());
+}
+
 TEST_F(IniSaveTest, MergedCellIsWrittenOnceAtItsTopLeft) {
     Grid->SetColCount(6);
     Grid->GetCells(1, 2)->SetText("merged");
@@ -308,13 +346,45 @@ TEST_F(IniSaveTest, FailedSaveKeepsTheOldFile) {
     EXPECT_THROW(Grid->SaveToIniFile(folder.File("sub")), Exception);
     EXPECT_THROW(Grid->SaveToIniFile(folder.File("missing/grid.ini")), Exception);
     EXPECT_EQ(folder.EntryCount(), 2u);
-    if (::geteuid() != 0) {  // permissions do not bind root
+    // A folder that takes no new files, for the superuser too.
+    {
+        TPermissionsBind binding;
+        ASSERT_TRUE(binding.Active());
         ::chmod(folder.Path.c_str(), 0500);
-        EXPECT_THROW(Grid->SaveToIniFile(name), Exception);
+        EXPECT_THROW(Grid->SaveToIniFile(name), EFCreateError);
         ::chmod(folder.Path.c_str(), 0700);
     }
     EXPECT_EQ(ReadBytes(name), "old content");
     EXPECT_EQ(folder.EntryCount(), 2u);
+}
+
+TEST_F(IniSaveTest, WriteFailingPartWayKeepsTheOldFileAndReportsTheError) {
+    TTempFolder folder;
+    const std::string name = folder.File("grid.ini");
+    const std::string old = "[Grid]\r\nAbout=v2.30.12\r\nRowCount=9\r\n\r\n";
+    WriteBytes(name, old);
+    Grid->GetCells(1, 1)->SetText("new text");
+    bool raised = false;
+    AnsiString message;
+    {
+        // Files may not grow past 16 bytes: the temporary stops part-way through the text.
+        TFileSizeLimit limit(16);
+        ASSERT_TRUE(limit.Active());
+        try {
+            Grid->SaveToIniFile(name);
+        } catch (const EWriteError& E) {
+            raised = true;
+            message = E.Message;
+        }
+    }
+    EXPECT_TRUE(raised) << "a failed write was not reported";
+    EXPECT_NE(message.find(name), std::string::npos) << message;
+    EXPECT_EQ(ReadBytes(name), old);
+    EXPECT_EQ(folder.EntryCount(), 1u) << "the temporary was left behind";
+    // The grid is untouched, and the next save goes through.
+    EXPECT_EQ(Grid->GetCells(1, 1)->GetText(), "new text");
+    ASSERT_TRUE(Grid->SaveToIniFile(name));
+    EXPECT_EQ(ReadBytes(name), SavedText(Grid));
 }
 
 }  // namespace
