@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -240,6 +241,30 @@ TEST_F(IniLoadTest, EmptyTextLoadsAsAnOlderDefaultGrid) {
     EXPECT_EQ(Grid->GetOptions().ToInt(), 0x0E8F8CDFu);
     EXPECT_EQ(Grid->GetEditorOptions().ToInt(), 0x47u);
     EXPECT_EQ(Grid->GetPopupMenu(), nullptr);
+}
+
+TEST_F(IniLoadTest, TextsWithoutAboutGainTheRowHeightOptions) {
+    const unsigned rowHeights = 0x18000;  // cloAutoIncreaseRowHeights, cloAutoDecreaseRowHeights
+    struct Case {
+        const char* Text;
+        unsigned Options;
+        unsigned EditorOptions;
+    };
+    const Case cases[] = {
+        // No "About" at all: the two options are added to what the text holds, and the
+        // editor's row-height options follow them.
+        {"[Grid]\r\nOptions=0\r\nEditorOptions=0\r\n", rowHeights, 0x3},
+        {"[Grid]\r\nOptions=1\r\nEditorOptions=4\r\n", rowHeights | 1, 0x7},
+        // An empty "About" is an older text too, but only the editor's options follow.
+        {"[Grid]\r\nAbout=\r\nOptions=32768\r\nEditorOptions=0\r\n", 0x8000, 0x1},
+        // The present form takes the options as they are.
+        {"[Grid]\r\nAbout=v2.30.12\r\nOptions=0\r\nEditorOptions=0\r\n", 0, 0},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(LoadText(Grid, c.Text)) << c.Text;
+        EXPECT_EQ(Grid->GetOptions().ToInt(), c.Options) << c.Text;
+        EXPECT_EQ(Grid->GetEditorOptions().ToInt(), c.EditorOptions) << c.Text;
+    }
 }
 
 TEST_F(IniLoadTest, OlderTextsKeepCellsInSectionsOfTheirOwn) {
@@ -499,8 +524,15 @@ TEST_F(IniLoadTest, FilesLoadAndRefuseWhatIsNoRegularFile) {
     TCarrelon* Copy = NewGrid();
     ASSERT_TRUE(Copy->LoadFromIniFile(name));
     EXPECT_EQ(Copy->GetCells(1, 1)->GetText(), "from a file");
-    EXPECT_FALSE(Copy->LoadFromIniFile(folder.File("missing.ini")));
     EXPECT_FALSE(Copy->LoadFromIniStrings(nullptr));
+    // Missing, a folder, a pipe (which is never opened, so nothing waits for a writer).
+    ::mkdir(folder.File("sub").c_str(), 0700);
+    ASSERT_EQ(::mkfifo(folder.File("pipe").c_str(), 0600), 0);
+    for (const std::string& bad :
+         {folder.File("missing.ini"), folder.File("sub"), folder.File("pipe"), std::string()}) {
+        EXPECT_FALSE(Copy->LoadFromIniFile(bad)) << bad;
+        EXPECT_EQ(Copy->GetCells(1, 1)->GetText(), "from a file") << bad;
+    }
     // A file beyond the store's size cap is refused before it is read.
     const std::string huge = folder.File("huge.ini");
     WriteBytes(huge, "");
