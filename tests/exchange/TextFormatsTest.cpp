@@ -6,17 +6,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "grid/Carrelon.h"
+#include "grid/CarrelonInplaceEditor.h"
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/Locale.h"
 #include "tests/support/CarrelonTestAccess.h"
 #include "tests/support/ControlsTestSupport.h"
+#include "tests/support/FileFailureScopes.h"
 #include "tests/support/GridFixture.h"
 #include "tests/support/TempFolder.h"
 
@@ -329,10 +333,11 @@ TEST_F(TextFormats, FilesThatCannotBeReadWholeLeaveTheGridAsItWas) {
     const std::string Big = FileWith("0123456789", "big.csv");
     const std::string Locked = FileWith("x,y", "locked.csv");
     ::chmod(Locked.c_str(), 0);
-    std::vector<std::string> Names = {Folder.File("missing.csv"), Folder.Path, Fifo, Big, ""};
-    // Without read permission; the superuser reads it all the same.
-    if (::geteuid() != 0) Names.push_back(Locked);
-    for (const std::string& Name : Names) {
+    // Without read permission, which binds the superuser too while this lives.
+    TPermissionsBind Binding;
+    ASSERT_TRUE(Binding.Active());
+    for (const std::string& Name :
+         {Folder.File("missing.csv"), Folder.Path, Fifo, Big, std::string(), Locked}) {
         SCOPED_TRACE(Name);
         EXPECT_FALSE(Grid->LoadFromCSV(Name));
         EXPECT_FALSE(Grid->LoadFromTabDelimited(Name));
@@ -362,6 +367,37 @@ TEST_F(TextFormats, CountsBeyondTheCellBudgetAreRefusedBeforeTheGridChanges) {
     ExpectModelSound();
 }
 
+TEST_F(TextFormats, CountsBeyondTheLargestCountAreRefusedBeforeTheGridChanges) {
+    Fill({{"a", "b", "c"}, {"d"}});
+    const auto Before = Shown();
+    // A budget that would take the cells, so only the largest count stands in the way.
+    Grid->SetCellBudget(std::numeric_limits<long long>::max());
+    // One line of one field more than the largest column count.
+    const std::size_t Fields = static_cast<std::size_t>(TCarrelon::MaxCount) + 1;
+    std::string Line(Fields - 1, '\t');
+    Line += 'x';
+    auto L = ListOf({Line});
+    EXPECT_FALSE(Grid->LoadFromStrings(L.get()));
+    L.reset();
+    EXPECT_FALSE(Grid->LoadFromTabDelimited(FileWith(Line, "wide.txt")));
+    std::replace(Line.begin(), Line.end(), '\t', ',');
+    EXPECT_FALSE(Grid->LoadFromCSV(FileWith(Line, "wide.csv")));
+    EXPECT_EQ(Grid->GetColCount(), 3);
+    EXPECT_EQ(Grid->GetRowCount(), 4);
+    EXPECT_EQ(Shown(), Before);
+    // Below the headings one field fewer passes the count as well.
+    Grid->SetSpreadsheetHeaders(true);
+    const auto BeforeHeadings = Shown();
+    Line.pop_back();
+    Line.back() = 'x';
+    EXPECT_FALSE(Grid->LoadFromCSV(FileWith(Line, "wide.csv")));
+    EXPECT_EQ(Grid->GetColCount(), 3);
+    EXPECT_EQ(Shown(), BeforeHeadings);
+    EXPECT_EQ(P().FUpdateCount, 0);
+    EXPECT_TRUE(Messages.empty());
+    ExpectModelSound();
+}
+
 TEST_F(TextFormats, InvalidUtf8IsKeptAsItIs) {
     const std::string Bytes = "\xff\xfe\xc3(\xe2\x82,ok\r\n\"\x80\xbf\"";
     ASSERT_TRUE(Grid->LoadFromCSV(FileWith(Bytes)));
@@ -372,6 +408,34 @@ TEST_F(TextFormats, InvalidUtf8IsKeptAsItIs) {
     auto L = std::make_unique<TStringList>();
     ASSERT_TRUE(Grid->SaveToStrings(L.get()));
     EXPECT_EQ(L->Get(0), "\xff\xfe\xc3(\xe2\x82\tok\t");
+}
+
+TEST(TextFormatsEditing, InvalidUtf8CountsOneCharacterPerBadByteUnderMaxLength) {
+    TTestForm Form;
+    auto* Grid = Form.Add<TTestGrid>(0, 0, 380, 280);
+    TTempFolder Folder;
+    const std::string F = Folder.File("bad.csv");
+    // Two stray bytes and a lead byte before an ASCII character: four characters.
+    WriteBytes(F, "a,b\r\nx,\xff\xfe\xc3(\r\n");
+    ASSERT_TRUE(Grid->LoadFromCSV(F));
+    TCarrelonCell* Cell = Grid->GetCells(1, 1);
+    ASSERT_EQ(Cell->GetText(), "\xff\xfe\xc3(");
+    Cell->SetMaxLength(6);
+    Grid->SetFocus();
+    ProcessPendingEvents();
+    ASSERT_TRUE(Grid->FocusCell(1, 1) || (Grid->GetCol() == 1 && Grid->GetRow() == 1));
+    PressKey(Grid, VK_F2);
+    ProcessPendingEvents();
+    ASSERT_TRUE(Grid->GetEditorMode());
+    TCarrelonInplaceEditor* Editor = Access::Internals(Grid).FInplaceEditor;
+    EXPECT_EQ(Editor->GetTextLength(), 4);
+    Editor->SetSelStart(4);
+    TypeText(Editor, "abcd");
+    ProcessPendingEvents();
+    // Room for two more under the limit of six.
+    EXPECT_EQ(Editor->GetTextLength(), 6);
+    EXPECT_EQ(Editor->GetText().substr(Editor->GetText().size() - 3), "(ab");
+    Grid->SetEditorMode(false);
 }
 
 // ---- files written by other programs --------------------------------------------------------
