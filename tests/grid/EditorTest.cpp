@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "grid/CarrelonInplaceEditor.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/WinUser.h"
+#include "platform/devices/Clipboard.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
 #include "tests/support/CarrelonTestAccess.h"
@@ -70,6 +72,12 @@ TEST_F(EditorTest, RefusedOpeningsFireNothing) {
         {"button", [](EditorTest& T) { T.Cell(1, 1)->SetButton(true); }},
         {"selecting", [](EditorTest& T) { T.Grid->FGridState = gsSelecting; }},
         {"not active", [](EditorTest& T) { T.Form.Add<TRichEdit>(0, 285, 100, 10)->SetFocus(); }},
+        {"design time", [](EditorTest& T) { T.Grid->SetDesigning(true); }},
+        {"no current cell",
+         [](EditorTest& T) {
+             T.Grid->SetFixedRows(T.Grid->GetRowCount());
+             ASSERT_EQ(T.Grid->GetRow(), -1);
+         }},
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.Name);
@@ -172,6 +180,128 @@ TEST_F(EditorTest, CellBelowTheViewComesUpJustEnough) {
     EXPECT_LE(Bottom, Grid->GetClientHeight());
     EXPECT_GT(Bottom + Grid->GetRowHeights(60), Grid->GetClientHeight())
         << "scrolled one row too far";
+}
+
+TEST_F(EditorTest, CellRightOfTheViewOpensWithNoWidthAndComesIntoViewOnTyping) {
+    Grid->SetColCount(20);
+    ASSERT_TRUE(Grid->FocusCell(10, 1));
+    Grid->SetLeftCol(1);
+    ASSERT_GT(Access::Internals(Grid).GetX(10), Grid->GetClientWidth());
+    Grid->SetEditorMode(true);
+    ASSERT_TRUE(Grid->GetEditorMode());
+    EXPECT_EQ(Access::Internals(Grid).EditorRect().Width(), 0)
+        << "a cell past the client's right edge leaves no room";
+    EXPECT_EQ(Editor()->GetWidth(), 0);
+    EXPECT_EQ(Editor()->GetLeft(), Access::Internals(Grid).GetX(10));
+    Type("z");
+    EXPECT_EQ(Grid->GetLeftCol(), 10 - Grid->GetVisibleColCount())
+        << "the typed character brings the column into view";
+    const TRect R = Grid->CellRect(10, 1);
+    EXPECT_EQ(Editor()->GetLeft(), R.Left);
+    EXPECT_EQ(Editor()->GetWidth(), R.Width());
+    EXPECT_EQ(Editor()->GetText(), "z");
+}
+
+// Types a line and then Lines more lines (Enter, a character) into the open editor.
+void TypeLines(EditorTest& T, int Lines) {
+    T.Type("a");
+    for (int i = 0; i < Lines; ++i) {
+        PressKey(T.Editor(), VK_RETURN);
+        T.Type("b");
+    }
+}
+
+TEST_F(EditorTest, RowGrowingPastTheClientsBottomLiftsTheViewJustEnough) {
+    Grid->SetRowCount(40);
+    const int Last = Grid->GetTopRow() + Grid->GetVisibleRowCount() - 1;
+    EditAt(1, Last);
+    std::vector<int> EditorTops;
+    Grid->OnTopLeftChanged = [&](TObject*) { EditorTops.push_back(Editor()->GetTop()); };
+    TypeLines(*this, 3);
+    const int Height = Grid->GetRowHeights(Last);
+    ASSERT_GT(Height, 3 * 13) << "four lines grew the row";
+    EXPECT_GT(Grid->GetTopRow(), 1);
+    EXPECT_LE(static_cast<int>(EditorTops.size()), 3) << "at most one scroll per growth";
+    const int Y = Access::Internals(Grid).GetY(Last);
+    EXPECT_EQ(Editor()->GetTop(), Y) << "the editor stays on its cell";
+    EXPECT_EQ(Editor()->GetHeight(), Height - 1);
+    const int Bottom = Y + Height - 1;
+    EXPECT_LE(Bottom, Grid->GetClientHeight());
+    EXPECT_GT(Bottom + Grid->GetRowHeights(Grid->GetTopRow() - 1), Grid->GetClientHeight())
+        << "scrolled one row too far";
+}
+
+TEST_F(EditorTest, RowGrowingPastTheBottomWithItsTopAboveTheViewIsCutThere) {
+    // A merged cell whose first row has scrolled above the view: the top row is past the
+    // cell's own, so no scroll can lift it; the editor is cut at the client's bottom.
+    Grid->SetRowCount(40);
+    Grid->SetHeight(120);
+    ProcessPendingEvents();
+    MakeMergedCell(Grid, 1, 3, 1, 5);
+    EditAt(1, 3);
+    Grid->SetTopRow(4);
+    ASSERT_TRUE(IsWindowVisible(Editor()->GetHandle()));
+    int TopLeftChanges = 0;
+    Grid->OnTopLeftChanged = [&](TObject*) { ++TopLeftChanges; };
+    TypeLines(*this, 9);
+    EXPECT_EQ(Grid->GetTopRow(), 4);
+    EXPECT_EQ(TopLeftChanges, 0);
+    EXPECT_EQ(Editor()->GetTop() + Editor()->GetHeight(), Grid->GetClientHeight());
+    EXPECT_TRUE(Grid->GetEditorMode());
+}
+
+TEST_F(EditorTest, RowGrowingTallerThanTheViewStopsWithTheCellAtTheTop) {
+    Grid->SetRowCount(40);
+    Grid->SetHeight(120);
+    ProcessPendingEvents();
+    // Rows of no height between the view's top and the cell lift nothing.
+    const int Last = Grid->GetTopRow() + Grid->GetVisibleRowCount() - 1;
+    EditAt(1, Last + 3);
+    Grid->SetTopRow(Last);
+    for (int r = Last; r < Last + 3; ++r)
+        Grid->SetRowHeights(r, 0);
+    ASSERT_TRUE(IsWindowVisible(Editor()->GetHandle()));
+    TypeLines(*this, 9);
+    EXPECT_EQ(Grid->GetTopRow(), Last + 3);
+    EXPECT_EQ(Editor()->GetTop(), Access::Internals(Grid).GetY(Last + 3));
+    EXPECT_EQ(Editor()->GetTop() + Editor()->GetHeight(), Grid->GetClientHeight());
+}
+
+TEST_F(EditorTest, EditorFollowsItsCellAsTheGridScrollsAndHidesWhileItIsOut) {
+    Grid->SetRowCount(40);
+    Grid->SetColCount(20);
+    EditAt(2, 5);
+    Type("k");
+    std::vector<int> TopsSeen;
+    Grid->OnTopLeftChanged = [&](TObject*) { TopsSeen.push_back(Editor()->GetTop()); };
+    const HWND Handle = Grid->GetHandle();
+    SendMessageA(Handle, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageA(Handle, WM_VSCROLL, SB_LINEDOWN, 0);
+    ASSERT_EQ(Grid->GetTopRow(), 3);
+    TRect R = Grid->CellRect(2, 5);
+    EXPECT_EQ(Editor()->GetTop(), R.Top);
+    EXPECT_EQ(Editor()->GetLeft(), R.Left);
+    ASSERT_FALSE(TopsSeen.empty());
+    EXPECT_EQ(TopsSeen.back(), R.Top) << "OnTopLeftChanged fires once the editor has moved";
+    for (int i = 0; i < 3; ++i)
+        SendMessageA(Handle, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_FALSE(IsWindowVisible(Editor()->GetHandle())) << "its row is above the view";
+    EXPECT_TRUE(Grid->GetEditorMode());
+    SendMessageA(Handle, WM_VSCROLL, SB_LINEUP, 0);
+    SendMessageA(Handle, WM_VSCROLL, SB_LINEUP, 0);
+    ProcessPendingEvents();
+    R = Grid->CellRect(2, 5);
+    EXPECT_TRUE(IsWindowVisible(Editor()->GetHandle()));
+    EXPECT_EQ(Editor()->GetTop(), R.Top);
+    EXPECT_EQ(GetFocus(), Editor()->GetHandle()) << "typing goes on in the editor";
+    Grid->SetLeftCol(3);
+    EXPECT_FALSE(IsWindowVisible(Editor()->GetHandle())) << "its column is left of the view";
+    Grid->SetLeftCol(1);
+    EXPECT_TRUE(IsWindowVisible(Editor()->GetHandle()));
+    EXPECT_EQ(Editor()->GetLeft(), Grid->CellRect(2, 5).Left);
+    Type("m");
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Cell(2, 5)->GetText(), "km");
 }
 
 // ---- closing ------------------------------------------------------------------------------
@@ -333,7 +463,8 @@ TEST_F(EditorTest, KeysGoToTheGridAtTheEdgesOfTheText) {
         {"a\r\nb", 0, 0, VK_DOWN, {}, false},   {"a\r\nbc", 3, 0, VK_DOWN, {}, true},
         {"a\r\n", 0, 0, VK_DOWN, {}, false},    {"", 0, 0, VK_DOWN, {}, true},
         {"x", 0, 0, VK_DOWN, {}, true},         {"abc", 1, 0, VK_TAB, {}, true},
-        {"abc", 1, 0, VK_PRIOR, {}, true},      {"abc", 0, 0, VK_HOME, {ssCtrl}, false},
+        {"abc", 1, 0, VK_PRIOR, {}, true},      {"abc", 1, 0, VK_NEXT, {}, true},
+        {"abc", 1, 0, VK_TAB, {ssAlt}, false},  {"abc", 0, 0, VK_HOME, {ssCtrl}, false},
         {"abc", 3, 0, VK_END, {ssCtrl}, false},
     };
     for (const Case& C : Cases) {
@@ -375,16 +506,122 @@ TEST_F(EditorTest, WrappedLinesCountForUpAndDown) {
 
 TEST_F(EditorTest, ControlHomeAndEndGoToTheGridOnlyWithAnAlwaysShownEditor) {
     SetOption(cloAlwaysShowEditor, true);
+    ASSERT_TRUE(Grid->FocusCell(3, 3));
     ProcessPendingEvents();
-    Grid->SetEditorMode(true);
     ASSERT_TRUE(Grid->GetEditorMode());
-    Editor()->SetText("abc");
+    Editor()->SetText("a\r\nbc");
     Editor()->SetSelStart(3);
     PressKey(Editor(), VK_HOME, {ssCtrl});
-    EXPECT_EQ(Editor()->GetSelStart(), 0) << "the editor moves its caret first";
+    EXPECT_EQ(Editor()->GetSelStart(), 0) << "from the second line the editor moves its caret";
+    EXPECT_EQ(Grid->GetCol(), 3);
     PressKey(Editor(), VK_HOME, {ssCtrl});
     EXPECT_EQ(Grid->GetCol(), 1);
     EXPECT_EQ(Grid->GetRow(), 1);
+    EXPECT_EQ(Cell(3, 3)->GetText(), "a\r\nbc") << "the edit was committed on the way";
+    ASSERT_TRUE(Grid->GetEditorMode()) << "and the editor opened again on the new cell";
+
+    Editor()->SetText("xyz");
+    Editor()->SetSelStart(1);
+    PressKey(Editor(), VK_END, {ssCtrl});
+    EXPECT_EQ(Editor()->GetSelStart(), 3) << "the editor moves its caret first";
+    EXPECT_EQ(Grid->GetRow(), 1);
+    PressKey(Editor(), VK_END, {ssCtrl});
+    EXPECT_EQ(Grid->GetCol(), Grid->GetColCount() - 1);
+    EXPECT_EQ(Grid->GetRow(), Grid->GetRowCount() - 1);
+    EXPECT_EQ(Cell(1, 1)->GetText(), "xyz");
+    EXPECT_TRUE(Grid->GetEditorMode());
+    // Ctrl with Shift is no Ctrl alone: the key stays in the editor.
+    Editor()->SetText("q");
+    Editor()->SetSelStart(1);
+    PressKey(Editor(), VK_END, {ssCtrl, ssShift});
+    EXPECT_EQ(Grid->GetRow(), Grid->GetRowCount() - 1);
+    EXPECT_EQ(Grid->GetCol(), Grid->GetColCount() - 1);
+    EXPECT_TRUE(Grid->GetEditorMode());
+}
+
+TEST_F(EditorTest, PageKeysInTheEditorCommitAndPageTheGrid) {
+    Grid->SetRowCount(40);
+    const int V = Grid->GetVisibleRowCount();
+    ASSERT_GE(V, 3);
+    EditAt(1, 1);
+    Type("paged");
+    Editor()->SetSelStart(2);
+    PressKey(Editor(), VK_NEXT);
+    EXPECT_FALSE(Grid->GetEditorMode());
+    EXPECT_EQ(Cell(1, 1)->GetText(), "paged");
+    EXPECT_EQ(Grid->GetRow(), V);
+    EditAt(1, V);
+    Type("back");
+    PressKey(Editor(), VK_PRIOR);
+    EXPECT_EQ(Cell(1, V)->GetText(), "back");
+    EXPECT_EQ(Grid->GetRow(), 1);
+}
+
+TEST_F(EditorTest, AltTabStaysInTheEditorAndTypesNothing) {
+    Cell(2, 2)->SetText("tab");
+    EditAt(2, 2);
+    PressKey(Editor(), VK_TAB, {ssAlt});
+    ProcessPendingEvents();
+    EXPECT_TRUE(Grid->GetEditorMode());
+    EXPECT_EQ(Editor()->GetText(), "tab");
+    EXPECT_EQ(Grid->GetCol(), 2);
+    EXPECT_EQ(GetFocus(), Editor()->GetHandle());
+}
+
+TEST_F(EditorTest, EnterAndShiftEnterMoveUnderSpreadsheetNavigation) {
+    ASSERT_TRUE(Grid->GetOptions().Contains(cloMultiLineCells));
+    Grid->SetSpreadsheetOptions(With(Grid->GetSpreadsheetOptions(), soExcelStyleNavigation, true));
+    EditAt(2, 2);
+    Type("down");
+    PressKey(Editor(), VK_RETURN);
+    ProcessPendingEvents();
+    EXPECT_FALSE(Grid->GetEditorMode());
+    EXPECT_EQ(Cell(2, 2)->GetText(), "down") << "no line break went in";
+    EXPECT_EQ(Grid->GetCol(), 2);
+    EXPECT_EQ(Grid->GetRow(), 3);
+    EditAt(2, 3);
+    Type("up");
+    PressKey(Editor(), VK_RETURN, {ssShift});
+    ProcessPendingEvents();
+    EXPECT_FALSE(Grid->GetEditorMode());
+    EXPECT_EQ(Cell(2, 3)->GetText(), "up");
+    EXPECT_EQ(Grid->GetRow(), 2);
+    EXPECT_EQ(Grid->GetSelectedCells()->GetCount(), 1) << "Shift+Enter extends no range";
+    // Alt+Enter still breaks the line.
+    EditAt(2, 2);
+    Editor()->SetSelStart(Editor()->GetTextLength());
+    PressKey(Editor(), VK_RETURN, {ssAlt});
+    ProcessPendingEvents();
+    EXPECT_EQ(Editor()->GetText(), "down\r\n");
+    PressKey(Editor(), VK_ESCAPE);
+}
+
+TEST_F(EditorTest, CarriageReturnCharacterBreaksTheLineOnlyWhenEnterStaysInTheCell) {
+    struct Case {
+        const char* Name;
+        bool Excel, Through, MultiLine;
+        const char* Text;
+    } Cases[] = {
+        {"multi-line cells", false, false, true, "a\r\n"},
+        {"spreadsheet navigation", true, false, true, "a"},
+        {"enter through", false, true, true, "a"},
+        {"single-line cells", false, false, false, "a"},
+    };
+    for (const Case& C : Cases) {
+        Grid->SetSpreadsheetOptions(
+            With(Grid->GetSpreadsheetOptions(), soExcelStyleNavigation, C.Excel));
+        SetOption(cloEnterThrough, C.Through);
+        SetOption(cloMultiLineCells, C.MultiLine);
+        EditAt(1, 1);
+        Editor()->SetText("a");
+        Editor()->SetSelStart(1);
+        // The character alone, without its key: what the character filter lets through.
+        PostMessageA(Editor()->GetHandle(), WM_CHAR, 13, 0);
+        ProcessPendingEvents();
+        EXPECT_TRUE(Grid->GetEditorMode()) << C.Name;
+        EXPECT_EQ(Editor()->GetText(), C.Text) << C.Name;
+        PressKey(Editor(), VK_ESCAPE);
+    }
 }
 
 TEST_F(EditorTest, EnterAndAltEnterUnderTheOptions) {
@@ -559,6 +796,32 @@ TEST_F(EditorTest, MenuItemsAndPasteFollowingAllowPaste) {
     EXPECT_EQ(Editor()->GetText(), "");
 }
 
+TEST_F(EditorTest, MenuUndoCutCopyAndPasteActOnTheEditorsText) {
+    TMenuItem* Items = Editor()->GetPopupMenu()->GetItems();
+    EditAt(1, 1);
+    Editor()->SetText("hello");
+    ASSERT_TRUE(Grid->SetEditorSelection(1, 3));
+    Items->GetItems(2)->Click();
+    EXPECT_EQ(Editor()->GetText(), "ho");
+    EXPECT_EQ(Clipboard()->GetAsText(), "ell");
+    Items->GetItems(0)->Click();
+    EXPECT_EQ(Editor()->GetText(), "hello") << "undo takes the cut back";
+    ASSERT_TRUE(Grid->SetEditorSelection(0, 2));
+    Items->GetItems(3)->Click();
+    EXPECT_EQ(Clipboard()->GetAsText(), "he");
+    EXPECT_EQ(Editor()->GetText(), "hello");
+    // Pasted as plain text, over the selection.
+    auto* Data = new QMimeData;
+    Data->setText("XY");
+    Data->setHtml("<b>XY</b>");
+    QGuiApplication::clipboard()->setMimeData(Data);
+    ASSERT_TRUE(Grid->SetEditorSelection(5, 0));
+    Items->GetItems(4)->Click();
+    EXPECT_EQ(Editor()->GetText(), "helloXY");
+    Grid->SetEditorMode(false);
+    EXPECT_EQ(Cell(1, 1)->GetText(), "helloXY");
+}
+
 TEST_F(EditorTest, RightClickInTheEditorShowsItsMenu) {
     EditAt(1, 1);
     MouseDown(Editor(), mbRight, 5, 5);
@@ -618,6 +881,31 @@ TEST_F(EditorTest, DialogCodeAndDragMapping) {
     // Client coordinates: the editor's inner border lies between its edge and its client.
     EXPECT_EQ(Seen.X, Editor()->GetLeft() + Editor()->GetClientOrigin().X + 3);
     EXPECT_EQ(Seen.Y, Editor()->GetTop() + Editor()->GetClientOrigin().Y + 4);
+}
+
+TEST_F(EditorTest, DropOnTheEditorReachesTheGridAtTheSamePoint) {
+    auto* Source = Form.Add<TRichEdit>(0, 285, 100, 10);
+    EditAt(2, 2);
+    std::vector<std::string> Events;
+    auto At = [](const char* What, int X, int Y) {
+        return std::string(What) + " " + std::to_string(X) + "," + std::to_string(Y);
+    };
+    Grid->OnDragOver = [&](TObject*, TObject* S, int X, int Y, TDragState, bool& Accept) {
+        Events.push_back(At(S == Source ? "over" : "over from elsewhere", X, Y));
+        Accept = true;
+    };
+    Grid->OnDragDrop = [&](TObject*, TObject* S, int X, int Y) {
+        Events.push_back(At(S == Source ? "drop" : "drop from elsewhere", X, Y));
+    };
+    MouseMove(Source, 5, 5);
+    Source->BeginDrag(true);
+    MouseMove(Editor(), 3, 4);
+    MouseDown(Editor(), mbLeft, 3, 4);
+    MouseUp(Editor(), mbLeft, 3, 4);
+    ProcessPendingEvents();
+    const TPoint P = Grid->ScreenToClient(Editor()->ClientToScreen({3, 4}));
+    EXPECT_EQ(Events, (std::vector<std::string>{At("over", P.X, P.Y), At("drop", P.X, P.Y)}));
+    EXPECT_FALSE(Source->Dragging());
 }
 
 TEST_F(EditorTest, PropertiesActOnTheOpenEditor) {

@@ -9,6 +9,7 @@
 
 #include "platform/controls/StdCtrls.h"
 #include "platform/controls/WinUser.h"
+#include "platform/devices/Clipboard.h"
 #include "platform/graphics/Colors.h"
 #include "tests/support/PaintTestSupport.h"
 #include "tests/support/ShownGridFixture.h"
@@ -77,6 +78,7 @@ TEST_F(KeyboardTest, NavigationKeysReachTheirTargets) {
         {"ctrl end", nullptr, {2, 3}, VK_END, {ssCtrl}, {7, 39}},
         {"ctrl page down", nullptr, {3, 5}, VK_NEXT, {ssCtrl}, {3, 5 + V - 1}},
         {"ctrl page down at the end", nullptr, {3, 38}, VK_NEXT, {ssCtrl}, {3, 39}},
+        {"ctrl page up to the view's top row", nullptr, {3, 9}, VK_PRIOR, {ssCtrl}, {3, 1}},
         {"ctrl right", nullptr, {1, 2}, VK_RIGHT, {ssCtrl}, {W, 2}},
         {"ctrl left", nullptr, {3, 2}, VK_LEFT, {ssCtrl}, {1, 2}},
         {"row select left", RowSelect, {1, 5}, VK_LEFT, {}, {1, 4}},
@@ -224,17 +226,55 @@ TEST_F(KeyboardTest, PageKeysMoveTheViewByAPage) {
     EXPECT_EQ(Grid->GetLeftCol(), 1);
 }
 
-TEST_F(KeyboardTest, PageKeysInAViewOfOneRowStepByOne) {
-    Grid->SetHeight(40);
-    ProcessPendingEvents();
-    ASSERT_LT(Grid->GetVisibleRowCount(), 2);
-    Place(2, 3);
-    Press(VK_NEXT, {ssCtrl});
-    EXPECT_EQ(Grid->GetRow(), 4) << "never upwards";
-    Press(VK_NEXT);
-    EXPECT_EQ(Grid->GetRow(), 5);
-    Press(VK_PRIOR);
-    EXPECT_EQ(Grid->GetRow(), 4);
+TEST_F(KeyboardTest, CtrlPageUpGoesToTheViewsTopRowWithoutScrolling) {
+    Place(2, 30);
+    const int Top = Grid->GetTopRow();
+    ASSERT_GT(Top, 1);
+    Press(VK_PRIOR, {ssCtrl});
+    EXPECT_EQ(Current(), (TGridCoord{2, Top}));
+    EXPECT_EQ(Grid->GetTopRow(), Top);
+    Press(VK_PRIOR, {ssCtrl});
+    EXPECT_EQ(Current(), (TGridCoord{2, Top})) << "already there";
+}
+
+TEST_F(KeyboardTest, PageKeysInAViewOfOneRowOrNoneStepByOne) {
+    const int Border = Grid->GetHeight() - Grid->GetClientHeight();
+    for (int Visible : {1, 0}) {
+        SCOPED_TRACE(Visible);
+        delete Grid;
+        SetUp();
+        int Last = 39;
+        if (Visible == 1) {
+            // The client holds the fixed row and one whole row.
+            Grid->SetHeight(Border + 18 + 18);
+        } else {
+            // Every row is fixed, and the fixed rows are selectable: no row scrolls.
+            Grid->SetRowCount(8);
+            SetOption(cloSelectFixedRows, true);
+            Grid->SetFixedRows(8);
+            Last = 7;
+        }
+        ProcessPendingEvents();
+        ASSERT_EQ(Grid->GetVisibleRowCount(), Visible);
+        Place(2, 3);
+        Press(VK_NEXT, {ssCtrl});
+        EXPECT_EQ(Grid->GetRow(), 4) << "never upwards";
+        Press(VK_NEXT);
+        EXPECT_EQ(Grid->GetRow(), 5);
+        Press(VK_PRIOR);
+        EXPECT_EQ(Grid->GetRow(), 4);
+        Place(2, Last);
+        Press(VK_NEXT, {ssCtrl});
+        EXPECT_EQ(Grid->GetRow(), Last) << "not past the last row";
+        // Ctrl+PgUp goes to the view's top row: there is none to go to when no row scrolls.
+        Place(2, 5);
+        bool OutsideAsked = false;
+        Grid->OnSelectCell = [&](TObject*, int, int R, bool&) { OutsideAsked |= R < 0; };
+        Press(VK_PRIOR, {ssCtrl});
+        EXPECT_EQ(Grid->GetRow(), Visible == 1 ? Grid->GetTopRow() : 5);
+        EXPECT_FALSE(OutsideAsked);
+        Grid->OnSelectCell = nullptr;
+    }
 }
 
 // ---- Tab ------------------------------------------------------------------------------------
@@ -296,6 +336,45 @@ TEST_F(KeyboardTest, TabWalksThatNeverMeetTheirColumnEnd) {
     Place(3, 1);
     Press(VK_TAB);
     EXPECT_EQ(Current(), (TGridCoord{1, 2}));
+}
+
+TEST_F(KeyboardTest, TabWalksFromLeftOfTheFirstColumnEnd) {
+    // A current cell in a fixed column that is not selectable: the walk starts left of its
+    // first column (the selection rules keep the grid out of this state; the walk must not
+    // rely on them).
+    struct Case {
+        const char* Name;
+        bool Through, TabStops;
+        TGridCoord From;
+        TShiftState Shift;
+        TGridCoord To;
+    } Cases[] = {
+        {"forward into the first column", false, true, {1, 5}, {}, {2, 5}},
+        {"backward to the previous row's end", false, true, {1, 5}, {ssShift}, {7, 4}},
+        {"backward on the first row stays", false, true, {1, 1}, {ssShift}, {1, 1}},
+        {"backward on the first row wraps", true, true, {1, 1}, {ssShift}, {7, 39}},
+        {"no tab stop forward: one circle", true, false, {1, 5}, {}, {1, 5}},
+        {"no tab stop backward: one circle", true, false, {1, 5}, {ssShift}, {1, 5}},
+        {"no tab stop forward, no wrapping: to the grid's end", false, false, {1, 5}, {}, {1, 39}},
+        {"no tab stop backward, no wrapping: to the grid's start",
+         false,
+         false,
+         {1, 5},
+         {ssShift},
+         {1, 1}},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        delete Grid;
+        SetUp();
+        Grid->SetFixedCols(2);
+        SetOption(cloTabThrough, C.Through);
+        for (int c = 0; c < 8; ++c)
+            Grid->SetTabStops(c, C.TabStops);
+        Place(C.From.X, C.From.Y);
+        Press(VK_TAB, C.Shift);
+        EXPECT_EQ(Current(), C.To);
+    }
 }
 
 TEST_F(KeyboardTest, TabOutOfTheGridMovesTheFocusOn) {
@@ -438,6 +517,59 @@ TEST_F(KeyboardTest, DialogCodeFollowsTheOptions) {
     }
 }
 
+// ---- clipboard keys -----------------------------------------------------------------------------
+
+TEST_F(KeyboardTest, ClipboardKeysActOnlyWithTheirExactShiftStateAndTheirOption) {
+    enum TEffect { Nothing, Copied, Cut, Pasted, Cleared };
+    const struct Case {
+        const char* Name;
+        Word Key;
+        TShiftState Shift;
+        TCarrelonOption Off;  // cloEditing: no option taken away
+        TEffect Effect;
+    } Cases[] = {
+        {"ctrl c", 'C', {ssCtrl}, cloEditing, Copied},
+        {"ctrl ins", VK_INSERT, {ssCtrl}, cloEditing, Copied},
+        {"ctrl x", 'X', {ssCtrl}, cloEditing, Cut},
+        {"shift del", VK_DELETE, {ssShift}, cloEditing, Cut},
+        {"ctrl v", 'V', {ssCtrl}, cloEditing, Pasted},
+        {"shift ins", VK_INSERT, {ssShift}, cloEditing, Pasted},
+        {"del", VK_DELETE, {}, cloEditing, Cleared},
+        {"ctrl shift c", 'C', {ssCtrl, ssShift}, cloEditing, Nothing},
+        {"ctrl shift ins", VK_INSERT, {ssCtrl, ssShift}, cloEditing, Nothing},
+        {"ctrl shift x", 'X', {ssCtrl, ssShift}, cloEditing, Nothing},
+        {"ctrl shift v", 'V', {ssCtrl, ssShift}, cloEditing, Nothing},
+        {"ctrl alt c", 'C', {ssCtrl, ssAlt}, cloEditing, Nothing},
+        {"alt shift del", VK_DELETE, {ssShift, ssAlt}, cloEditing, Nothing},
+        {"ctrl del", VK_DELETE, {ssCtrl}, cloEditing, Nothing},
+        {"ctrl c without cloCopy", 'C', {ssCtrl}, cloCopy, Nothing},
+        {"ctrl ins without cloCopy", VK_INSERT, {ssCtrl}, cloCopy, Nothing},
+        {"ctrl x without cloCut", 'X', {ssCtrl}, cloCut, Nothing},
+        {"shift del without cloCut", VK_DELETE, {ssShift}, cloCut, Nothing},
+        {"ctrl v without cloPaste", 'V', {ssCtrl}, cloPaste, Nothing},
+        {"shift ins without cloPaste", VK_INSERT, {ssShift}, cloPaste, Nothing},
+        {"del without cloClearCellOnDel", VK_DELETE, {}, cloClearCellOnDel, Nothing},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        delete Grid;
+        SetUp();
+        ASSERT_TRUE(Grid->GetOptions().Contains(C.Off));
+        if (C.Off != cloEditing) SetOption(C.Off, false);
+        Cell(2, 2)->SetText("source");
+        Place(2, 2);
+        Clipboard()->SetAsText("clip");
+        Press(C.Key, C.Shift);
+        const bool Taken = C.Effect == Copied || C.Effect == Cut;
+        EXPECT_EQ(Clipboard()->GetAsText(), Taken ? "source" : "clip");
+        const char* Left = C.Effect == Nothing || C.Effect == Copied ? "source"
+                           : C.Effect == Pasted                      ? "clip"
+                                                                     : "";
+        EXPECT_EQ(Cell(2, 2)->GetText(), Left);
+        EXPECT_FALSE(Grid->GetEditorMode()) << "no key typed into an editor";
+    }
+}
+
 // ---- focus --------------------------------------------------------------------------------------
 
 TEST_F(KeyboardTest, LeavingWithARefusedValueKeepsTheFocus) {
@@ -459,6 +591,43 @@ TEST_F(KeyboardTest, LeavingWithARefusedValueKeepsTheFocus) {
     EXPECT_TRUE(Other->Focused());
     EXPECT_EQ(Exits, 1);
     EXPECT_EQ(Cell(2, 2)->GetText(), "bad");
+}
+
+TEST_F(KeyboardTest, ARefusedEditLetsTheFocusGoFromAGridBeingHiddenOrDisabled) {
+    for (bool Hide : {true, false}) {
+        SCOPED_TRACE(Hide ? "hidden" : "disabled");
+        delete Grid;
+        SetUp();
+        auto* Other = Form.Add<TEdit>(0, 282, 50, 16);
+        int Exits = 0;
+        Grid->OnExit = [&](TObject*) { ++Exits; };
+        OpenRefusedEdit();
+        ASSERT_EQ(GetFocus(), Editor()->GetHandle());
+        if (Hide)
+            Grid->SetVisible(false);
+        else
+            Grid->SetEnabled(false);
+        ProcessPendingEvents();
+        // Hiding moves the focus on by itself; a disabled grid loses it when the user goes on.
+        Other->SetFocus();
+        ProcessPendingEvents();
+        EXPECT_TRUE(Other->Focused()) << "the grid cannot take the focus back";
+        EXPECT_TRUE(Grid->GetEditorMode()) << "the refused edit stays open";
+        EXPECT_EQ(Exits, 0);
+        // Shown and enabled again, the grid takes the focus and the edit can end.
+        Grid->SetVisible(true);
+        Grid->SetEnabled(true);
+        Grid->SetFocus();
+        ProcessPendingEvents();
+        EXPECT_TRUE(Grid->Focused());
+        Grid->OnCellChanged = nullptr;
+        Other->SetFocus();
+        ProcessPendingEvents();
+        EXPECT_TRUE(Other->Focused());
+        EXPECT_FALSE(Grid->GetEditorMode());
+        EXPECT_EQ(Cell(2, 2)->GetText(), "bad");
+        EXPECT_EQ(Exits, 1);
+    }
 }
 
 TEST_F(KeyboardTest, ARefusedEditRefusesTheFormsCloseOnce) {

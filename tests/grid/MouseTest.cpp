@@ -218,6 +218,40 @@ TEST_F(MouseTest, DragSelectionPastTheEdgeWaitsThenStepsACellPerTick) {
     EXPECT_EQ(Grid->GetSelectedCells()->GetCount(), 10);
 }
 
+TEST_F(MouseTest, NoTimerTickFollowsTheReleaseOfAVetoedSelection) {
+    // Vetoed on the press, or on a cell the drag reaches (the current cell follows the
+    // pointer without range selection): the selection ends with the timer still running.
+    for (bool OnThePress : {true, false}) {
+        SCOPED_TRACE(OnThePress ? "vetoed on the press" : "vetoed during the drag");
+        delete Grid;
+        SetUp();
+        ClockDrivesNow();
+        SetOption(cloRangeSelect, false);
+        int Ticks = 0;
+        const TWndMethod Own = Grid->GetWindowProc();
+        Grid->SetWindowProc([&Ticks, Own](TMessage& Message) {
+            if (Message.Msg == WM_TIMER) ++Ticks;
+            Own(Message);
+        });
+        const auto Veto = [](TObject*, int, int, bool& CanSelect) { CanSelect = false; };
+        if (OnThePress) Grid->OnSelectCell = Veto;
+        const TPoint P = Middle(2, 2);
+        MouseDown(Grid, mbLeft, P.X, P.Y);
+        Grid->OnSelectCell = Veto;
+        const TPoint Q = Middle(3, 4);
+        MouseMove(Grid, Q.X, Q.Y, {ssLeft});
+        ASSERT_EQ(Grid->FGridState, gsNormal) << "the veto ended the selection";
+        TestClock().Advance(120);
+        EXPECT_GT(Ticks, 0) << "the timer runs while the button is down";
+        MouseUp(Grid, mbLeft, Q.X, Q.Y);
+        Ticks = 0;
+        TestClock().Advance(600);
+        EXPECT_EQ(Ticks, 0);
+        Grid->SetWindowProc(Own);
+        Grid->OnSelectCell = nullptr;
+    }
+}
+
 TEST_F(MouseTest, PressThatScrollsWaitsForTheTimerBeforeTracking) {
     const int H = Grid->GetClientHeight();
     int Partial = -1;
