@@ -75,7 +75,7 @@ void FillEverything(TCarrelon* G, TPopupMenu* Menu) {
     G->GetPrintHeader()->Alignment = taCenter;
     G->GetPrintFooter()->SetDistance(0.02);
     G->GetPrintFooter()->GetFont()->SetStyle(TFontStyles{fsItalic});
-    G->SetPrintOptions(TCarrelonPrintOptions::FromInt(0x3));
+    G->SetPrintOptions(TCarrelonPrintOptions{poRepeatFixedCols, poRepeatFixedRows});
 
     TCarrelonCol* c1 = G->GetCols(1);
     c1->SetWidth(90);
@@ -238,8 +238,9 @@ TEST_F(IniLoadTest, EmptyTextLoadsAsAnOlderDefaultGrid) {
     EXPECT_EQ(Grid->GetRowCount(), 5);
     EXPECT_EQ(Grid->GetFixedCols(), 1);
     EXPECT_EQ(Grid->GetFixedRows(), 1);
-    EXPECT_EQ(Grid->GetOptions().ToInt(), 0x0E8F8CDFu);
-    EXPECT_EQ(Grid->GetEditorOptions().ToInt(), 0x47u);
+    EXPECT_EQ(Grid->GetOptions(), TCarrelonOptions::FromInt(CarrelonDefaultOptions.Options));
+    EXPECT_EQ(Grid->GetEditorOptions(),
+              TCarrelonEditorOptions::FromInt(CarrelonDefaultOptions.EditorOptions));
     EXPECT_EQ(Grid->GetPopupMenu(), nullptr);
 }
 

@@ -13,6 +13,22 @@
 
 namespace carrelon::test {
 
+// The workbook reader's limits for the scope; as they were when it ends.
+class TWorkbookReadLimitsScope {
+public:
+    explicit TWorkbookReadLimitsScope(const TWorkbookReadLimits& Limits)
+        : FSaved(GetWorkbookReadLimits()) {
+        SetWorkbookReadLimits(Limits);
+    }
+    ~TWorkbookReadLimitsScope() { SetWorkbookReadLimits(FSaved); }
+    void Set(const TWorkbookReadLimits& Limits) { SetWorkbookReadLimits(Limits); }
+    TWorkbookReadLimitsScope(const TWorkbookReadLimitsScope&) = delete;
+    TWorkbookReadLimitsScope& operator=(const TWorkbookReadLimitsScope&) = delete;
+
+private:
+    TWorkbookReadLimits FSaved;
+};
+
 // The automation state of one test: the platform's servers, no running instance, no injection,
 // no log and a show hook that saves what it is shown into a fresh folder.
 struct TOleTestState {

@@ -234,17 +234,17 @@ book(sys.argv[1], rows)
         GTEST_SKIP() << "python3 not installed";
     TWorkbookReadLimits limits;
     limits.MaxCells = 1999;
-    SetWorkbookReadLimits(limits);
+    TWorkbookReadLimitsScope scope(limits);
     EXPECT_THROW(App->GetWorkbooks()->Open(path), EOleException);
     limits.MaxCells = 2000;
     limits.MaxPartBytes = 1000;
-    SetWorkbookReadLimits(limits);
+    scope.Set(limits);
     EXPECT_THROW(App->GetWorkbooks()->Open(path), EOleException);
     limits.MaxPartBytes = 1 << 20;
     limits.MaxFileBytes = 100;
-    SetWorkbookReadLimits(limits);
+    scope.Set(limits);
     EXPECT_THROW(App->GetWorkbooks()->Open(path), EOleException);
-    SetWorkbookReadLimits(TWorkbookReadLimits{});
+    scope.Set(TWorkbookReadLimits{});
     App->GetWorkbooks()->Open(path);
     EXPECT_EQ(App->GetActiveSheet()->GetUsedRange()->GetAddress(false, false), "A1:J200");
 }
