@@ -32,13 +32,8 @@ void GridFixture::ExpectModelSound() const {
 void OpenEditorThatStaysOpen(TCarrelon* Grid) {
     Grid->SetFocus();
     ProcessPendingEvents();
-    Grid->OnCellChanged = [](TCarrelon*, int, int, const AnsiString&, AnsiString&,
-                             bool& AllowExit) { AllowExit = false; };
     ASSERT_TRUE(Grid->FocusCell(1, 1) || (Grid->GetCol() == 1 && Grid->GetRow() == 1));
-    PressKey(Grid, VK_F2);
-    ProcessPendingEvents();
-    ASSERT_TRUE(Grid->GetEditorMode());
-    TypeText(TCarrelonTestAccess::Internals(Grid).FInplaceEditor, "x");
+    OpenRefusingEditor(Grid, "x");
 }
 
 TCarrelonCell* MakeMergedCell(TCarrelon* Grid, int A0, int R0, int A1, int R1) {

@@ -46,9 +46,8 @@ public:
     using TCarrelon::TimedScroll;
 };
 
-// Focuses Grid on its shown form, opens the in-place editor on (1, 1) and types into it, with an
-// OnCellChanged that refuses every close: the editor stays open and every operation that passes
-// the editor gate is refused, until the test clears the handler.
+// Focuses Grid on its shown form, makes (1, 1) current and opens there an editor that refuses to
+// close (OpenRefusingEditor, typing "x"), until the test clears the handler.
 void OpenEditorThatStaysOpen(TCarrelon* Grid);
 
 // Makes the cell at (absolute column A0, row R0) cover the rectangle up to (A1, R1), as a merge
