@@ -223,10 +223,11 @@ bool TCarrelonPrivate::CutListedCells() {
         MinCol = std::min(MinCol, StartCol);
         MaxCol = std::max(MaxCol, EndCol);
         if (!q->OnCellCut) continue;
-        for (int a = A0; a <= A1; ++a) {
+        // The handler may shrink the grid: the events stop at the columns and rows it leaves.
+        for (int a = A0; a <= A1 && a < static_cast<int>(FAbsoluteCols.size()); ++a) {
             const int k = FAbsoluteCols[a]->GetCol();
             if (k < 0) continue;
-            for (int r = R0; r <= R1; ++r)
+            for (int r = R0; r <= R1 && r < q->GetRowCount(); ++r)
                 q->OnCellCut(q, k, r);
         }
     }

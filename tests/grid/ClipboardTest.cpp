@@ -376,6 +376,22 @@ TEST_F(ClipboardTest, SelectionCutEndsWhenTheCutHandlerSelectsMoreCells) {
     EXPECT_EQ(C(2, 2)->GetEndCol(), Grid->GetColCount() - 1) << "the handler's merge stays";
 }
 
+TEST_F(ClipboardTest, SelectionCutStopsItsEventsAtTheColumnsAHandlerLeaves) {
+    ASSERT_TRUE(Grid->MergeHoriz(2, 5, 2, ","));
+    Select({{2, 2}});
+    std::vector<std::pair<int, int>> Outside;
+    int Calls = 0;
+    Grid->OnCellCut = [&](TCarrelon* G, int K, int R) {
+        ++Calls;
+        if (K >= G->GetColCount() || R >= G->GetRowCount()) Outside.emplace_back(K, R);
+        G->SetColCount(3);  // the cut cell's columns 3 to 5 go
+    };
+    ASSERT_TRUE(Grid->GetSelectedCells()->CutToClipboard());
+    EXPECT_EQ(Calls, 1) << "only column 2 of the cut cell is left after the first event";
+    EXPECT_TRUE(Outside.empty()) << Outside.size() << " events for slots outside the grid";
+    EXPECT_EQ(Grid->GetColCount(), 3);
+}
+
 TEST_F(ClipboardTest, SelectionCutOfACellWithNoVisibleColumnReplacesItSilently) {
     // Absolute columns 2 and 3 hidden: the merge over them has no visible column.
     TCarrelonCell* Hidden = MakeMergedCell(Grid, 2, 2, 3, 3);
