@@ -10,6 +10,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -38,6 +39,10 @@ struct TFontMeasures {
     // Characters that never join a neighbour into a ligature: text made only of them measures
     // as its advances and pairs.
     std::array<bool, 128> Plain{};
+    // Pairs that may join into one glyph (a ligature): text in which no neighbours join measures
+    // as its advances and pairs. Where the font's other characters could not be checked, every
+    // pair with a character that is not plain counts as joining.
+    std::array<std::array<bool, Printables>, Printables> Joins{};
     // What laying out a pair adds to the two advances (kerning), in 1/64 pixel.
     std::array<std::array<std::int32_t, Printables>, Printables> Pair{};
     // The most a pair adds; never below 0.
@@ -55,6 +60,22 @@ struct TFontMeasures {
     std::int64_t PairOf(char16_t a, char16_t b) const {
         return Pair[a - FirstPrintable][b - FirstPrintable];
     }
+    bool Join(char16_t a, char16_t b) const {
+        return Joins[a - FirstPrintable][b - FirstPrintable];
+    }
+
+    // Heights measured lately, by text, width and format: cells repeat their texts, and a text
+    // that has to be laid out costs far more than finding it again.
+    struct TRemembered {
+        std::size_t Hash = 0;
+        int Width = 0;
+        unsigned Format = 0;
+        int Height = -1;
+        std::string Text;
+    };
+    static constexpr std::size_t RememberedSlots = 4096;
+    static constexpr std::size_t RememberedLength = 256;
+    mutable std::vector<TRemembered> Remembered;
 };
 
 namespace {
@@ -66,6 +87,57 @@ std::int64_t In64ths(qreal Pixels) {
 // Width in whole pixels as the layout rounds it.
 int Rounded(std::int64_t Width64) {
     return static_cast<int>((Width64 + 32) >> 6);
+}
+
+// Glyphs the layout makes of T.
+qsizetype GlyphCount(const QString& T, const QFont& Font, QPaintDevice* Device) {
+    QTextLayout Layout(T, Font, Device);
+    Layout.beginLayout();
+    Layout.createLine();
+    Layout.endLayout();
+    qsizetype Glyphs = 0;
+    for (const QGlyphRun& Run : Layout.glyphRuns())
+        Glyphs += Run.glyphIndexes().size();
+    return Glyphs;
+}
+
+// Narrows joining from characters to pairs: a character that joins some neighbour ("f" and "i"
+// in "fi") joins only the pairs that lay out as fewer glyphs. Kept only when sample texts of
+// every character, with no joining neighbours, measure exactly as their advances and pairs do.
+template <typename TRandom>
+void FindJoiningPairs(TFontMeasures& M, const QFont& Font, QPaintDevice* Device, TRandom& Random) {
+    std::vector<char16_t> All;
+    for (char16_t c = FirstPrintable; c < EndPrintable; ++c)
+        if (M.Advance[c] >= 0) All.push_back(c);
+    std::array<std::array<bool, Printables>, Printables> Joins{};
+    QString Two(2, u' ');
+    for (char16_t a : All)
+        for (char16_t b : All) {
+            if (M.Plain[a] && M.Plain[b]) continue;
+            Two[0] = QChar(a);
+            Two[1] = QChar(b);
+            Joins[a - FirstPrintable][b - FirstPrintable] = GlyphCount(Two, Font, Device) != 2;
+        }
+    const QFontMetrics Metrics(Font, Device);
+    for (int i = 0; i < 400; ++i) {
+        QString T;
+        std::int64_t Model = 0;
+        const int N = 2 + static_cast<int>(Random(20));
+        while (T.size() < N) {
+            const char16_t c = All[Random(All.size())];
+            if (!T.isEmpty()) {
+                const char16_t last = T.back().unicode();
+                if (Joins[last - FirstPrintable][c - FirstPrintable]) continue;
+                Model += M.PairOf(last, c);
+            }
+            Model += M.Advance[c];
+            T += QChar(c);
+        }
+        if (GlyphCount(T, Font, Device) != T.size() ||
+            Metrics.horizontalAdvance(T) != Rounded(Model))
+            return;
+    }
+    M.Joins = Joins;
 }
 
 std::unique_ptr<TFontMeasures> MakeMeasures(const QFont& Font, QPaintDevice* Device) {
@@ -133,6 +205,10 @@ std::unique_ptr<TFontMeasures> MakeMeasures(const QFont& Font, QPaintDevice* Dev
         Exact = Metrics.horizontalAdvance(T) == Rounded(Model);
     }
     M->PairsExact = Exact;
+    for (char16_t a = FirstPrintable; a < EndPrintable; ++a)
+        for (char16_t b = FirstPrintable; b < EndPrintable; ++b)
+            M->Joins[a - FirstPrintable][b - FirstPrintable] = !M->Plain[a] || !M->Plain[b];
+    if (Exact) FindJoiningPairs(*M, Font, Device, Random);
     M->AdvanceAndPair.fill(-1);
     if (Exact)
         for (char16_t a : Plain) {
@@ -195,7 +271,8 @@ std::int64_t WidthBound(const TFontMeasures& M, const char* B, const char* E, bo
     for (const char* p = B; p != E; ++p) {
         const auto c = static_cast<unsigned char>(*p);
         if (!M.Printable(c)) return -1;
-        Plain = Plain && M.Plain[c];
+        if (p + 1 != E && M.Printable(static_cast<unsigned char>(p[1])))
+            Plain = Plain && !M.Join(c, static_cast<unsigned char>(p[1]));
         Bound += M.Advance[c];
         if (p + 1 != E)
             Bound += Plain && M.Printable(static_cast<unsigned char>(p[1]))
@@ -270,41 +347,72 @@ bool SurelyOneLine(const TFontMeasures& Measures, std::string_view Text, int Wid
     return FitsWidth(WidthBound(Measures, Text.data(), Text.data() + Text.size(), Exact), Width);
 }
 
+namespace {
+
+// The height of Text by the font's measures when they can tell it; -1 when only a layout can.
+int CountedHeight(const TFontMeasures& M, const AnsiString& Text, int Width, unsigned Format) {
+    const bool Wrap = (Format & DT_WORDBREAK) != 0;
+    // Lines break at CR LF, lone CR and lone LF; a break at the very end starts no line.
+    const char* S = Text.data();
+    const std::size_t N = Text.size();
+    int Lines = 0;
+    for (std::size_t B = 0; B < N;) {
+        std::size_t E = B;
+        while (E < N && S[E] != '\r' && S[E] != '\n')
+            ++E;
+        if (Wrap && E > B) {
+            const std::size_t Count =
+                WrappedLines(M, S + B, S + E, Width, (Format & DT_EDITCONTROL) != 0);
+            if (Count == 0) return -1;
+            Lines += static_cast<int>(Count);
+        } else {
+            ++Lines;
+        }
+        if (E < N && S[E] == '\r' && E + 1 < N && S[E + 1] == '\n') ++E;
+        B = E + 1;
+    }
+    return Lines * M.LineHeight;
+}
+
+int LaidOutHeight(HDC DC, const TFont& Font, const AnsiString& Text, int Width, unsigned Format) {
+    TFont* Current = DC->GetFont();
+    if (Current->GetHandle() != Font.GetHandle()) Current->Assign(&Font);
+    TRect R = Rect(0, 0, Width, 0);
+    return DrawTextA(DC, Text, R, Format);
+}
+
+}  // namespace
+
 int MeasureTextHeight(HDC DC, const TFont& Font, const AnsiString& Text, int Width,
                       unsigned Format) {
     if (DC == nullptr) return 0;
     Format |= DT_CALCRECT;
-    TFont* Current = DC->GetFont();
     // A font of another resolution would change size when selected; only the layout knows.
-    if ((Format & ~FastFlags) == 0 && (Format & DT_NOPREFIX) &&
-        Current->GetPixelsPerInch() == Font.GetPixelsPerInch()) {
-        const TFontMeasures& M = MeasuresOf(DC, Font);
-        const bool Wrap = (Format & DT_WORDBREAK) != 0;
-        // Lines break at CR LF, lone CR and lone LF; a break at the very end starts no line.
-        const char* S = Text.data();
-        const std::size_t N = Text.size();
-        int Lines = 0;
-        bool Fast = true;
-        for (std::size_t B = 0; B < N && Fast;) {
-            std::size_t E = B;
-            while (E < N && S[E] != '\r' && S[E] != '\n')
-                ++E;
-            if (Wrap && E > B) {
-                const std::size_t Count =
-                    WrappedLines(M, S + B, S + E, Width, (Format & DT_EDITCONTROL) != 0);
-                if (Count == 0) Fast = false;
-                Lines += static_cast<int>(Count);
-            } else {
-                ++Lines;
-            }
-            if (E < N && S[E] == '\r' && E + 1 < N && S[E + 1] == '\n') ++E;
-            B = E + 1;
-        }
-        if (Fast) return Lines * M.LineHeight;
+    if ((Format & ~FastFlags) != 0 || !(Format & DT_NOPREFIX) ||
+        DC->GetFont()->GetPixelsPerInch() != Font.GetPixelsPerInch())
+        return LaidOutHeight(DC, Font, Text, Width, Format);
+    const TFontMeasures& M = MeasuresOf(DC, Font);
+    // Unwrapped text is counted at once; wrapped text is broken into lines, or laid out, so a
+    // text met before in this width and format is not measured again: cells repeat their texts.
+    if (!(Format & DT_WORDBREAK) || Text.size() > TFontMeasures::RememberedLength) {
+        const int Counted = CountedHeight(M, Text, Width, Format);
+        return Counted >= 0 ? Counted : LaidOutHeight(DC, Font, Text, Width, Format);
     }
-    if (Current->GetHandle() != Font.GetHandle()) Current->Assign(&Font);
-    TRect R = Rect(0, 0, Width, 0);
-    return DrawTextA(DC, Text, R, Format);
+    if (M.Remembered.empty()) M.Remembered.resize(TFontMeasures::RememberedSlots);
+    std::size_t Hash = std::hash<std::string_view>()(Text);
+    Hash ^= (static_cast<std::size_t>(static_cast<unsigned>(Width)) << 20) ^ Format;
+    auto& Slot = M.Remembered[Hash % TFontMeasures::RememberedSlots];
+    if (Slot.Height >= 0 && Slot.Hash == Hash && Slot.Width == Width && Slot.Format == Format &&
+        Slot.Text == Text)
+        return Slot.Height;
+    int Height = CountedHeight(M, Text, Width, Format);
+    if (Height < 0) Height = LaidOutHeight(DC, Font, Text, Width, Format);
+    Slot.Hash = Hash;
+    Slot.Width = Width;
+    Slot.Format = Format;
+    Slot.Height = Height;
+    Slot.Text = Text;
+    return Height;
 }
 
 }  // namespace carrelon

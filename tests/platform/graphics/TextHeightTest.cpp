@@ -109,3 +109,24 @@ TEST(TextHeight, SurelyOneLineHoldsAtTheEdgeOfTheWidth) {
         }
     EXPECT_GT(Claims, 1000);  // the edge was reached often
 }
+
+// Heights measured before are found again only for the same text, width, format and font.
+TEST(TextHeight, RepeatedTextsKeepTheirOwnWidthFormatAndFont) {
+    TCanvas C;
+    TFont Small, Large;
+    Large.SetSize(18);
+    const AnsiString Texts[] = {"Widget A-7", "fish file flow", "says \"hi\", then\r\nmore",
+                                "\xC3\xA9t\xC3\xA9 \xC3\xA0 l'\xC3\xAEle", "585004.25"};
+    const int Widths[] = {8, 30, 59, 200};
+    const unsigned Formats[] = {DT_NOPREFIX | DT_NOCLIP | DT_WORDBREAK | DT_EDITCONTROL,
+                                DT_NOPREFIX | DT_WORDBREAK, DT_NOPREFIX};
+    for (int Round = 0; Round < 2; ++Round)
+        for (const TFont* F : {&Small, &Large})
+            for (const AnsiString& Text : Texts)
+                for (const int Width : Widths)
+                    for (const unsigned Format : Formats)
+                        ASSERT_EQ(MeasureTextHeight(&C, *F, Text, Width, Format),
+                                  LaidOutHeight(C, *F, Text, Width, Format))
+                            << "round " << Round << " size " << F->GetSize() << " width "
+                            << Width << " format " << Format << " text [" << Text << "]";
+}
