@@ -155,8 +155,12 @@ bool TCarrelon::Sort() {
     d->FSorting = true;
     TScopeExit EndSorting([this] { d->FSorting = false; });
     if (OnStartSort) OnStartSort(this);
-    // The handler may have changed the grid.
-    if (d->FSortColumn >= GetColCount()) return false;
+    // The handler may have changed the grid; a sort that cannot go on still ends its events.
+    if (d->FSortColumn >= GetColCount()) {
+        if (OnEndSort) OnEndSort(this);
+        d->CheckAlwaysShowEditor();
+        return false;
+    }
 
     TCarrelonCell* Current =
         GetRow() >= 0 && GetCol() >= 0 ? GetCells(GetCol(), GetRow()) : nullptr;

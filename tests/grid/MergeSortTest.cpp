@@ -8,8 +8,8 @@
 
 #include "grid/Carrelon.h"
 #include "grid/MergeSort.h"
-#include "tests/grid/CheckedEdits.h"
 #include "tests/support/CarrelonTestAccess.h"
+#include "tests/support/CheckedEdits.h"
 #include "tests/support/GridFixture.h"
 #include "tests/support/SettingScopes.h"
 
@@ -294,6 +294,18 @@ TEST_F(MergeAndSort, SortRefusesASortColumnOutOfRange) {
     Grid->OnStartSort = [&](TObject*) { Started = true; };
     EXPECT_FALSE(Sort());
     EXPECT_FALSE(Started);
+    // A start handler that removes the sort column ends the sort it began, with its end event.
+    Grid->SetSortColumn(3);
+    std::vector<std::string> Events;
+    Grid->OnStartSort = [&](TObject*) {
+        Events.push_back("start");
+        Grid->SetColCount(3);
+    };
+    Grid->OnEndSort = [&](TObject*) { Events.push_back("end"); };
+    EXPECT_FALSE(Sort());
+    EXPECT_EQ(Events, (std::vector<std::string>{"start", "end"}));
+    Grid->OnStartSort = nullptr;
+    Grid->OnEndSort = nullptr;
     Grid->SetRowCount(1);  // every row fixed, no current cell
     Grid->SetSortColumn(2);
     EXPECT_TRUE(Sort());
