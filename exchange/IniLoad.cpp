@@ -112,7 +112,7 @@ void TCarrelonIniLoader::ApplyPrint() {
         Parts[i]->SetDistance(0);
         Parts[i]->SetDistance(p.Distance);
         Parts[i]->SetFont(p.Font.get());
-        Parts[i]->Alignment = p.Alignment;
+        Parts[i]->SetAlignment(p.Alignment);
         TStrings& Lines = *Parts[i]->GetLines();
         Lines.Clear();
         for (const AnsiString& line : p.Lines)

@@ -175,7 +175,7 @@ void TCarrelonIniWriter::WritePrintSettings() {
     }
     for (int i = 0; i < 2; ++i) {
         WriteFont(Names[i], *Parts[i]->GetFont());
-        FIni.WriteInteger(Names[i], "Alignment", Parts[i]->Alignment);
+        FIni.WriteInteger(Names[i], "Alignment", Parts[i]->GetAlignment());
     }
     for (int i = 0; i < 2; ++i)
         FIni.WriteFloat(Names[i], "Distance", Parts[i]->GetDistance());

@@ -39,7 +39,8 @@ public:
     ~TCarrelonPrintHeaderFooter() override;
     AnsiString ClassName() const override { return "TCarrelonPrintHeaderFooter"; }
 
-    TAlignment Alignment = taLeftJustify;
+    TAlignment GetAlignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value) { FAlignment = Value; }
     TStrings* GetLines() const;
     void SetLines(const TStrings* Value);  // copies the entries
     TFont* GetFont() const { return FFont.get(); }
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<TStringList> FLines;
     std::unique_ptr<TFont> FFont;
     double FDistance = 0;
+    TAlignment FAlignment = taLeftJustify;
 };
 
 }  // namespace carrelon

@@ -93,7 +93,7 @@ void TCarrelonPrintRun::PrintPageHeader() {
         const TRect Clip = C->GetClipRect();
         TRect R{LeftPx, TopPx, Clip.Right - RightPx, Clip.Bottom - BottomPx};
         Height = DrawTextA(C->GetHandle(), Text, R,
-                           PageTextFlags | PageAlignmentFlag(Header->Alignment));
+                           PageTextFlags | PageAlignmentFlag(Header->GetAlignment()));
     } else {
         // Measured only, so that the pages break as they do when all are printed.
         Height = MeasurePageText(Text);
@@ -111,7 +111,7 @@ void TCarrelonPrintRun::PrintPageFooter() {
     TRect R{LeftPx, Clip.Bottom - BottomPx - FooterTextPx, Clip.Right - RightPx,
             Clip.Bottom - BottomPx};
     DrawTextA(C->GetHandle(), JoinLines(Footer->GetLines()), R,
-              PageTextFlags | PageAlignmentFlag(Footer->Alignment));
+              PageTextFlags | PageAlignmentFlag(Footer->GetAlignment()));
 }
 
 void TCarrelonPrintRun::StartPrintPage() {

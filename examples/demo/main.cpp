@@ -287,14 +287,14 @@ void SetUpPrinting(TCarrelon& G, const char* Title) {
     m->SetBottom(0.05);
     TCarrelonPrintHeaderFooter* header = G.GetPrintHeader();
     header->GetLines()->Add(Title);
-    header->Alignment = taCenter;
+    header->SetAlignment(taCenter);
     header->SetDistance(0.02);
     TFont font;
     font.SetName("DejaVu Sans");
     font.SetSize(12);
     font.SetStyle(TFontStyles{fsBold});
     header->SetFont(&font);
-    G.GetPrintFooter()->Alignment = taRightJustify;
+    G.GetPrintFooter()->SetAlignment(taRightJustify);
     G.GetPrintFooter()->SetDistance(0.01);
     G.OnPrintPageBegin = NumberPages;
     G.OnPrintPageContinued = NumberPages;

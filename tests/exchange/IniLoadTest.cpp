@@ -72,7 +72,7 @@ void FillEverything(TCarrelon* G, TPopupMenu* Menu) {
     G->GetPrintMargins()->SetBottom(0.05);
     G->GetPrintHeader()->GetLines()->Add("Head 1");
     G->GetPrintHeader()->GetLines()->Add("Head\r\n2");
-    G->GetPrintHeader()->Alignment = taCenter;
+    G->GetPrintHeader()->SetAlignment(taCenter);
     G->GetPrintFooter()->SetDistance(0.02);
     G->GetPrintFooter()->GetFont()->SetStyle(TFontStyles{fsItalic});
     G->SetPrintOptions(TCarrelonPrintOptions{poRepeatFixedCols, poRepeatFixedRows});
@@ -424,7 +424,7 @@ TEST_F(IniLoadTest, OutOfRangeGridKeysTakeTheirDefaults) {
     EXPECT_EQ(Grid->GetPrintMargins()->GetRight(), 0);   // with the left, not below 1
     EXPECT_EQ(Grid->GetEditorOptions().ToInt(), 0x7Fu);  // masked to the set's members
     EXPECT_EQ(Grid->GetFont()->GetSize(), 8);
-    EXPECT_EQ(Grid->GetPrintHeader()->Alignment, taLeftJustify);
+    EXPECT_EQ(Grid->GetPrintHeader()->GetAlignment(), taLeftJustify);
     EXPECT_EQ(Grid->GetPrintHeader()->GetDistance(), 0);
 }
 

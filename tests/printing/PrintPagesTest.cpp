@@ -29,10 +29,10 @@ TEST_F(PrintPages, HeaderAndFooterSitInTheMarginsAndPushTheCellsDown) {
     TCarrelonPrintHeaderFooter* H = Grid->GetPrintHeader();
     H->GetLines()->Add("Sales");
     H->GetLines()->Add("by quarter");
-    H->Alignment = taCenter;
+    H->SetAlignment(taCenter);
     H->SetDistance(0.1);
     Grid->GetPrintFooter()->GetLines()->Add("end");
-    Grid->GetPrintFooter()->Alignment = taRightJustify;
+    Grid->GetPrintFooter()->SetAlignment(taRightJustify);
     EXPECT_EQ(Grid->Print(), 1);
 
     const std::vector<TCanvasRecord> Head = TextsOn(0, "Sales\r\nby quarter");
@@ -64,7 +64,7 @@ TEST_F(PrintPages, AlignmentsOutsideTheTablePrintLeftAligned) {
                  {static_cast<TAlignment>(7), DT_LEFT}};
     Grid->GetPrintHeader()->GetLines()->Add("h");
     for (const auto& C : Cases) {
-        Grid->GetPrintHeader()->Alignment = C.A;
+        Grid->GetPrintHeader()->SetAlignment(C.A);
         EXPECT_EQ(Grid->Print(), 1);
         ASSERT_EQ(TextsOn(0, "h").size(), 1u);
         EXPECT_EQ(TextsOn(0, "h")[0].Flags, PageTextFlags | C.Flag) << static_cast<int>(C.A);

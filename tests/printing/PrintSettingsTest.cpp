@@ -43,7 +43,7 @@ TEST(PrintMargins, EachSideKeepsRoomWithItsOpposite) {
 
 TEST(PrintHeaderFooter, DistanceLinesAndFontAreCopies) {
     TCarrelonPrintHeaderFooter H;
-    EXPECT_EQ(H.Alignment, taLeftJustify);
+    EXPECT_EQ(H.GetAlignment(), taLeftJustify);
     EXPECT_EQ(H.GetLines()->GetCount(), 0);
     EXPECT_EQ(H.GetDistance(), 0);
     for (double Bad : {-0.1, 1.0, NaN, Inf}) {
