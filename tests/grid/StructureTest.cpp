@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "grid/Carrelon.h"
-#include "tests/grid/CheckedEdits.h"
 #include "tests/support/CarrelonTestAccess.h"
+#include "tests/support/CheckedEdits.h"
 #include "tests/support/ControlsTestSupport.h"
 #include "tests/support/GridFixture.h"
 #include "tests/support/SettingScopes.h"
