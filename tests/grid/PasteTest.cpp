@@ -326,6 +326,52 @@ TEST_F(PasteTest, CopiedCellsPasteEndedByAHandlerRestoresRedrawAndTheLock) {
     EXPECT_GT(Grid->GetRowHeights(5), Before);
 }
 
+TEST_F(PasteTest, HandlersThatShrinkTheGridMidPasteLeaveOutOrRegrowTheTargetsPastIt) {
+    const char* const Letters[] = {"a", "b", "c", "d", "e", "f"};
+    for (int i = 0; i < 6; ++i)
+        C(1 + i % 3, 1 + i / 3)->SetText(Letters[i]);
+    ASSERT_TRUE(Grid->SetSelection(1, 1, 3, 2));
+    ASSERT_TRUE(Grid->GetSelectedCells()->CopyToClipboard());
+    // The block goes to columns 3..5, rows 4..5; the first target's handler cuts the grid to
+    // columns 0..3 and rows 0..4.
+    int Calls = 0;
+    Grid->OnPaste = [&](TCarrelon*, int, int, TCarrelonClipboardCell*, bool&) {
+        if (Calls++ == 0) {
+            Grid->SetColCount(4);
+            Grid->SetRowCount(5);
+        }
+    };
+    ASSERT_TRUE(Grid->FocusCell(3, 4));
+    EXPECT_TRUE(Grid->PasteFromClipboard());
+    EXPECT_EQ(Grid->GetColCount(), 4);
+    EXPECT_EQ(Grid->GetRowCount(), 5);
+    EXPECT_EQ(C(3, 4)->GetText(), "a");
+    ExpectModelSound();
+
+    // With the growth options the targets past the new edges grow the grid back.
+    Grid->SetColCount(6);
+    Grid->SetRowCount(8);
+    SetOption(cloAddColsOnPaste);
+    SetOption(cloAddRowsOnPaste);
+    Calls = 0;
+    ASSERT_EQ(Grid->GetCol(), 3);
+    ASSERT_EQ(Grid->GetRow(), 4);
+    EXPECT_TRUE(Grid->PasteFromClipboard());
+    EXPECT_EQ(Grid->GetColCount(), 6);
+    EXPECT_EQ(Grid->GetRowCount(), 6);
+    EXPECT_EQ(Texts(4, 5), ",,a,b,c|,,d,e,f");
+    ExpectModelSound();
+
+    // A handler deleting the row of the cell it is asked about: the paste goes on into the
+    // slots the grid has then, and every cell it writes is one the grid still holds.
+    Grid->OnPaste = [&](TCarrelon*, int, int R, TCarrelonClipboardCell*, bool&) {
+        if (R < Grid->GetRowCount() - 1) Grid->DeleteRow(R);
+    };
+    ASSERT_TRUE(Grid->FocusCell(1, 1));
+    Grid->PasteFromClipboard();
+    ExpectModelSound();
+}
+
 TEST_F(PasteTest, BlockTextGrowsColumnsOnlyForTheLinesItPlaces) {
     struct Case {
         const char* Name;
