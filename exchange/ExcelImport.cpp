@@ -567,6 +567,8 @@ bool TCarrelonExcelImport::Apply() {
             complete = true;
             if (FRecalc) G->SetSpreadsheetEnabled(true);
             G->CondenseColumnAttributes();
+            // The reset emptied the selection's list: the current cell and the list start again
+            // together on the first selectable cell of the new content.
             d.Initialize();
         },
         [&] {
