@@ -38,7 +38,9 @@
 #include "platform/controls/Timers.h"
 #include "platform/controls/WinUser.h"
 #include "platform/devices/Clipboard.h"
+#include "platform/devices/Printer.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Image.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
@@ -128,6 +130,7 @@ struct TMachine {
     TFuzzGrid* Grid = nullptr;
     TBitmap* Canvas = nullptr;
     TBitmap* Shot = nullptr;     // what SaveToBitmap renders into
+    TImage* Preview = nullptr;   // what PrintPreview draws into
     TBitmap* Picture = nullptr;  // a picture the program puts on the clipboard
     TFont* Fonts[2] = {};        // fonts the program gives cells and columns
     TManualTimerClock* Clock = nullptr;
@@ -741,7 +744,7 @@ void Step(TMachine& M, TProgram& P, std::uint8_t Op, std::string& What) {
         What += " " + std::to_string(V);
         return V;
     };
-    switch (Op % 66) {
+    switch (Op % 67) {
         case 0:
             G->SetColCount(static_cast<int>(Arg(P.Count(MaxCols))));
             break;
@@ -1117,7 +1120,7 @@ void Step(TMachine& M, TProgram& P, std::uint8_t Op, std::string& What) {
             if (Bits & 8) O.Include(frReplace);
             if (Bits & 16) O.Include(frReplaceAll);
             What += " \"" + Escaped(Find) + "\" " + std::to_string(Bits);
-            if (Op % 66 == 55) {
+            if (Op % 67 == 55) {
                 const AnsiString With = P.Text();
                 What += " \"" + Escaped(With) + "\"";
                 G->FindAndReplace(Find, With, O);
@@ -1310,6 +1313,43 @@ void Step(TMachine& M, TProgram& P, std::uint8_t Op, std::string& What) {
                     break;
             }
             break;
+        case 66: {  // a print or preview of a small grid on the stand-in printer changes nothing
+            long long Width = 0, Height = 0;
+            if (!SmallGrid(G, Width, Height)) break;
+            const bool Closed = !G->GetEditorMode();
+            const std::vector<long long> Before = Fingerprint(G);
+            const int Page = static_cast<int>(P.Byte() % 4) - 1;
+            const int C1 = P.Index(Cols), R1 = P.Index(Rows), C2 = P.Index(Cols),
+                      R2 = P.Index(Rows);
+            int Result = 0;
+            switch (Arg(P.Byte() % 5)) {
+                case 0:
+                    Result = G->Print();
+                    break;
+                case 1:
+                    Result = G->PrintPage(static_cast<int>(Arg(Page)));
+                    break;
+                case 2:
+                    Result = G->PrintRange(static_cast<int>(Arg(C1)), static_cast<int>(Arg(R1)),
+                                           static_cast<int>(Arg(C2)), static_cast<int>(Arg(R2)));
+                    break;
+                case 3:
+                    Result = G->PrintPreview(M.Preview, static_cast<int>(Arg(Page)));
+                    break;
+                default:
+                    Result =
+                        G->PrintPreviewRange(static_cast<int>(Arg(C1)), static_cast<int>(Arg(R1)),
+                                             static_cast<int>(Arg(C2)), static_cast<int>(Arg(R2)),
+                                             M.Preview, static_cast<int>(Arg(Page)));
+                    break;
+            }
+            What += " -> " + std::to_string(Result);
+            FUZZ_CHECK(!Printer()->GetPrinting(), M.Trace + What + ": the print job stayed open");
+            if (!Closed || G->GetEditorMode()) break;
+            FUZZ_CHECK(Fingerprint(G) == Before, M.Trace + What + ": printing changed the grid" +
+                                                     Differs(Before, Fingerprint(G)));
+            break;
+        }
         default: {  // appearance of cells, the selection and columns
             static const TColor Colors[] = {clYellow, 0x808080, 0xFFFFFF, 0x0000FF};
             const TColor Color = Colors[P.Byte() % 4];
@@ -1382,6 +1422,13 @@ TMachine& Machine() {
         Made->Canvas->SetWidth(160);
         Made->Canvas->SetHeight(120);
         Made->Shot = new TBitmap;
+        Made->Preview = new TImage(nullptr);
+        // Prints go to a printer of few pixels and small pages: many pages, quickly laid out.
+        TPrinterStandIn StandIn;
+        StandIn.PixelsPerInchX = StandIn.PixelsPerInchY = 96;
+        StandIn.PageWidth = 300;
+        StandIn.PageHeight = 240;
+        Printer()->SetStandIn(StandIn);
         Made->Picture = new TBitmap;
         Made->Picture->SetWidth(6);
         Made->Picture->SetHeight(4);
