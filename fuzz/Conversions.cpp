@@ -165,7 +165,11 @@ void CheckDateParsers(const AnsiString& Text, bool FourDigitYear) {
         FUZZ_CHECK(TryStrToDateTime(shown, back), "date and time text \"" + Escaped(shown) +
                                                       "\" of \"" + Escaped(Text) +
                                                       "\" does not read back");
-        if (FourDigitYear) FUZZ_CHECK(DateTimeToStr(back) == shown, Escaped(Text) + " -> " + shown);
+        // The text shows whole seconds and leaves out a midnight, so the moment read back is
+        // compared by its date and its time to the second.
+        if (FourDigitYear)
+            FUZZ_CHECK(DateToStr(back) == DateToStr(d) && TimeToStr(back) == TimeToStr(d),
+                       Escaped(Text) + " -> " + shown);
     }
 }
 
