@@ -155,12 +155,14 @@ bool TCarrelon::Sort() {
     d->FSorting = true;
     TScopeExit EndSorting([this] { d->FSorting = false; });
     if (OnStartSort) OnStartSort(this);
-    // The handler may have changed the grid; a sort that cannot go on still ends its events.
-    if (d->FSortColumn >= GetColCount()) {
+    // Every sort that started ends with its event and the editor shown again where it stays.
+    auto End = [this](bool Result) {
         if (OnEndSort) OnEndSort(this);
         d->CheckAlwaysShowEditor();
-        return false;
-    }
+        return Result;
+    };
+    // The handler may have changed the grid.
+    if (d->FSortColumn >= GetColCount()) return End(false);
 
     TCarrelonCell* Current =
         GetRow() >= 0 && GetCol() >= 0 ? GetCells(GetCol(), GetRow()) : nullptr;
@@ -170,9 +172,7 @@ bool TCarrelon::Sort() {
     Run.PlaceRows();
     if (!Run.CutMergesApart()) {
         d->ShowOutOfMemory();
-        if (OnEndSort) OnEndSort(this);
-        d->CheckAlwaysShowEditor();
-        return false;
+        return End(false);
     }
     d->FStore.PermuteRows(Run.RowOrder);
     d->MeasuresChanged();  // rows hold other cells now
@@ -192,9 +192,7 @@ bool TCarrelon::Sort() {
     d->CheckSelection();
     if (Redraw) Perform(WM_SETREDRAW, 1, 0);
     Invalidate();
-    if (OnEndSort) OnEndSort(this);
-    d->CheckAlwaysShowEditor();
-    return true;
+    return End(true);
 }
 
 // ---- properties ---------------------------------------------------------------------------
